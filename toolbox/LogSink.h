@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdarg>
+
+namespace toolbox {
+
+// Levels of a log entry; a higher level is more severe.
+enum LogLevel {
+  LogDebug = 1,
+  LogInfo = 2,
+  LogWarn = 3,
+  LogError = 4,
+  LogException = 5,
+  LogFatal = 6,
+};
+
+// Where the process's log entries go. The program's one logger installs itself as the
+// current sink while it lives; before it exists and after it is gone there is none, and
+// entries (such as those of exceptions raised during static initialisation) are dropped.
+class LogSink {
+ public:
+  virtual ~LogSink() = default;
+  virtual void LogV(const char* location, int line, int level, const char* format, va_list args) = 0;
+};
+
+LogSink* CurrentLogSink();
+void SetCurrentLogSink(LogSink* sink);
+
+// Writes one entry to the current sink, if there is one.
+void LogToCurrent(const char* location, int line, int level, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
+
+}  // namespace toolbox
