@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdlib>
+#include <new>
+#include <utility>
+
+#include "toolbox/Exception.h"
+
+namespace toolbox {
+
+// Every heap allocation of the library goes through these two, so that an exhausted heap
+// always surfaces as EOutOfMemory and never as std::bad_alloc or a null pointer.
+
+// malloc that throws EOutOfMemory instead of returning null. Free with std::free.
+inline void* AllocateOrThrow(std::size_t bytes) {
+  void* block = std::malloc(bytes == 0 ? 1 : bytes);
+  if (block == nullptr) throw EOutOfMemory();
+  return block;
+}
+
+// new that throws EOutOfMemory instead of std::bad_alloc. Delete with delete.
+template <class T, class... Args>
+T* NewOrThrow(Args&&... args) {
+  T* object = new (std::nothrow) T(std::forward<Args>(args)...);
+  if (object == nullptr) throw EOutOfMemory();
+  return object;
+}
+
+}  // namespace toolbox
