@@ -1,0 +1,60 @@
+#include "framework/Exceptions.h"
+
+#include <cerrno>
+#include <utility>
+
+#include "framework/CommandIds.h"
+#include "framework/Strings.h"
+
+namespace framework {
+
+std::string MemoryException::GetErrorMessage() const { return LoadString(AFX_IDP_FAILED_MEMORY_ALLOC); }
+
+FileException::FileException(Cause cause, int osError, std::string path)
+    : cause(cause), osError(osError), path(std::move(path)) {}
+
+FileException::Cause FileException::CauseFromErrno(int error) {
+  switch (error) {
+    case 0:
+      return none;
+    case ENOENT:
+      return fileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+    case EISDIR:
+      return badPath;
+    case EMFILE:
+    case ENFILE:
+      return tooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY:
+      return accessDenied;
+    case EBADF:
+      return invalidFile;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return diskFull;
+    default:
+      return genericException;
+  }
+}
+
+std::string FileException::GetErrorMessage() const {
+  switch (cause) {
+    case fileNotFound:
+      return FormatString(AFX_IDP_FILE_NOT_FOUND, path.c_str());
+    case accessDenied:
+    case badPath:
+      return FormatString(AFX_IDP_FILE_ACCESS_DENIED, path.c_str());
+    case diskFull:
+      return LoadString(AFX_IDP_FILE_DISK_FULL);
+    default:
+      return FormatString(AFX_IDP_FILE_GENERIC, path.c_str());
+  }
+}
+
+}  // namespace framework

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+
+namespace framework {
+
+// Root of the framework's own exceptions (files, memory), thrown by value. Command and
+// document code of the framework catches them and reports them with a message box.
+class Exception {
+ public:
+  virtual ~Exception() = default;
+  // A sentence for the user.
+  virtual std::string GetErrorMessage() const = 0;
+};
+
+// Memory for a framework object could not be had.
+class MemoryException : public Exception {
+ public:
+  std::string GetErrorMessage() const override;
+};
+
+// A file operation failed: the cause, the system's error number and the file's path.
+class FileException : public Exception {
+ public:
+  enum Cause {
+    none,
+    genericException,
+    fileNotFound,
+    badPath,
+    tooManyOpenFiles,
+    accessDenied,
+    invalidFile,
+    diskFull,
+    endOfFile,
+  };
+
+  FileException(Cause cause, int osError, std::string path);
+
+  // The cause that matches a POSIX error number.
+  static Cause CauseFromErrno(int error);
+
+  Cause GetCause() const { return cause; }
+  int GetOsError() const { return osError; }
+  const std::string& GetFileName() const { return path; }
+  std::string GetErrorMessage() const override;
+
+ private:
+  Cause cause;
+  int osError;
+  std::string path;
+};
+
+}  // namespace framework

@@ -1,0 +1,106 @@
+#include "framework/MessageBox.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+#include <utility>
+
+#include "framework/CommandIds.h"
+#include "framework/Strings.h"
+#include "framework/Text.h"
+
+namespace framework {
+
+namespace {
+
+ModalHook& Hook() {
+  static ModalHook hook;
+  return hook;
+}
+
+QWidget* OwnerWindow() { return QApplication::activeWindow(); }
+
+}  // namespace
+
+void SetModalHook(ModalHook hook) { Hook() = std::move(hook); }
+
+const ModalHook& GetModalHook() { return Hook(); }
+
+int MessageBox::Show(const char* text, unsigned type, const char* caption) {
+  const char* title = caption != nullptr ? caption : LoadString(AFX_IDS_APP_TITLE);
+  if (Hook()) {
+    ModalRequest request;
+    request.kind = ModalRequest::messageBox;
+    request.text = text == nullptr ? "" : text;
+    request.caption = title;
+    request.type = type;
+    return Hook()(request).result;
+  }
+
+  QMessageBox box(OwnerWindow());
+  box.setWindowTitle(ToQString(title));
+  box.setText(ToQString(text));
+  switch (type & 0xF0) {
+    case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
+    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+    case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
+    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
+    default: break;
+  }
+  switch (type & 0x0F) {
+    case MB_OKCANCEL:
+      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      box.setEscapeButton(QMessageBox::Cancel);
+      break;
+    case MB_YESNOCANCEL:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      box.setEscapeButton(QMessageBox::Cancel);
+      break;
+    case MB_YESNO:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      box.setEscapeButton(QMessageBox::No);
+      break;
+    default:
+      box.setStandardButtons(QMessageBox::Ok);
+      box.setEscapeButton(QMessageBox::Ok);
+      break;
+  }
+  switch (box.exec()) {
+    case QMessageBox::Ok: return IDOK;
+    case QMessageBox::Yes: return IDYES;
+    case QMessageBox::No: return IDNO;
+    default: return IDCANCEL;
+  }
+}
+
+bool AskFileName(bool open, const char* title, const std::string& fileName,
+                 const std::vector<FileFilter>& filters, std::string& chosen) {
+  if (Hook()) {
+    ModalRequest request;
+    request.kind = open ? ModalRequest::openFile : ModalRequest::saveFile;
+    request.caption = title == nullptr ? "" : title;
+    request.fileName = fileName;
+    request.filters = filters;
+    const ModalAnswer answer = Hook()(request);
+    if (answer.result != IDOK || answer.path.empty()) return false;
+    chosen = answer.path;
+    return true;
+  }
+
+  QStringList nameFilters;
+  for (const FileFilter& filter : filters) {
+    nameFilters << ToQString(filter.name.c_str()) + " (" + ToQString(filter.patterns.c_str()) + ")";
+  }
+  QFileDialog dialog(OwnerWindow(), ToQString(title));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+  dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog.setNameFilters(nameFilters);
+  if (!fileName.empty()) dialog.selectFile(ToQString(fileName.c_str()));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  chosen = ToBytes(dialog.selectedFiles().constFirst());
+  return true;
+}
+
+}  // namespace framework

@@ -1,0 +1,14 @@
+#pragma once
+
+namespace framework {
+
+// Hands a file or an address to the desktop, which opens it in the program associated
+// with it (a browser for an address or an HTML page, an editor for a text file).
+class Shell {
+ public:
+  // A file: folder and file name are joined when a folder is given.
+  static bool OpenFile(const char* folder, const char* fileName);
+  static bool OpenAddress(const char* address);
+};
+
+}  // namespace framework

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+#include <cstddef>
+#include <string>
+
+namespace framework {
+
+// The program's texts are bytes. On screen a text is decoded as UTF-8, or, when its bytes
+// are not valid UTF-8 (a file written on Windows), as Windows-1252. A null text is empty.
+QString ToQString(const char* bytes);
+QString ToQString(const char* bytes, std::size_t length);
+
+// What the user typed, as the program's bytes: UTF-8.
+std::string ToBytes(const QString& text);
+
+}  // namespace framework
