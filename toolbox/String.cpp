@@ -298,28 +298,35 @@ void String::Format(const char* format, ...) {
 }
 
 void String::FormatFromVargs(const char* format, va_list arguments) {
-  // A buffer that appending has already grown past the limit says nothing about this
-  // result; formatting starts from nothing so that only its own growth is judged.
-  if (capacity >= kFormatLimit) Release();
   std::size_t guess = std::strlen(format) * 4 / 3;
   Reserve(static_cast<int>(std::min<std::size_t>(guess, kFormatLimit)), false);
-  // Failed attempts leave cut-off text behind.
+  int written = FormatAttempt(format, arguments);
   cachedLength = -1;
-  for (;;) {
-    va_list attempt;
-    va_copy(attempt, arguments);
-    int written = std::vsnprintf(text, capacity - 1, format, attempt);
-    va_end(attempt);
-    if (written >= 0 && written < capacity - 1) break;
-    if (capacity >= kFormatLimit) break;
+  if (written >= 0 && written < capacity - 1) return;
+  // The buffer doubles until the result fits. The formatter has already told the result's
+  // length, so the doublings are made without formatting into each of them. Once a doubling
+  // would reach 512 MiB the result counts as too large; a negative answer (an encoding
+  // error) never fits either.
+  while (written >= 0 && written >= capacity - 1 && capacity < kFormatLimit / 2) {
     Reserve(capacity * 2, false);
-    cachedLength = -1;
   }
-  if (capacity < kFormatLimit) return;
+  if (written >= 0 && written < capacity - 1) {
+    FormatAttempt(format, arguments);
+    cachedLength = -1;
+    return;
+  }
   text[0] = '\0';
   cachedLength = 0;
   throw EIllegalArgument("Formatted string requires too much space (>512MB)",
                          "toolbox::String::FormatFromVargs", 1147);
+}
+
+int String::FormatAttempt(const char* format, va_list arguments) {
+  va_list attempt;
+  va_copy(attempt, arguments);
+  int written = std::vsnprintf(text, capacity - 1, format, attempt);
+  va_end(attempt);
+  return written;
 }
 
 void String::Reserve(int required, bool preserve) {

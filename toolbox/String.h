@@ -90,8 +90,10 @@ class String {
   void Trim();
 
   // Replaces the text with the formatted result. The arguments must not point into this
-  // string's own buffer, which is written while they are read. Throws EIllegalArgument and
-  // leaves the text empty when the result needs 512 MiB or more.
+  // string's own buffer, which is written while they are read. The buffer starts at 4/3 of
+  // the format's length and doubles until the result fits; when that would take 512 MiB or
+  // more, the text is emptied and EIllegalArgument thrown. A result that fits the buffer
+  // already there is always taken.
   void Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void FormatFromVargs(const char* format, va_list arguments);
 
@@ -123,6 +125,9 @@ class String {
   // Whether pointer lies inside this string's buffer.
   bool HoldsPointer(const char* pointer) const;
   void Measure() const;
+  // Formats the arguments from their beginning into the buffer, at most capacity - 1
+  // bytes; answers the formatter's result.
+  int FormatAttempt(const char* format, va_list arguments);
 
   char* text;
   mutable int cachedLength;
