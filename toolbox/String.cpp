@@ -48,13 +48,12 @@ bool IsWhite(char c) {
 
 }  // namespace
 
-String::String() : text(nullptr), cachedLength(-1), nextSharer(nullptr), previousSharer(nullptr), capacity(0) {
+String::String() {
   Reserve(0, false);
   cachedLength = 0;
 }
 
-String::String(const char* source)
-    : text(nullptr), cachedLength(-1), nextSharer(nullptr), previousSharer(nullptr), capacity(0) {
+String::String(const char* source) {
   int length = TextLength(source);
   Reserve(SizeOrThrow(std::int64_t{length} + 1), false);
   if (length > 0) std::memcpy(text, source, length);
@@ -62,13 +61,13 @@ String::String(const char* source)
   cachedLength = length;
 }
 
-String::String(const char* source, int start, int count)
-    : text(nullptr), cachedLength(-1), nextSharer(nullptr), previousSharer(nullptr), capacity(0) {
+String::String(const char* source, int start, int count) {
   if (start < 0) start = 0;
   if (count < 0) count = 0;
   // Clamping needs the length only up to the end of the range, so a range near the front
   // of a long text is cheap to take.
-  std::size_t length = source != nullptr ? strnlen(source, std::size_t(start) + std::size_t(count)) : 0;
+  std::size_t end = std::size_t(start) + std::size_t(count);
+  std::size_t length = source != nullptr ? strnlen(source, end) : 0;
   std::size_t first = std::min<std::size_t>(start, length);
   int taken = static_cast<int>(std::min<std::size_t>(count, length - first));
   Reserve(SizeOrThrow(std::int64_t{taken} + 1), false);
@@ -77,16 +76,14 @@ String::String(const char* source, int start, int count)
   cachedLength = taken;
 }
 
-String::String(char character)
-    : text(nullptr), cachedLength(-1), nextSharer(nullptr), previousSharer(nullptr), capacity(0) {
+String::String(char character) {
   Reserve(2, false);
   text[0] = character;
   text[1] = '\0';
   cachedLength = character != '\0' ? 1 : 0;
 }
 
-String::String(const String& other)
-    : text(nullptr), cachedLength(-1), nextSharer(nullptr), previousSharer(nullptr), capacity(0) {
+String::String(const String& other) {
   JoinAfter(other);
 }
 
@@ -156,8 +153,22 @@ int String::Find(const char* sought) const { return Find(sought, 0); }
 int String::Find(const char* sought, int from) const {
   if (from > Length()) return -1;
   if (from < 0) from = 0;
-  const char* found = std::strstr(Text() + from, sought != nullptr ? sought : "");
-  return found != nullptr ? static_cast<int>(found - Text()) : -1;
+  int soughtLength = TextLength(sought);
+  if (soughtLength == 0) return from;
+  // Jump from one occurrence of the first character to the next: memchr scans far faster
+  // than a general substring search, and the sought texts are short.
+  const char* rest = Text() + from;
+  const char* end = Text() + Length();
+  while (end - rest >= soughtLength) {
+    const char* candidate =
+        static_cast<const char*>(std::memchr(rest, sought[0], end - rest - soughtLength + 1));
+    if (candidate == nullptr) return -1;
+    if (std::memcmp(candidate + 1, sought + 1, soughtLength - 1) == 0) {
+      return static_cast<int>(candidate - Text());
+    }
+    rest = candidate + 1;
+  }
+  return -1;
 }
 
 int String::FindIgnoreCase(const char* sought, int from) const {
@@ -329,9 +340,8 @@ int String::FormatAttempt(const char* format, va_list arguments) {
   return written;
 }
 
-void String::Reserve(int required, bool preserve) {
+void String::Reallocate(int required, bool preserve) {
   if (required < 0) required = 0;
-  if (text != nullptr && IsAlone() && capacity >= required) return;
 
   std::int64_t wanted = required;
   if (capacity > 0 && capacity < required) {

@@ -26,6 +26,7 @@ class String {
   String(const char* text);
   // The range [start, start + count) of text, both clamped to the text.
   String(const char* text, int start, int count);
+  // The NUL character gives the empty text.
   explicit String(char character);
   // Joins other's sharing chain; allocates nothing.
   String(const String& other);
@@ -103,7 +104,10 @@ class String {
   // and is always a multiple of 4 strictly larger than asked for. With preserve the text is
   // kept (cut if it does not fit), otherwise a new buffer starts empty. On failure
   // (EOutOfMemory) the string is unchanged.
-  void Reserve(int required, bool preserve);
+  void Reserve(int required, bool preserve) {
+    if (text != nullptr && IsAlone() && capacity >= required) return;
+    Reallocate(required, preserve);
+  }
   // Lets go of the buffer (freed when no sharer is left) and the chain. The string then
   // reads as empty and can be used again.
   void Release();
@@ -118,6 +122,8 @@ class String {
 
  private:
   bool IsAlone() const { return nextSharer == nullptr && previousSharer == nullptr; }
+  // Reserve's work when the buffer cannot stay as it is.
+  void Reallocate(int required, bool preserve);
   // Inserts this string into source's chain, directly after source, taking its buffer.
   void JoinAfter(const String& source);
   // Links the neighbours to each other; this string's links become null.
@@ -129,12 +135,12 @@ class String {
   // bytes; answers the formatter's result.
   int FormatAttempt(const char* format, va_list arguments);
 
-  char* text;
-  mutable int cachedLength;
+  char* text = nullptr;
+  mutable int cachedLength = -1;
   // Copying changes the source's links, which are no part of its value.
-  mutable String* nextSharer;
-  mutable String* previousSharer;
-  int capacity;
+  mutable String* nextSharer = nullptr;
+  mutable String* previousSharer = nullptr;
+  int capacity = 0;
 };
 
 }  // namespace toolbox
