@@ -21,4 +21,8 @@ class PointeredListItem : public ContainingListItem<PointeredListItem> {
 // The hash maps keep their buckets in these and hand out their keys as one.
 class PointeredList : public ContainingList<PointeredListItem> {};
 
+// For sorting key lists: both payloads taken as NUL-terminated texts, compared with the
+// letters A to Z folded to a to z.
+int CompareTextsIgnoreCase(const PointeredListItem* a, const PointeredListItem* b);
+
 }  // namespace toolbox

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "toolbox/Exception.h"
+#include "toolbox/String.h"
 
 using namespace toolbox;
 
@@ -310,4 +311,15 @@ TEST(ArrayListTest, ImpossibleAllocationThrowsAndLeavesTheListUnchanged) {
   EXPECT_TRUE(deleted.empty());
   list.Add(new Tracked(3, &deleted));
   EXPECT_EQ(list.GetCount(), 3);
+}
+
+TEST(ArrayListTest, AddTextStoresAnOwnedCopy) {
+  char text[] = "Socks";
+  ArrayList<String> list;
+  list.AddText(text);
+  list.AddText("");
+  text[0] = 'R';
+  ASSERT_EQ(list.GetCount(), 2);
+  EXPECT_STREQ(list.First()->Text(), "Socks");
+  EXPECT_STREQ(list.Last()->Text(), "");
 }

@@ -216,3 +216,17 @@ TEST(ContainingListTest, PointeredListLeavesItsPayloadsAlone) {
   // ASan would report a bad free had the list deleted the payloads.
   EXPECT_EQ(values[2], 3);
 }
+
+TEST(ContainingListTest, KeyListsSortStablyIgnoringCase) {
+  char lowerB[] = "b";
+  char upperA[] = "A";
+  char lowerA[] = "a";
+  PointeredList keys;
+  for (char* text : {lowerB, upperA, lowerA}) keys.Append(new PointeredListItem(text));
+  keys.Sort(CompareTextsIgnoreCase);
+  std::vector<void*> order;
+  for (PointeredListItem* item = keys.GetHead(); item != nullptr; item = item->GetNext()) {
+    order.push_back(item->GetPayload());
+  }
+  EXPECT_EQ(order, (std::vector<void*>{upperA, lowerA, lowerB}));
+}
