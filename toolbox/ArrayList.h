@@ -159,32 +159,29 @@ class ArrayList {
   // array grows only when n elements no longer fit, so a default list takes 16 elements in
   // its 16 slots and grows to 28 on the 17th, then to 48 and 81.
   void EnsureCapacity(int n) {
-    // 64-bit intermediates: n * 100 overflows 32 bits from about 21 million elements on.
+    // 64-bit products: n * 100 overflows 32 bits from about 21 million elements on. The fill
+    // test "count * 100 / capacity < low fill" is made without dividing (floor(a / b) < c
+    // exactly when a < c * b), since it runs on every Add.
+    bool sparse = capacity > minimumCapacity &&
+                  std::int64_t{count} * 100 < std::int64_t{lowFill} * capacity;
+    if (!sparse && n <= capacity) return;
     std::int64_t target = std::int64_t{n} * 100 / highFill;
-    std::int64_t wanted;
-    if (capacity > minimumCapacity && std::int64_t{count} * 100 / capacity < lowFill) {
-      wanted = Max(target, Max(minimumCapacity, std::int64_t{n} + 1));
-    } else if (n > capacity) {
-      wanted = Max(target, std::int64_t{n} + 1);
-    } else {
-      return;
-    }
+    std::int64_t wanted = Max(target, std::int64_t{n} + 1);
+    if (sparse) wanted = Max(wanted, minimumCapacity);
     Reallocate(static_cast<int>(wanted < kImpossibleCapacity ? wanted : kImpossibleCapacity));
   }
 
-  // Moves the elements into a new array of newCapacity slots. On failure EOutOfMemory is
-  // thrown and the list is unchanged.
+  // Moves the elements into an array of newCapacity slots. On failure EOutOfMemory is thrown
+  // and the list is unchanged.
   void Reallocate(int newCapacity) {
     // The refusal stands in for the request that would overflow the byte size on a 32-bit
     // system; it is thrown directly so that no allocator ever sees an absurd size.
     if (newCapacity >= kImpossibleCapacity) throw EOutOfMemory();
-    T** newItems = static_cast<T**>(AllocateOrThrow(std::size_t(newCapacity) * sizeof(T*)));
-    // A shrink decided with the old count may leave fewer slots than that count while the
-    // elements are being deleted; only what fits is carried over.
-    int kept = count < newCapacity ? count : newCapacity;
-    if (kept > 0) std::memcpy(newItems, items, kept * sizeof(T*));
-    std::free(items);
-    items = newItems;
+    // realloc rather than allocate, copy and free: it can grow a large array in place, where
+    // a fresh array at every step of the 5/3 growth would keep fetching new pages from the
+    // system. A shrink decided with the old count while the elements are being deleted may
+    // leave fewer slots than that count; only what fits is kept, which is all that matters.
+    items = static_cast<T**>(ReallocateOrThrow(items, std::size_t(newCapacity) * sizeof(T*)));
     capacity = newCapacity;
   }
 

@@ -182,8 +182,9 @@ class HashMap {
     Rebuild(static_cast<int>(wanted < kMost ? wanted : kMost));
   }
 
-  // Redistributes every entry over n buckets; keys and values move over unchanged. On failure
-  // EOutOfMemory is thrown and the table is as it was.
+  // Redistributes every entry over n buckets, keeping the order of the old buckets and
+  // chains; keys and values move over unchanged. On failure EOutOfMemory is thrown and the
+  // table is as it was.
   void Rebuild(int n) {
     PointeredList** newKeyChains = AllocateChains(n);
     PointeredList** newValueChains;
@@ -193,33 +194,40 @@ class HashMap {
       std::free(newKeyChains);
       throw;
     }
-    PointeredList** oldKeyChains = keyChains;
-    PointeredList** oldValueChains = valueChains;
-    int oldBucketCount = bucketCount;
-    int oldCount = count;
-    keyChains = newKeyChains;
-    valueChains = newValueChains;
-    bucketCount = n;
-    count = 0;
+    // The chains of every bucket that will be in use come first: after that, moving the
+    // entries needs no allocation, so nothing can fail halfway. The entries' own chain nodes
+    // move with them rather than being copied.
     try {
-      for (int bucket = 0; bucket < oldBucketCount; ++bucket) {
-        if (oldKeyChains[bucket] == nullptr) continue;
-        PointeredListItem* valueNode = oldValueChains[bucket]->GetHead();
-        for (PointeredListItem* keyNode = oldKeyChains[bucket]->GetHead(); keyNode != nullptr;
-             keyNode = keyNode->GetNext(), valueNode = valueNode->GetNext()) {
-          Insert(keyNode->GetPayload(), static_cast<T*>(valueNode->GetPayload()));
+      for (int bucket = 0; bucket < bucketCount; ++bucket) {
+        if (keyChains[bucket] == nullptr) continue;
+        for (PointeredListItem* keyNode = keyChains[bucket]->GetHead(); keyNode != nullptr;
+             keyNode = keyNode->GetNext()) {
+          int target = BucketIndex(keyNode->GetPayload(), n);
+          if (newKeyChains[target] != nullptr) continue;
+          newKeyChains[target] = NewOrThrow<PointeredList>();
+          newValueChains[target] = NewOrThrow<PointeredList>();
         }
       }
     } catch (...) {
-      // The old chains still hold every entry: drop the half-built table and go back.
-      DeleteChains(keyChains, valueChains, bucketCount);
-      keyChains = oldKeyChains;
-      valueChains = oldValueChains;
-      bucketCount = oldBucketCount;
-      count = oldCount;
+      DeleteChains(newKeyChains, newValueChains, n);
       throw;
     }
-    DeleteChains(oldKeyChains, oldValueChains, oldBucketCount);
+    for (int bucket = 0; bucket < bucketCount; ++bucket) {
+      if (keyChains[bucket] == nullptr) continue;
+      PointeredList* keys = keyChains[bucket];
+      PointeredList* values = valueChains[bucket];
+      while (keys->GetHead() != nullptr) {
+        PointeredListItem* keyNode = keys->Remove(keys->GetHead());
+        PointeredListItem* valueNode = values->Remove(values->GetHead());
+        int target = BucketIndex(keyNode->GetPayload(), n);
+        newKeyChains[target]->Append(keyNode);
+        newValueChains[target]->Append(valueNode);
+      }
+    }
+    DeleteChains(keyChains, valueChains, bucketCount);
+    keyChains = newKeyChains;
+    valueChains = newValueChains;
+    bucketCount = n;
   }
 
   // Frees every stored key and, when asked, deletes every value, in bucket and chain order,
@@ -242,8 +250,9 @@ class HashMap {
   }
 
  private:
-  int BucketIndex(const void* key) const {
-    return static_cast<int>(HashKey(key) % static_cast<std::uint32_t>(bucketCount));
+  int BucketIndex(const void* key) const { return BucketIndex(key, bucketCount); }
+  int BucketIndex(const void* key, int buckets) const {
+    return static_cast<int>(HashKey(key) % static_cast<std::uint32_t>(buckets));
   }
 
   // An array of n null chain pointers.
@@ -256,7 +265,8 @@ class HashMap {
     return chains;
   }
 
-  // Deletes the chain nodes (never the keys and values they point to) and both arrays.
+  // Deletes the chains with their nodes (never the keys and values they point to) and both
+  // arrays.
   static void DeleteChains(PointeredList** keys, PointeredList** values, int n) {
     for (int i = 0; i < n; ++i) {
       delete keys[i];
