@@ -84,6 +84,13 @@ TEST(HashMapTest, SeventeenthKeyGrowsTableTo34AndThirtyFifthTo70Buckets) {
     ASSERT_NE(value, nullptr);
     EXPECT_EQ(value->id, i);
   }
+
+  // Every entry moved with the table, and the keys come out in bucket order.
+  std::vector<std::string> keys = KeyTexts(map);
+  ASSERT_EQ(keys.size(), 35u);
+  for (std::size_t k = 1; k < keys.size(); ++k) {
+    EXPECT_LE(HashText(keys[k - 1].c_str()) % 70, HashText(keys[k].c_str()) % 70);
+  }
 }
 
 TEST(HashMapTest, RemoveNeverShrinksButTheNextPutDoes) {
