@@ -19,6 +19,14 @@ inline void* AllocateOrThrow(std::size_t bytes) {
   return block;
 }
 
+// realloc that throws EOutOfMemory instead of returning null, leaving the block as it was.
+// The kept contents are those that fit. Free with std::free.
+inline void* ReallocateOrThrow(void* block, std::size_t bytes) {
+  void* moved = std::realloc(block, bytes == 0 ? 1 : bytes);
+  if (moved == nullptr) throw EOutOfMemory();
+  return moved;
+}
+
 // new that throws EOutOfMemory instead of std::bad_alloc. Delete with delete.
 template <class T, class... Args>
 T* NewOrThrow(Args&&... args) {
