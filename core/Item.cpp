@@ -1,0 +1,7 @@
+#include "core/Item.h"
+
+int CompareItems(const Item* a, const Item* b) {
+  int order = toolbox::String::CompareIgnoreCase(a->GetGroup().Text(), b->GetGroup().Text());
+  if (order != 0) return order;
+  return toolbox::String::CompareIgnoreCase(a->GetName().Text(), b->GetName().Text());
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "toolbox/ArrayList.h"
+#include "toolbox/String.h"
+
+// One entry of the repository: what the item is, the group it is listed under, whether it
+// is taken along on the current trip and how many. Quantity only means something together
+// with the check mark.
+class Item {
+ public:
+  Item() = default;
+  Item(const Item&) = delete;
+  Item& operator=(const Item&) = delete;
+  // The repository deletes its items through this.
+  virtual ~Item() = default;
+
+  bool IsChecked() const { return checked; }
+  void SetChecked(bool value) { checked = value; }
+
+  const toolbox::String& GetQuantity() const { return quantity; }
+  const toolbox::String& GetName() const { return name; }
+  const toolbox::String& GetGroup() const { return group; }
+  void SetQuantity(const toolbox::String& value) { quantity = value; }
+  void SetName(const toolbox::String& value) { name = value; }
+  void SetGroup(const toolbox::String& value) { group = value; }
+
+ private:
+  bool checked = false;
+  toolbox::String quantity;
+  toolbox::String name;
+  toolbox::String group;
+};
+
+// Every item the user has ever entered, in the program's order (see CompareItems). Row i of
+// the list view is item i; commands address items by that index.
+using Repository = toolbox::ArrayList<Item>;
+
+// The program's order: by group, then by name, both ignoring the case of A to Z only (other
+// bytes count by their unsigned value, so accented capitals sort after z); a text that is a
+// prefix of the other sorts first. Quantity and check mark take no part.
+int CompareItems(const Item* a, const Item* b);

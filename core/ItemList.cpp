@@ -1,0 +1,118 @@
+#include "core/ItemList.h"
+
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "toolbox/Memory.h"
+
+using toolbox::String;
+
+String NextField(String& line) {
+  int tab = line.Find('\t');
+  if (tab < 0) return String();
+  String field = line.Substring(0, tab);
+  line.RemoveFirst(tab + 1);
+  return field;
+}
+
+void WriteItemList(const Repository& repository, framework::File& file, bool checkedOnly) {
+  // Lines are gathered and written in blocks: the same bytes as one write per line, without
+  // a system call for each item of a large repository.
+  constexpr int kBlock = 64 * 1024;
+  String block;
+  String line;
+  for (int i = 0; i < repository.GetCount(); ++i) {
+    const Item* item = repository.GetAt(i);
+    if (checkedOnly && !item->IsChecked()) continue;
+    line.Format("%s\t%s\t%s\t%s\t\n", item->IsChecked() ? "1" : "0", item->GetQuantity().Text(),
+                item->GetName().Text(), item->GetGroup().Text());
+    block.Append(line.Text());
+    if (block.Length() >= kBlock) {
+      file.Write(block.Text(), block.Length());
+      block.Truncate(0);
+    }
+  }
+  if (block.Length() > 0) file.Write(block.Text(), block.Length());
+}
+
+namespace {
+
+// Finds items by name and group exactly as a scan from the front of the repository does:
+// the index keeps the first item of each name and group. While a file is merged, items are
+// only appended and never renamed or reordered, so the first match stays the first match.
+class ItemIndex {
+ public:
+  explicit ItemIndex(const Repository& repository) {
+    items.reserve(static_cast<size_t>(repository.GetCount()));
+    for (int i = 0; i < repository.GetCount(); ++i) Remember(repository.GetAt(i));
+  }
+
+  Item* Find(const String& name, const String& group) {
+    auto found = items.find(Key(name, group));
+    return found == items.end() ? nullptr : found->second;
+  }
+
+  void Remember(Item* item) { items.emplace(Key(item->GetName(), item->GetGroup()), item); }
+
+ private:
+  // A text never holds a NUL byte, so name, NUL, group names one pair unambiguously.
+  static std::string Key(const String& name, const String& group) {
+    std::string key(name.Text(), static_cast<size_t>(name.Length()));
+    key.push_back('\0');
+    key.append(group.Text(), static_cast<size_t>(group.Length()));
+    return key;
+  }
+
+  std::unordered_map<std::string, Item*> items;
+};
+
+}  // namespace
+
+void ReadItemList(Repository& repository, framework::File& file) {
+  framework::FileStatus status;
+  if (!file.GetStatus(status) || status.m_size == 0) return;
+
+  String text;
+  char buffer[1024];
+  for (;;) {
+    size_t read = file.Read(buffer, sizeof buffer - 1);
+    if (read == 0) break;
+    buffer[read] = '\0';
+    text.Append(buffer);
+  }
+
+  // The lines are taken off the front of the text one by one; a cursor stands in for
+  // cutting the text, which would move the rest of a large file for every line.
+  ItemIndex index(repository);
+  const char* rest = text.Text();
+  while (const char* end = std::strchr(rest, '\n')) {
+    String line(rest, 0, static_cast<int>(end - rest));
+    rest = end + 1;
+
+    String check = NextField(line);
+    String quantity = NextField(line);
+    String name = NextField(line);
+    String group = NextField(line);
+
+    Item* item = index.Find(name, group);
+    if (item == nullptr) {
+      item = toolbox::NewOrThrow<Item>();
+      item->SetName(name);
+      item->SetGroup(group);
+      try {
+        repository.Add(item);
+      } catch (...) {
+        delete item;
+        throw;
+      }
+      index.Remember(item);
+    }
+    item->SetChecked(std::strcmp(check.Text(), "1") == 0);
+    item->SetQuantity(quantity);
+    item->SetName(name);
+    item->SetGroup(group);
+  }
+  repository.Sort(CompareItems);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/Item.h"
+#include "framework/File.h"
+#include "toolbox/String.h"
+
+// The item list file, shared by the repository file and trip documents: one line per item,
+// "check<TAB>quantity<TAB>name<TAB>group<TAB><LF>", the check mark "1" or "0", texts stored
+// as their bytes without any escaping.
+
+// Cuts the next field off the front of line: the text before the first tab, after which the
+// tab is removed too. Without a tab the result is empty and the line stays as it is, so text
+// after the last tab of a line is never a field.
+toolbox::String NextField(toolbox::String& line);
+
+// Writes one line per item in repository order; with checkedOnly, only the checked items.
+// File errors pass out as framework::FileException.
+void WriteItemList(const Repository& repository, framework::File& file, bool checkedOnly);
+
+// Merges the file's lines into the repository, then sorts it. Each line's item is looked up
+// by name and group (byte for byte, first match from the front) or appended, and takes the
+// line's check mark (exactly "1" is checked) and quantity. A 0-byte file, or one whose
+// status cannot be had, changes nothing and does not sort; a last line without its line
+// feed is ignored. File errors pass out as framework::FileException, leaving the lines
+// merged so far in the (then unsorted) repository.
+void ReadItemList(Repository& repository, framework::File& file);
