@@ -63,8 +63,8 @@ constexpr Accelerator kAccelerators[] = {
 };
 
 constexpr ToolBarButton kButtons[] = {
-    {ID_FILE_NEW, ":/no/such/icon.svg"}, kToolBarSeparator, {ID_ALL, ":/no/such/icon.svg"},
-    {ID_NOBODY, ":/no/such/icon.svg"},
+    {ID_FILE_NEW, nullptr}, kToolBarSeparator, {ID_ALL, nullptr},
+    {ID_NOBODY, nullptr},
 };
 
 }  // namespace
