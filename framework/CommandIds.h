@@ -37,6 +37,8 @@ inline constexpr unsigned AFX_IDP_FILE_ACCESS_DENIED = 61453;
 inline constexpr unsigned AFX_IDP_FILE_DISK_FULL = 61454;
 inline constexpr unsigned AFX_IDP_FILE_GENERIC = 61455;
 inline constexpr unsigned AFX_IDP_FAILED_MEMORY_ALLOC = 61456;  // "Out of memory."
-inline constexpr unsigned AFX_IDS_ALLFILTER = 61457;            // "All Files (*.*)"
+inline constexpr unsigned AFX_IDS_ALLFILTER = 61457;            // "All Files"
+inline constexpr unsigned AFX_IDS_OPENFILE = 61458;             // "Open"
+inline constexpr unsigned AFX_IDS_SAVEFILE = 61459;             // "Save As"
 
 }  // namespace framework
