@@ -1,0 +1,26 @@
+#pragma once
+
+#include "core/Item.h"
+#include "framework/Document.h"
+
+// The trip: which repository items are taken along, with their quantities. It holds no data
+// of its own; its content is the check marks and quantities of the repository, and its
+// file an item list holding only the checked items. New and open change check marks and
+// quantities and never remove items; open may add the items a trip names that the
+// repository lacks.
+class Document : public framework::Document {
+ public:
+  explicit Document(Repository& repository) : repository(repository) {}
+
+  // Unchecks every item and empties every quantity.
+  bool OnNewDocument() override;
+  // Storing writes the checked items; loading unchecks everything, then merges the file.
+  void Serialize(framework::Archive& archive) override;
+
+  Repository& GetRepository() const { return repository; }
+
+ private:
+  void ClearCheckMarks();
+
+  Repository& repository;
+};
