@@ -1,13 +1,12 @@
 #include "toolbox/ProcessArguments.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
+#include "toolbox/FileText.h"
 #include "toolbox/Memory.h"
 
 namespace toolbox {
@@ -120,31 +119,14 @@ void ProcessArguments::Set(int count, const char* const* arguments) {
 
 void ProcessArguments::ReadFromSystem() {
   std::size_t size = 0;
-  std::size_t capacity = 4096;
-  char* texts = static_cast<char*>(AllocateOrThrow(capacity));
-  int fd = open("/proc/self/cmdline", O_RDONLY | O_CLOEXEC);
-  if (fd >= 0) {
-    for (;;) {
-      if (size == capacity - 1) {
-        try {
-          texts = static_cast<char*>(ReallocateOrThrow(texts, capacity * 2));
-        } catch (...) {
-          std::free(texts);
-          close(fd);
-          throw;
-        }
-        capacity *= 2;
-      }
-      // One byte stays free for a missing terminator.
-      ssize_t got = read(fd, texts + size, capacity - 1 - size);
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) break;
-      size += static_cast<std::size_t>(got);
-    }
-    close(fd);
+  char* texts = ReadFileText("/proc/self/cmdline", size);
+  if (texts == nullptr) {
+    texts = static_cast<char*>(AllocateOrThrow(1));
+    size = 0;
   }
-  // A process that rewrote its own arguments may leave the last one unterminated.
-  if (size > 0 && texts[size - 1] != '\0') texts[size++] = '\0';
+  // A process that rewrote its own arguments may leave the last one unterminated; the NUL
+  // byte after the content ends it.
+  if (size > 0 && texts[size - 1] != '\0') ++size;
   Adopt(texts, size);
 }
 
