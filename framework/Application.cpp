@@ -42,6 +42,7 @@ Application::Application() { currentApplication = this; }
 
 Application::~Application() {
   DestroyWindowsAndTemplates();
+  delete m_pRecentFileList;
   if (currentApplication == this) currentApplication = nullptr;
 }
 
@@ -49,8 +50,6 @@ void Application::DestroyWindowsAndTemplates() {
   for (DocTemplate* docTemplate : templates) delete docTemplate;
   templates.clear();
   m_pMainWnd = nullptr;
-  delete m_pRecentFileList;
-  m_pRecentFileList = nullptr;
 }
 
 const CommandMap& Application::GetCommandMap() const {
@@ -183,8 +182,7 @@ void Application::OnTerminationSignal() {
 int RunApplication(int argc, char** argv) {
   Application* app = GetApp();
   if (app == nullptr) return 1;
-  app->argc = argc;
-  app->argv = argv;
+  app->SetArguments(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
 
   int status;
@@ -206,9 +204,12 @@ int RunApplication(int argc, char** argv) {
     } else {
       app->exitCode = 1;
     }
+    // As the window closed, its document went with it; then the exit processing.
+    app->DestroyWindowsAndTemplates();
     status = app->ExitInstance();
   }
-  app->DestroyWindowsAndTemplates();
+  delete app->m_pRecentFileList;
+  app->m_pRecentFileList = nullptr;
   return status;
 }
 

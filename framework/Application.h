@@ -33,14 +33,20 @@ class Application : public CmdTarget {
 
   // Start-up: true runs the event loop, false ends the program (ExitInstance still runs).
   virtual bool InitInstance();
-  // Exit processing after the event loop: the base makes the recent-file list write its
-  // entries. Answers the program's exit status.
+  // Exit processing after the event loop, once the main window and the documents are
+  // gone: the base makes the recent-file list write its entries. Answers the program's
+  // exit status.
   virtual int ExitInstance();
 
   // Registers a template; the application owns it.
   void AddDocTemplate(DocTemplate* docTemplate);
   DocTemplate* GetFirstDocTemplate() const;
 
+  // The process's arguments (RunApplication sets them).
+  void SetArguments(int count, char** arguments) {
+    argc = count;
+    argv = arguments;
+  }
   // Feeds the process's arguments to the info. "/log LEVEL" belongs to the logger and is
   // skipped with its value. Other arguments beginning with "-", or with "/" and naming
   // neither a folder path nor an existing file, are options; the rest are plain.

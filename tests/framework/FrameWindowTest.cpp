@@ -162,6 +162,13 @@ TEST_F(FrameWindowTest, StatusBarShowsIdleTextAndPromptOfHoveredCommand) {
   EXPECT_EQ(pane->text(), "Idle now");
 }
 
+TEST_F(FrameWindowTest, ExitCommandClosesTheMainWindow) {
+  Activate(frame);
+  EXPECT_EQ(app.GetMainWnd(), frame);
+  EXPECT_TRUE(frame->RouteCommand(ID_APP_EXIT));
+  EXPECT_FALSE(frame->isVisible());
+}
+
 TEST_F(FrameWindowTest, CaptionJoinsDocumentAndApplicationTitles) {
   EXPECT_EQ(frame->windowTitle(), "Unnamed - Voyanta");
   app.Document()->SetTitle("trip.vyt");

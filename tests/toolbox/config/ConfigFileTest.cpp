@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "TempFolder.h"
+#include "toolbox/config/Config.h"
+
+using namespace toolbox;
+
+namespace {
+
+const char kWorkedExample[] =
+    "<Application>\n"
+    "\t<OnceActions>\n"
+    "\t\t<FirstRun>0</>\n"
+    "\t</OnceActions>\n"
+    "</Application>\n"
+    "\n"
+    "<MainFrame>\n"
+    "\t<Maximized>0</>\n"
+    "\t<XPos>50</>\n"
+    "\t<XSize>500</>\n"
+    "\t<YPos>50</>\n"
+    "\t<YSize>300</>\n"
+    "</MainFrame>\n";
+
+// A folder with the configuration file's path and its companions.
+struct ConfigFileTest : ::testing::Test {
+  std::string Saved(int xPos) {
+    Config config;
+    config.GetRoot().GetSubsection("MainFrame").GetLong("XPos", xPos);
+    EXPECT_TRUE(config.SaveFile(path.c_str()));
+    return ReadBytes(path);
+  }
+
+  // XPos as a fresh Config loads it, or -1 when the load fails.
+  int LoadedXPos() {
+    Config config;
+    if (!config.LoadFile(path.c_str())) return -1;
+    return config.GetRoot().GetSubsection("MainFrame").GetLong("XPos", -2);
+  }
+
+  bool Exists(const std::string& file) { return std::filesystem::exists(file); }
+
+  TempFolder folder;
+  std::string path = folder.File("voyanta.cfg");
+  std::string newPath = path + ".new";
+  std::string oldPath = path + ".old";
+};
+
+}  // namespace
+
+TEST_F(ConfigFileTest, SavesTheWorkedExampleByteForByte) {
+  Config config;
+  ConfigSection& root = config.GetRoot();
+  root.GetSubsection("Application").GetSubsection("OnceActions").GetBool("FirstRun", false);
+  ConfigSection& frame = root.GetSubsection("MainFrame");
+  frame.GetBool("Maximized", false);
+  frame.GetLong("XPos", 50);
+  frame.GetLong("YPos", 50);
+  frame.GetLong("XSize", 500);
+  frame.GetLong("YSize", 300);
+  ASSERT_TRUE(config.SaveFile(path.c_str()));
+  EXPECT_EQ(ReadBytes(path), kWorkedExample);
+  EXPECT_FALSE(Exists(newPath));
+}
+
+TEST_F(ConfigFileTest, FirstSaveLeavesNoOldCopyAndSecondKeepsTheFirstContents) {
+  std::string first = Saved(1);
+  EXPECT_FALSE(Exists(oldPath));
+  std::string second = Saved(2);
+  EXPECT_NE(first, second);
+  EXPECT_EQ(ReadBytes(oldPath), first);
+  EXPECT_EQ(LoadedXPos(), 2);
+  Saved(3);
+  EXPECT_EQ(ReadBytes(oldPath), second);
+}
+
+TEST_F(ConfigFileTest, SaveCollectsTheRegisteredSettingsFirst) {
+  struct Window : Configurable {
+    void ExchangeConfiguration(ConfigSection& section, bool store) override {
+      if (store) section.GetParameter("Maximized").SetBool(true);
+    }
+  } window;
+  Config config;
+  config.Register("MainFrame", window);
+  ASSERT_TRUE(config.SaveFile(path.c_str()));
+  EXPECT_EQ(ReadBytes(path), "<MainFrame>\n\t<Maximized>1</>\n</MainFrame>\n");
+}
+
+TEST_F(ConfigFileTest, LoadReadsTheOldCopyWhenTheFileIsMissing) {
+  WriteBytes(oldPath, "<MainFrame>\n<XPos>7</>\n</MainFrame>\n");
+  WriteBytes(newPath, "<MainFrame>\n<XPos>8</>\n</MainFrame>\n");
+  EXPECT_EQ(LoadedXPos(), 7);
+  // The file itself wins over its old copy; the new one is never read.
+  WriteBytes(path, "<MainFrame>\n<XPos>9</>\n</MainFrame>\n");
+  EXPECT_EQ(LoadedXPos(), 9);
+}
+
+TEST_F(ConfigFileTest, LoadWithoutAnyFileLeavesTheTreeAsItWas) {
+  Config config;
+  config.GetRoot().GetLong("Kept", 1);
+  EXPECT_FALSE(config.LoadFile(path.c_str()));
+  EXPECT_TRUE(config.GetRoot().HasParameter("Kept"));
+  // A folder in the file's place cannot be read either.
+  std::filesystem::create_directory(path);
+  EXPECT_FALSE(config.LoadFile(path.c_str()));
+  EXPECT_TRUE(config.GetRoot().HasParameter("Kept"));
+}
+
+TEST_F(ConfigFileTest, MalformedFileEmptiesTheTree) {
+  WriteBytes(path, "<MainFrame>\n<XPos>9</>\n");
+  Config config;
+  config.GetRoot().GetLong("Old", 1);
+  EXPECT_FALSE(config.LoadFile(path.c_str()));
+  EXPECT_EQ(config.GetRoot().GetParameterCount(), 0);
+  EXPECT_EQ(config.GetRoot().GetSubsectionCount(), 0);
+}
+
+TEST_F(ConfigFileTest, LoadReadsBytesUnchangedUpToANulByte) {
+  WriteBytes(path, std::string("<A>\xE9\r\n</>\n<B>2</>", 17) + std::string(1, '\0') + "junk<");
+  Config config;
+  ASSERT_TRUE(config.LoadFile(path.c_str()));
+  EXPECT_STREQ(config.GetRoot().FindParameter("A")->GetText(), "\xE9");
+  EXPECT_STREQ(config.GetRoot().FindParameter("B")->GetText(), "2");
+}
+
+TEST_F(ConfigFileTest, NewFileThatCannotBeMadeLeavesTheOldFileWhole) {
+  std::string first = Saved(1);
+  std::filesystem::create_directory(newPath);
+  Config config;
+  config.GetRoot().GetLong("XPos", 2);
+  EXPECT_FALSE(config.SaveFile(path.c_str()));
+  EXPECT_EQ(ReadBytes(path), first);
+  EXPECT_FALSE(Exists(oldPath));
+  EXPECT_EQ(LoadedXPos(), 1);
+}
+
+TEST_F(ConfigFileTest, WriteThatCannotReachTheDiskLeavesTheOldFileWhole) {
+  std::string first = Saved(1);
+  std::filesystem::create_symlink("/dev/full", newPath);
+  Config config;
+  config.GetRoot().GetLong("XPos", 2);
+  EXPECT_FALSE(config.SaveFile(path.c_str()));
+  EXPECT_EQ(ReadBytes(path), first);
+  EXPECT_EQ(LoadedXPos(), 1);
+}
+
+TEST_F(ConfigFileTest, FailedMoveToTheOldCopyKeepsTheFileAndTheNewContents) {
+  std::string first = Saved(1);
+  // A folder that cannot be deleted stands where the old copy goes.
+  std::filesystem::create_directories(oldPath + "/inside");
+  Config config;
+  config.GetRoot().GetSubsection("MainFrame").GetLong("XPos", 2);
+  EXPECT_FALSE(config.SaveFile(path.c_str()));
+  EXPECT_EQ(ReadBytes(path), first);
+  EXPECT_EQ(ReadBytes(newPath), "<MainFrame>\n\t<XPos>2</>\n</MainFrame>\n");
+  EXPECT_EQ(LoadedXPos(), 1);
+}
+
+TEST_F(ConfigFileTest, SaveIntoAMissingFolderFails) {
+  Config config;
+  std::string missing = folder.File("missing/voyanta.cfg");
+  EXPECT_FALSE(config.SaveFile(missing.c_str()));
+  EXPECT_FALSE(Exists(folder.File("missing")));
+}

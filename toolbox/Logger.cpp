@@ -1,0 +1,171 @@
+#include "toolbox/Logger.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "toolbox/ArrayList.h"
+#include "toolbox/Exception.h"
+#include "toolbox/Path.h"
+#include "toolbox/ProcessArguments.h"
+#include "toolbox/String.h"
+#include "toolbox/config/CommandLine.h"
+
+namespace toolbox {
+
+namespace {
+
+// Values of "/log", in level order from LogDebug on.
+const char* const kLevelValues[] = {"debug", "info", "warn", "error", "exception", "fatal"};
+const char* const kLevelNames[] = {"Debug", "Info", "Warn", "Error", "Exception", "Fatal"};
+
+// A threshold above every level: nothing is written.
+constexpr int kSilent = 127;
+
+const char* LevelName(int level) {
+  return level >= LogDebug && level <= LogFatal ? kLevelNames[level - LogDebug] : "Unknown";
+}
+
+const char* AfterLastBackslash(const char* text) {
+  const char* last = std::strrchr(text, '\\');
+  return last != nullptr ? last + 1 : text;
+}
+
+// The threshold chosen with "/log" on the process's command line.
+int ThresholdFromCommandLine() {
+  CommandLine commandLine;
+  commandLine.AddOption("/log", 1);
+  commandLine.Parse(ProcessArguments::Count(), ProcessArguments::Vector());
+  const ArrayList<String>* values = commandLine.GetOptionArguments("/log");
+  if (values == nullptr || values->GetCount() == 0) return LogError;
+  String value(*values->First());
+  value.ToLower();
+  for (int i = 0; i < LogFatal; ++i) {
+    if (String::Compare(value.Text(), kLevelValues[i]) == 0) return LogDebug + i;
+  }
+  return kSilent;
+}
+
+// Writes all of text, ignoring errors: a log that cannot be written is not worth failing for.
+void WriteAll(int file, const char* text, std::size_t length) {
+  while (length > 0) {
+    ssize_t written = write(file, text, length);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return;
+    text += written;
+    length -= static_cast<std::size_t>(written);
+  }
+}
+
+}  // namespace
+
+std::uint32_t Logger::Tick() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::uint32_t>(static_cast<std::uint64_t>(now.tv_sec) * 1000 +
+                                    static_cast<std::uint64_t>(now.tv_nsec) / 1000000);
+}
+
+Logger::Logger() : startTick(Tick()) {
+  std::unique_ptr<Path> program(Path::ProgramPath());
+  String* name = program->Last();
+  if (name == nullptr) {
+    throw EIllegalArgument("__argv[0] contains an illegal program path", "toolbox::Logger::Logger",
+                           39);
+  }
+  Path::SetExtension(*name, "log");
+  Path folder;
+  if (!folder.FromKnownFolder(Path::DocumentsFolder, true)) {
+    std::unique_ptr<Path> programFolder(Path::ProgramFolder());
+    folder = *programFolder;
+  }
+  folder.AddText(name->Text());
+  fileName = folder.ToText(false);
+  try {
+    threshold = ThresholdFromCommandLine();
+    SetCurrentLogSink(this);
+    Log("toolbox::Logger::Logger", 83, LogInfo, "Logger initialized");
+  } catch (...) {
+    Release();
+    throw;
+  }
+}
+
+Logger::~Logger() {
+  try {
+    Log("toolbox::Logger::~Logger", 90, LogInfo, "Shutting down logger");
+  } catch (...) {
+    // A destructor must not throw; an entry that cannot be formatted for want of memory is
+    // dropped like any entry that cannot be written.
+  }
+  Release();
+}
+
+void Logger::Release() {
+  if (CurrentLogSink() == this) SetCurrentLogSink(nullptr);
+  Close();
+  std::free(fileName);
+  fileName = nullptr;
+}
+
+void Logger::Log(const char* location, int line, int level, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  try {
+    LogV(location, line, level, format, args);
+  } catch (...) {
+    va_end(args);
+    throw;
+  }
+  va_end(args);
+}
+
+void Logger::LogV(const char* location, int line, int level, const char* format, va_list args) {
+  if (level < threshold || !Open()) return;
+  String message;
+  message.FormatFromVargs(format != nullptr ? format : "", args);
+
+  std::uint32_t elapsed = Tick() - startTick;
+  // Local time with daylight saving, as the clocks around the user show it.
+  time_t now = time(nullptr);
+  tm local;
+  localtime_r(&now, &local);
+  String entry;
+  entry.Format("[%04d-%02d-%02d %02d:%02d:%02d (T+%u.%03u)] %s (%s:%d) %s\n",
+               local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+               local.tm_sec, elapsed / 1000, elapsed % 1000, LevelName(level),
+               location != nullptr ? AfterLastBackslash(location) : "", line, message.Text());
+  WriteAll(file, entry.Text(), entry.Length());
+}
+
+bool Logger::Open() {
+  if (file >= 0) return true;
+  if (fileName == nullptr || fileName[0] == '\0') return false;
+  int opened = open(fileName, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  if (opened < 0) return false;
+  // Sharing denied: whoever holds the lock has the file to itself.
+  if (flock(opened, LOCK_EX | LOCK_NB) != 0) {
+    close(opened);
+    return false;
+  }
+  file = opened;
+  static const char kSeparator[] =
+      "\n-------------------------------------------------------------------------------\n";
+  static_assert(sizeof kSeparator == 79 + 3);
+  WriteAll(file, kSeparator, sizeof kSeparator - 1);
+  return true;
+}
+
+void Logger::Close() {
+  if (file < 0) return;
+  close(file);
+  file = -1;
+}
+
+}  // namespace toolbox

@@ -1,0 +1,268 @@
+#include "toolbox/config/Config.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "toolbox/ArrayList.h"
+#include "toolbox/Memory.h"
+#include "toolbox/PointeredList.h"
+#include "toolbox/String.h"
+
+namespace toolbox {
+
+namespace {
+
+struct FreeDeleter {
+  void operator()(void* block) const { std::free(block); }
+};
+using Buffer = std::unique_ptr<char, FreeDeleter>;
+
+bool IsWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f'; }
+
+// Where the token that starts at pos ends. A token that starts with "<" runs to the first
+// unescaped ">" (included) or up to the next unescaped "<"; any other token runs up to the
+// next unescaped "<" or to the first unescaped ">" (included). An escaped byte never ends a
+// token. Every token holds at least one byte.
+const char* TokenEnd(const char* pos) {
+  const char* scan = *pos == '<' ? pos + 1 : pos;
+  for (;;) {
+    scan += std::strcspn(scan, "\\<>");
+    switch (*scan) {
+      case '\\':
+        ++scan;
+        if (*scan != '\0') ++scan;
+        break;
+      case '<':
+        return scan;
+      case '>':
+        return scan + 1;
+      default:
+        return scan;
+    }
+  }
+}
+
+// Resolves the escapes of the NUL-terminated text in place and answers its new length.
+std::size_t Unescape(char* text, std::size_t length) {
+  std::size_t out = 0;
+  for (std::size_t in = 0; in < length; ++in) {
+    char c = text[in];
+    if (c == '\\' && in + 1 < length) {
+      c = text[++in];
+      if (c == '0') continue;
+      if (c == 'f') c = '\f';
+      if (c == 'n') c = '\n';
+      if (c == 'r') c = '\r';
+      if (c == 't') c = '\t';
+    }
+    text[out++] = c;
+  }
+  text[out] = '\0';
+  return out;
+}
+
+// The sections open during a parse, innermost last; the root is always the first.
+class SectionStack {
+ public:
+  explicit SectionStack(ConfigSection& root) { Push(root); }
+  int GetCount() const { return sections.GetCount(); }
+  ConfigSection& Innermost() const {
+    return *static_cast<ConfigSection*>(sections.GetTail()->GetPayload());
+  }
+  // The section that holds the innermost one; only while more than the root is open.
+  ConfigSection& Enclosing() const {
+    return *static_cast<ConfigSection*>(sections.GetTail()->GetPrevious()->GetPayload());
+  }
+  void Push(ConfigSection& section) { sections.Append(NewOrThrow<PointeredListItem>(&section)); }
+  void Pop() { sections.DeleteLast(); }
+
+ private:
+  PointeredList sections;
+};
+
+// The whole contents of the regular file at path, NUL-terminated, or null if it cannot be
+// opened or read.
+Buffer ReadFile(const char* path) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return nullptr;
+  // A folder of that name opens as well, and its end position means nothing.
+  struct stat status;
+  long size = -1;
+  if (fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode) &&
+      std::fseek(file, 0, SEEK_END) == 0) {
+    size = std::ftell(file);
+  }
+  if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
+    std::fclose(file);
+    return nullptr;
+  }
+  Buffer buffer;
+  try {
+    buffer.reset(static_cast<char*>(AllocateOrThrow(static_cast<std::size_t>(size) + 1)));
+  } catch (...) {
+    std::fclose(file);
+    throw;
+  }
+  std::size_t read = std::fread(buffer.get(), 1, static_cast<std::size_t>(size), file);
+  bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) return nullptr;
+  buffer.get()[read] = '\0';
+  return buffer;
+}
+
+bool Exists(const char* path) {
+  struct stat status;
+  return stat(path, &status) == 0;
+}
+
+// Makes the renames in the folder that holds path durable. Best effort: some file systems
+// cannot sync a folder, and the renames have happened all the same.
+void SyncFolderOf(const char* path) {
+  const char* slash = std::strrchr(path, '/');
+  int length = slash == path ? 1 : static_cast<int>(slash - path);
+  String folder = slash == nullptr ? String(".") : String(path, 0, length);
+  int descriptor = open(folder.Text(), O_RDONLY | O_DIRECTORY);
+  if (descriptor < 0) return;
+  fsync(descriptor);
+  close(descriptor);
+}
+
+}  // namespace
+
+Config::Config() = default;
+
+void Config::Clear() {
+  root.ClearParameters();
+  root.ClearSubsections();
+}
+
+void Config::Register(const char* name, Configurable& configurable) {
+  registry.Put(name, &configurable);
+}
+
+void Config::Unregister(const char* name) { registry.Remove(name); }
+
+void Config::ExchangeConfigurables(bool store) {
+  // The names are copied first: an object may register or unregister others meanwhile.
+  ArrayList<String> names;
+  {
+    std::unique_ptr<PointeredList> keys = registry.Keys();
+    for (PointeredListItem* key = keys->GetHead(); key != nullptr; key = key->GetNext()) {
+      names.AddText(static_cast<const char*>(key->GetPayload()));
+    }
+  }
+  for (int i = 0; i < names.GetCount(); ++i) {
+    const char* name = names.GetAt(i)->Text();
+    ConfigSection& section = root.GetSubsection(name);
+    Configurable* configurable = registry.Get(name);
+    if (configurable != nullptr) configurable->ExchangeConfiguration(section, store);
+  }
+}
+
+bool Config::Parse(const char* text) {
+  Clear();
+  if (!ParseInto(text)) {
+    Clear();
+    return false;
+  }
+  ExchangeConfigurables(false);
+  return true;
+}
+
+// One token at a time: an opening tag opens the subsection of its name (reusing one that
+// exists); text makes the innermost open section a parameter of the enclosing section, the
+// section itself being removed when its closing tag comes. The flag that remembers this is
+// one for the whole parse, set by every text and cleared by the closing tag that follows.
+bool Config::ParseInto(const char* text) {
+  SectionStack open(root);
+  bool pending = false;
+  Buffer token;
+  std::size_t tokenCapacity = 0;
+  const char* pos = text;
+  while (*pos != '\0') {
+    const char* end = TokenEnd(pos);
+    std::size_t length = static_cast<std::size_t>(end - pos);
+    if (length + 1 > tokenCapacity) {
+      tokenCapacity = length + 1;
+      token.reset(static_cast<char*>(AllocateOrThrow(tokenCapacity)));
+    }
+    const char* first = pos;
+    const char* last = end;
+    pos = end;
+    while (first < last && IsWhite(*first)) ++first;
+    while (last > first && IsWhite(last[-1])) --last;
+    length = static_cast<std::size_t>(last - first);
+    if (length == 0) continue;
+    char* t = token.get();
+    std::memcpy(t, first, length);
+    t[length] = '\0';
+
+    bool tag = length >= 2 && t[0] == '<' && t[length - 1] == '>';
+    if (tag && t[1] == '/') {
+      t[length - 1] = '\0';
+      const char* name = t + 2;
+      Unescape(t + 2, length - 3);
+      if (open.GetCount() == 1) return false;
+      ConfigSection& innermost = open.Innermost();
+      if (*name != '\0' && std::strcmp(name, innermost.GetName()) != 0) return false;
+      if (pending) {
+        open.Enclosing().RemoveSubsection(innermost.GetName());
+        pending = false;
+      }
+      open.Pop();
+    } else if (tag) {
+      t[length - 1] = '\0';
+      Unescape(t + 1, length - 2);
+      if (open.GetCount() > kMaxNesting) return false;
+      open.Push(open.Innermost().GetSubsection(t + 1));
+    } else {
+      Unescape(t, length);
+      if (open.GetCount() == 1) return false;
+      open.Enclosing().GetParameter(open.Innermost().GetName()).SetText(t);
+      pending = true;
+    }
+  }
+  return open.GetCount() == 1;
+}
+
+bool Config::LoadFile(const char* path) {
+  Buffer text = ReadFile(path);
+  if (text == nullptr) {
+    String oldPath(path);
+    oldPath.Append(".old");
+    text = ReadFile(oldPath.Text());
+  }
+  if (text == nullptr) return false;
+  return Parse(text.get());
+}
+
+bool Config::SaveFile(const char* path) {
+  ExchangeConfigurables(true);
+  String newPath(path);
+  newPath.Append(".new");
+  String oldPath(path);
+  oldPath.Append(".old");
+
+  FileWriter writer;
+  if (!writer.Open(newPath.Text())) return false;
+  bool written = root.Write(writer, 0);
+  // Closed in any case; only a file that reached the disk whole may replace the old one.
+  if (!writer.Close() || !written) return false;
+
+  if (Exists(path)) {
+    std::remove(oldPath.Text());
+    if (std::rename(path, oldPath.Text()) != 0) return false;
+  }
+  if (std::rename(newPath.Text(), path) != 0) return false;
+  SyncFolderOf(path);
+  return true;
+}
+
+}  // namespace toolbox

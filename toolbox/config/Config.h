@@ -1,0 +1,85 @@
+#pragma once
+
+#include "toolbox/StringKeyHashMap.h"
+#include "toolbox/config/ConfigSection.h"
+#include "toolbox/config/Configurable.h"
+#include "toolbox/config/FileWriter.h"
+#include "toolbox/config/Writer.h"
+
+namespace toolbox {
+
+// The program's persistent settings: a tree of sections under a root named "Root", kept in
+// memory and stored as one text file.
+//
+// The file: the root's parameters and subsections form the top level, without tags of the
+// root's own. A parameter is "<" name ">" value "</>"; a section is "<" name ">" on a line
+// of its own, its contents one level deeper, and "</" name ">" on a line of its own ("</>"
+// closes a section too). Names and values are escaped (WriteEscaped); an empty one is "\0".
+//
+// Sections and parameters obtained from the tree stay valid until the next Parse (which
+// starts by emptying the tree), the removal of the section that holds them or of an
+// ancestor, or the end of the Config; holders look them up again rather than keep them.
+class Config {
+ public:
+  using Writer = toolbox::Writer;
+  using FileWriter = toolbox::FileWriter;
+
+  // The deepest nesting of elements a file may have. Files as the program writes them are a
+  // few levels deep; a deeper one is rejected before its tree could exhaust the stack of the
+  // recursive writing and deleting.
+  static constexpr int kMaxNesting = 1000;
+
+  Config();
+  Config(const Config&) = delete;
+  Config& operator=(const Config&) = delete;
+
+  ConfigSection& GetRoot() { return root; }
+  const ConfigSection& GetRoot() const { return root; }
+  // Empties the root; the root itself stays.
+  void Clear();
+
+  // Registers the object under the name, in place of any object registered under it. The
+  // Config never deletes a registered object; the object stays registered until Unregister
+  // or the end of the Config.
+  void Register(const char* name, Configurable& configurable);
+  void Unregister(const char* name);
+  // Hands each registered object the root's subsection of its name (created if missing):
+  // store false lets the objects take their settings, store true has them put them there.
+  void ExchangeConfigurables(bool store);
+
+  // Replaces the tree with the contents of a NUL-terminated text in the file's syntax. A
+  // malformed text (a closing tag with nothing open or naming another section than the
+  // innermost open one, text outside every element, an element left open, nesting deeper
+  // than kMaxNesting) gives false and an empty tree. On success the registered objects take
+  // their settings.
+  bool Parse(const char* text);
+
+  // Reads path, or path + ".old" when path cannot be read, and parses it. False, with the
+  // tree untouched, when neither can be read; false and an empty tree when the text is
+  // malformed. The text ends at a NUL byte in the file.
+  bool LoadFile(const char* path);
+
+  // Has the registered objects store their settings, then writes the whole tree to path
+  // + ".new", flushed to the disk, and moves it to path, the previous file becoming
+  // path + ".old". On failure the previous contents stay whole, in path or in path + ".old"
+  // (which LoadFile falls back to), and the answer is false.
+  bool SaveFile(const char* path);
+
+ private:
+  // The registered objects, not owned: a value is never deleted, neither when it is
+  // replaced nor when the registry goes.
+  class Registry : public StringKeyHashMap<Configurable> {
+   public:
+    ~Registry() override { this->Empty(false); }
+
+   protected:
+    void DeleteValue(Configurable*) override {}
+  };
+
+  bool ParseInto(const char* text);
+
+  Registry registry;
+  ConfigSection root{"Root"};
+};
+
+}  // namespace toolbox

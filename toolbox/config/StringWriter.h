@@ -1,0 +1,26 @@
+#pragma once
+
+#include "toolbox/String.h"
+#include "toolbox/config/Writer.h"
+
+namespace toolbox {
+
+// A Writer that collects the output in memory. Its writes succeed or throw EOutOfMemory.
+class StringWriter : public Writer {
+ public:
+  bool Write(const char* text) override {
+    written.Append(text);
+    return true;
+  }
+  // A NUL byte cannot be part of the text and is dropped.
+  bool WriteChar(char character) override {
+    written.Append(character);
+    return true;
+  }
+  const String& GetText() const { return written; }
+
+ private:
+  String written;
+};
+
+}  // namespace toolbox
