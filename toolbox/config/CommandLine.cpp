@@ -2,6 +2,7 @@
 
 #include "toolbox/Exception.h"
 #include "toolbox/Memory.h"
+#include "toolbox/ProcessArguments.h"
 #include "toolbox/config/OwnedPut.h"
 
 namespace toolbox {
@@ -15,6 +16,8 @@ void CommandLine::AddOption(const char* name, int argumentCount) {
   options.RemoveAndDelete(name);
   PutOwned(options, name, NewOrThrow<Option>(name, argumentCount));
 }
+
+void CommandLine::Parse() { Parse(ProcessArguments::Count(), ProcessArguments::Vector()); }
 
 void CommandLine::Parse(int argc, const char* const* argv) {
   if (argc > 0) program = argv[0];

@@ -46,6 +46,8 @@ class CommandLine {
   // together with what a parse recorded for it. A negative count is an EIllegalArgument.
   void AddOption(const char* name, int argumentCount);
 
+  // Parse on the process's own argument vector (ProcessArguments).
+  void Parse();
   // Reads argv[0] as the program and the rest against the options. An option that occurs
   // again gets a new argument list; plain arguments accumulate over several parses. When
   // fewer arguments are left than an option takes, the option is seen with no arguments and

@@ -10,7 +10,9 @@
 #include <memory>
 
 #include "toolbox/ArrayList.h"
+#include "toolbox/FileText.h"
 #include "toolbox/Memory.h"
+#include "toolbox/Path.h"
 #include "toolbox/PointeredList.h"
 #include "toolbox/String.h"
 
@@ -85,37 +87,6 @@ class SectionStack {
  private:
   PointeredList sections;
 };
-
-// The whole contents of the regular file at path, NUL-terminated, or null if it cannot be
-// opened or read.
-Buffer ReadFile(const char* path) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return nullptr;
-  // A folder of that name opens as well, and its end position means nothing.
-  struct stat status;
-  long size = -1;
-  if (fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode) &&
-      std::fseek(file, 0, SEEK_END) == 0) {
-    size = std::ftell(file);
-  }
-  if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
-    std::fclose(file);
-    return nullptr;
-  }
-  Buffer buffer;
-  try {
-    buffer.reset(static_cast<char*>(AllocateOrThrow(static_cast<std::size_t>(size) + 1)));
-  } catch (...) {
-    std::fclose(file);
-    throw;
-  }
-  std::size_t read = std::fread(buffer.get(), 1, static_cast<std::size_t>(size), file);
-  bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) return nullptr;
-  buffer.get()[read] = '\0';
-  return buffer;
-}
 
 bool Exists(const char* path) {
   struct stat status;
@@ -233,11 +204,12 @@ bool Config::ParseInto(const char* text) {
 }
 
 bool Config::LoadFile(const char* path) {
-  Buffer text = ReadFile(path);
+  std::size_t length;
+  Buffer text(ReadFileText(path, length));
   if (text == nullptr) {
     String oldPath(path);
     oldPath.Append(".old");
-    text = ReadFile(oldPath.Text());
+    text.reset(ReadFileText(oldPath.Text(), length));
   }
   if (text == nullptr) return false;
   return Parse(text.get());
@@ -263,6 +235,27 @@ bool Config::SaveFile(const char* path) {
   if (std::rename(newPath.Text(), path) != 0) return false;
   SyncFolderOf(path);
   return true;
+}
+
+bool Config::LoadFromFolder(const Path& folder) {
+  std::unique_ptr<Path> path(Path::CreateApplicationLikePath(folder, "cfg"));
+  Buffer text(path->ToText(false));
+  return LoadFile(text.get());
+}
+
+bool Config::SaveToFolder(const Path& folder) {
+  std::unique_ptr<Path> path(Path::CreateApplicationLikePath(folder, "cfg"));
+  Buffer text(path->ToText(false));
+  return SaveFile(text.get());
+}
+
+bool Config::LoadFromProgramFolder() {
+  std::unique_ptr<Path> path(Path::ProgramPath());
+  String* name = path->Last();
+  if (name == nullptr) return false;
+  Path::SetExtension(*name, "cfg");
+  Buffer text(path->ToText(false));
+  return LoadFile(text.get());
 }
 
 }  // namespace toolbox

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "toolbox/Path.h"
 #include "toolbox/StringKeyHashMap.h"
 #include "toolbox/config/ConfigSection.h"
 #include "toolbox/config/Configurable.h"
@@ -64,6 +65,16 @@ class Config {
   // path + ".old". On failure the previous contents stay whole, in path or in path + ".old"
   // (which LoadFile falls back to), and the answer is false.
   bool SaveFile(const char* path);
+
+  // LoadFile and SaveFile on the configuration file in the folder: the program's file name
+  // with the extension "cfg" (Path::CreateApplicationLikePath), so a program voyanta keeps
+  // voyanta.cfg. EIllegalState when the program path has no file name.
+  bool LoadFromFolder(const Path& folder);
+  bool SaveToFolder(const Path& folder);
+  // LoadFile on the configuration file beside the program, which serves as a starting
+  // configuration and is never written; false without reading when the program path has no
+  // file name.
+  bool LoadFromProgramFolder();
 
  private:
   // The registered objects, not owned: a value is never deleted, neither when it is

@@ -7,6 +7,7 @@
 
 #include "toolbox/ArrayList.h"
 #include "toolbox/Exception.h"
+#include "toolbox/ProcessArguments.h"
 #include "toolbox/String.h"
 
 using namespace toolbox;
@@ -139,4 +140,14 @@ TEST_F(CommandLineTest, RedeclaringAnOptionDropsWhatAParseRecorded) {
 TEST_F(CommandLineTest, NegativeArgumentCountIsRejected) {
   EXPECT_THROW(line.AddOption("/back", -1), EIllegalArgument);
   EXPECT_EQ(line.GetOption("/back"), nullptr);
+}
+
+TEST_F(CommandLineTest, ParsesTheProcessArguments) {
+  const char* arguments[] = {"/usr/bin/voyanta", "trip.vyt", "/log", "debug"};
+  ProcessArguments::Set(4, arguments);
+  line.Parse();
+  ProcessArguments::ReadFromSystem();
+  EXPECT_STREQ(line.GetProgram().Text(), "/usr/bin/voyanta");
+  EXPECT_EQ(Texts(&line.GetPlainArguments()), Args{"trip.vyt"});
+  EXPECT_EQ(Texts(line.GetOptionArguments("/log")), Args{"debug"});
 }

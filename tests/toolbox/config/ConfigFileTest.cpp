@@ -4,6 +4,9 @@
 #include <string>
 
 #include "TempFolder.h"
+#include "toolbox/Exception.h"
+#include "toolbox/Path.h"
+#include "toolbox/ProcessArguments.h"
 #include "toolbox/config/Config.h"
 
 using namespace toolbox;
@@ -164,4 +167,49 @@ TEST_F(ConfigFileTest, SaveIntoAMissingFolderFails) {
   std::string missing = folder.File("missing/voyanta.cfg");
   EXPECT_FALSE(config.SaveFile(missing.c_str()));
   EXPECT_FALSE(Exists(folder.File("missing")));
+}
+
+namespace {
+
+// Runs the test as a program at the given path; the real arguments come back afterwards.
+struct ProgramAt {
+  explicit ProgramAt(const std::string& path) {
+    const char* arguments[] = {path.c_str()};
+    ProcessArguments::Set(1, arguments);
+  }
+  ~ProgramAt() { ProcessArguments::ReadFromSystem(); }
+};
+
+}  // namespace
+
+TEST_F(ConfigFileTest, FolderFileIsNamedAfterTheProgram) {
+  ProgramAt program("/opt/trips/voyanta.bin");
+  Path where(folder.path.c_str());
+  Config config;
+  config.GetRoot().GetSubsection("MainFrame").GetLong("XPos", 12);
+  ASSERT_TRUE(config.SaveToFolder(where));
+  EXPECT_EQ(ReadBytes(folder.File("voyanta.cfg")), "<MainFrame>\n\t<XPos>12</>\n</MainFrame>\n");
+  Config loaded;
+  ASSERT_TRUE(loaded.LoadFromFolder(where));
+  EXPECT_EQ(loaded.GetRoot().GetSubsection("MainFrame").GetLong("XPos", 0), 12);
+}
+
+TEST_F(ConfigFileTest, StartingConfigurationLiesBesideTheProgram) {
+  std::filesystem::create_directory(folder.File("bin"));
+  WriteBytes(folder.File("bin/voyanta.cfg"), "<MainFrame>\n<XPos>5</>\n</MainFrame>\n");
+  ProgramAt program(folder.File("bin/voyanta.exe"));
+  Config config;
+  ASSERT_TRUE(config.LoadFromProgramFolder());
+  EXPECT_EQ(config.GetRoot().GetSubsection("MainFrame").GetLong("XPos", 0), 5);
+}
+
+TEST_F(ConfigFileTest, ProgramPathWithoutFileNameFindsNoConfiguration) {
+  ProgramAt program("/");
+  Config config;
+  config.GetRoot().GetLong("Kept", 1);
+  EXPECT_FALSE(config.LoadFromProgramFolder());
+  EXPECT_TRUE(config.GetRoot().HasParameter("Kept"));
+  Path where(folder.path.c_str());
+  EXPECT_THROW(config.LoadFromFolder(where), EIllegalState);
+  EXPECT_THROW(config.SaveToFolder(where), EIllegalState);
 }
