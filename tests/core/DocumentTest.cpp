@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "framework/MessageBox.h"
-#include "support/TempFolder.h"
+#include "support/Scratch.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ class DocumentTest : public ::testing::Test {
     return checked;
   }
 
-  TempFolder folder;
+  scratch::Folder folder;
   Repository repository;
   Document document{repository};
   std::vector<std::string> messages;
@@ -61,16 +61,16 @@ TEST_F(DocumentTest, NewTripUnchecksEverythingAndKeepsEveryItem) {
 
 TEST_F(DocumentTest, SaveWritesOnlyTheCheckedItemsInRepositoryOrder) {
   ASSERT_TRUE(document.OnSaveDocument((folder / "trip.vyt").c_str()));
-  EXPECT_EQ("1\t2\tSocks\tClothes\t\n1\t1\tSoap\tBathroom\t\n", ReadTextFile(folder / "trip.vyt"));
+  EXPECT_EQ("1\t2\tSocks\tClothes\t\n1\t1\tSoap\tBathroom\t\n", scratch::ReadFile(folder / "trip.vyt"));
   EXPECT_FALSE(document.IsModified());
   // A trip without checked items is an empty file.
   document.OnNewDocument();
   ASSERT_TRUE(document.OnSaveDocument((folder / "empty.vyt").c_str()));
-  EXPECT_EQ("", ReadTextFile(folder / "empty.vyt"));
+  EXPECT_EQ("", scratch::ReadFile(folder / "empty.vyt"));
 }
 
 TEST_F(DocumentTest, OpenReplacesCheckMarksAndAddsMissingItemsChecked) {
-  WriteTextFile(folder / "trip.vyt", "1\t\tTent\tCamping\t\n1\t3\tTowel\tBathroom\t\n");
+  scratch::WriteFile(folder / "trip.vyt", "1\t\tTent\tCamping\t\n1\t3\tTowel\tBathroom\t\n");
   ASSERT_TRUE(document.OnOpenDocument((folder / "trip.vyt").c_str()));
   EXPECT_FALSE(document.IsModified());
   ASSERT_EQ(4, repository.GetCount());
@@ -85,7 +85,7 @@ TEST_F(DocumentTest, OpenReplacesCheckMarksAndAddsMissingItemsChecked) {
 }
 
 TEST_F(DocumentTest, EmptyTripFileChangesNoCheckMark) {
-  WriteTextFile(folder / "empty.vyt", "");
+  scratch::WriteFile(folder / "empty.vyt", "");
   ASSERT_TRUE(document.OnOpenDocument((folder / "empty.vyt").c_str()));
   EXPECT_EQ(2, CheckedCount());
   EXPECT_STREQ("2", Find("Socks")->GetQuantity().Text());

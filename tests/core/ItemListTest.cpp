@@ -5,7 +5,7 @@
 #include <string>
 
 #include "framework/Exceptions.h"
-#include "support/TempFolder.h"
+#include "support/Scratch.h"
 
 using framework::File;
 using toolbox::String;
@@ -35,7 +35,7 @@ std::string Describe(const Repository& repository) {
 class ItemListTest : public ::testing::Test {
  protected:
   void Read(const std::string& content) {
-    WriteTextFile(folder / "list.vyt", content);
+    scratch::WriteFile(folder / "list.vyt", content);
     File file((folder / "list.vyt").c_str(), File::modeRead);
     ReadItemList(repository, file);
   }
@@ -45,10 +45,10 @@ class ItemListTest : public ::testing::Test {
       File file((folder / "out.vyt").c_str(), File::modeCreate);
       WriteItemList(repository, file, checkedOnly);
     }
-    return ReadTextFile(folder / "out.vyt");
+    return scratch::ReadFile(folder / "out.vyt");
   }
 
-  TempFolder folder;
+  scratch::Folder folder;
   Repository repository;
 };
 

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "framework/Application.h"
+#include "toolbox/Path.h"
+#include "toolbox/config/Config.h"
+#include "toolbox/config/ConfigSection.h"
+
+namespace mfctriext {
+
+// The program's name; it names the last folder of the application data folder. The
+// program supplies it.
+const char* GetApplicationName();
+
+// The application base with a configuration that lives exactly as long as the application
+// object: loaded while the object is constructed (before any start-up code runs) from the
+// application data folder, or else from the file beside the program, and saved into the
+// application data folder while the object is destroyed.
+class TriExtApp : public framework::Application {
+ public:
+  TriExtApp();
+  ~TriExtApp() override;
+
+  // The configuration's root section; null when there is no configuration.
+  toolbox::ConfigSection* GetConfigRoot() const;
+  // True when, at construction, the configuration did not record the first run as done.
+  bool IsFirstRun() const { return firstRun; }
+  // True if the action has been done before; the first time it answers false and records
+  // the action as done (section "Application", subsection "OnceActions").
+  bool CheckOnceAction(const char* name);
+  // The local application data folder, then "Quorvane", then the program's name, created
+  // when missing; the program folder when that cannot be had. The caller deletes it.
+  static toolbox::Path* GetApplicationDataFolder();
+
+ private:
+  toolbox::Config* config = nullptr;
+  bool firstRun = false;
+};
+
+}  // namespace mfctriext
