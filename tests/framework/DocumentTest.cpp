@@ -61,6 +61,15 @@ TEST_F(DocumentTest, OpenReadsTheFileAndNewAfterOpenStartsEmptyAndUntitled) {
   EXPECT_EQ(document->GetTitle(), "Unnamed");
 }
 
+TEST_F(DocumentTest, OpeningTheOpenDocumentAgainDoesNotReadIt) {
+  WriteTextFile(folder / "trip.vyt", "socks");
+  OpenThroughDialog(folder / "trip.vyt");
+  document->content = "socks and shoes";
+  EXPECT_EQ(app.OpenDocumentFile((folder / "trip.vyt").c_str()), document);
+  EXPECT_EQ(document->content, "socks and shoes");
+  EXPECT_EQ(document->serializeCount, 1);
+}
+
 TEST_F(DocumentTest, EmptyFileIsNotPassedToSerialize) {
   WriteTextFile(folder / "empty.vyt", "");
   document->content = "kept";

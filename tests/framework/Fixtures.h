@@ -65,14 +65,6 @@ class TestView : public framework::ControlView {
   const framework::CommandMap& GetCommandMap() const override;
 
   int updateCount = 0;
-  int lastRow = -2;
-  bool lastOnIcon = false;
-
- protected:
-  void OnLButtonDown(int row, bool onIcon) override {
-    lastRow = row;
-    lastOnIcon = onIcon;
-  }
 
  private:
   void OnAll() { Log().push_back("view:" + std::to_string(ID_ALL)); }
