@@ -8,7 +8,6 @@ namespace framework {
 // Commands.
 inline constexpr unsigned ID_FILE_NEW = 57600;
 inline constexpr unsigned ID_FILE_OPEN = 57601;
-inline constexpr unsigned ID_FILE_CLOSE = 57602;
 inline constexpr unsigned ID_FILE_SAVE = 57603;
 inline constexpr unsigned ID_FILE_SAVE_AS = 57604;
 inline constexpr unsigned ID_FILE_PRINT = 57607;
@@ -37,6 +36,8 @@ inline constexpr unsigned AFX_IDP_FILE_ACCESS_DENIED = 61453;
 inline constexpr unsigned AFX_IDP_FILE_DISK_FULL = 61454;
 inline constexpr unsigned AFX_IDP_FILE_GENERIC = 61455;
 inline constexpr unsigned AFX_IDP_FAILED_MEMORY_ALLOC = 61456;  // "Out of memory."
-inline constexpr unsigned AFX_IDS_ALLFILTER = 61457;            // "All Files (*.*)"
+inline constexpr unsigned AFX_IDS_ALLFILTER = 61457;            // "All Files"
+inline constexpr unsigned AFX_IDS_OPENFILE = 61458;             // "Open"
+inline constexpr unsigned AFX_IDS_SAVEFILE = 61459;             // "Save As"
 
 }  // namespace framework

@@ -17,7 +17,9 @@ constexpr StringEntry kFrameworkStrings[] = {
     {AFX_IDP_FILE_DISK_FULL, "The disk is full."},
     {AFX_IDP_FILE_GENERIC, "An unexpected file error occurred with %1."},
     {AFX_IDP_FAILED_MEMORY_ALLOC, "Out of memory."},
-    {AFX_IDS_ALLFILTER, "All Files (*.*)"},
+    {AFX_IDS_ALLFILTER, "All Files"},
+    {AFX_IDS_OPENFILE, "Open"},
+    {AFX_IDS_SAVEFILE, "Save As"},
     {ID_FILE_MRU_FILE1, "Open this document.\nOpen document"},
 };
 

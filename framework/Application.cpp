@@ -1,0 +1,217 @@
+#include "framework/Application.h"
+
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QSessionManager>
+#include <cstring>
+
+#include "framework/CmdUI.h"
+#include "framework/CommandIds.h"
+#include "framework/CommandLineInfo.h"
+#include "framework/DocTemplate.h"
+#include "framework/Document.h"
+#include "framework/FrameWindow.h"
+#include "framework/MessageBox.h"
+#include "framework/Paths.h"
+#include "framework/RecentFileList.h"
+#include "framework/Strings.h"
+#include "framework/TerminationSignals.h"
+
+namespace framework {
+
+namespace {
+
+Application* currentApplication = nullptr;
+
+// "-x" is an option. "/x" is one too, unless it is a path: it has a further "/" or names
+// something that exists ("/trip.vyt" in the root folder).
+bool IsOption(const char* argument) {
+  if (argument[0] == '-') return argument[1] != '\0';
+  if (argument[0] != '/') return false;
+  if (std::strchr(argument + 1, '/') != nullptr) return false;
+  struct stat info;
+  return stat(argument, &info) != 0;
+}
+
+}  // namespace
+
+Application* GetApp() { return currentApplication; }
+
+Application::Application() { currentApplication = this; }
+
+Application::~Application() {
+  DestroyWindowsAndTemplates();
+  delete m_pRecentFileList;
+  if (currentApplication == this) currentApplication = nullptr;
+}
+
+void Application::DestroyWindowsAndTemplates() {
+  for (DocTemplate* docTemplate : templates) delete docTemplate;
+  templates.clear();
+  m_pMainWnd = nullptr;
+}
+
+const CommandMap& Application::GetCommandMap() const {
+  static const CommandMap map(&CmdTarget::GetCommandMap(), {
+      OnCommand(ID_FILE_NEW, &Application::OnFileNew),
+      OnCommand(ID_FILE_OPEN, &Application::OnFileOpen),
+      OnCommand(ID_APP_EXIT, &Application::OnAppExit),
+      OnCommandRange(ID_FILE_MRU_FIRST, ID_FILE_MRU_LAST, &Application::OnOpenRecentFile),
+      OnUpdateUI(ID_FILE_MRU_FILE1, &Application::OnUpdateRecentFileMenu),
+  });
+  return map;
+}
+
+bool Application::InitInstance() { return true; }
+
+int Application::ExitInstance() {
+  if (m_pRecentFileList != nullptr) m_pRecentFileList->WriteList();
+  return exitCode;
+}
+
+const char* Application::GetAppTitle() const { return LoadString(AFX_IDS_APP_TITLE); }
+
+void Application::AddDocTemplate(DocTemplate* docTemplate) { templates.push_back(docTemplate); }
+
+DocTemplate* Application::GetFirstDocTemplate() const { return templates.empty() ? nullptr : templates.front(); }
+
+void Application::ParseCommandLine(CommandLineInfo& info) {
+  for (int i = 1; i < argc; ++i) {
+    const char* argument = argv[i];
+    if (std::strcmp(argument, "/log") == 0) {
+      ++i;  // the logger's option and its level
+      continue;
+    }
+    const bool last = i + 1 == argc;
+    if (IsOption(argument)) {
+      info.ParseParam(argument + 1, true, last);
+    } else {
+      info.ParseParam(argument, false, last);
+    }
+  }
+}
+
+bool Application::ProcessShellCommand(CommandLineInfo& info) {
+  switch (info.m_nShellCommand) {
+    case CommandLineInfo::FileNew:
+      if (!OnCmdMsg(ID_FILE_NEW, CmdPass::execute, nullptr)) OnFileNew();
+      return m_pMainWnd != nullptr;
+    case CommandLineInfo::FileOpen:
+      return OpenDocumentFile(info.m_strFileName.c_str()) != nullptr;
+    case CommandLineInfo::FileNothing:
+      return true;
+  }
+  return false;
+}
+
+Document* Application::OpenDocumentFile(const char* path) {
+  DocTemplate* docTemplate = GetFirstDocTemplate();
+  if (docTemplate == nullptr || path == nullptr) return nullptr;
+  const std::string fullPath = FullPath(path);
+  Document* open = docTemplate->GetDocument();
+  if (open != nullptr && !fullPath.empty() && open->GetPathName() == fullPath) {
+    if (m_pMainWnd != nullptr) m_pMainWnd->BringToTop();
+    return open;
+  }
+  return docTemplate->OpenDocumentFile(fullPath.c_str());
+}
+
+void Application::AddToRecentFileList(const char* path) {
+  if (m_pRecentFileList != nullptr) m_pRecentFileList->Add(path);
+}
+
+bool Application::SaveAllModified() {
+  for (DocTemplate* docTemplate : templates) {
+    Document* document = docTemplate->GetDocument();
+    if (document != nullptr && !document->SaveModified()) return false;
+  }
+  return true;
+}
+
+void Application::OnFileNew() {
+  DocTemplate* docTemplate = GetFirstDocTemplate();
+  if (docTemplate == nullptr) {
+    MessageBox::Show(LoadString(AFX_IDP_FAILED_TO_CREATE_DOC), MB_OK | MB_ICONWARNING);
+    return;
+  }
+  docTemplate->OpenDocumentFile(nullptr);
+}
+
+void Application::OnFileOpen() {
+  DocTemplate* docTemplate = GetFirstDocTemplate();
+  std::string fileName;
+  if (docTemplate == nullptr || !docTemplate->PromptFileName(fileName, true)) return;
+  OpenDocumentFile(fileName.c_str());
+}
+
+void Application::OnAppExit() {
+  if (m_pMainWnd != nullptr) m_pMainWnd->close();
+}
+
+void Application::OnOpenRecentFile(unsigned id) {
+  if (m_pRecentFileList == nullptr) return;
+  const int index = static_cast<int>(id - ID_FILE_MRU_FIRST);
+  if (index >= m_pRecentFileList->GetSize()) return;
+  const std::string path = (*m_pRecentFileList)[index];
+  if (path.empty()) return;
+  if (OpenDocumentFile(path.c_str()) != nullptr) return;
+  // The file could not be opened (the user has been told why); keep the entry only when
+  // the user cancelled the question about the current document.
+  DocTemplate* docTemplate = GetFirstDocTemplate();
+  if (docTemplate == nullptr || !docTemplate->WasCancelledByUser()) m_pRecentFileList->Remove(index);
+}
+
+void Application::OnUpdateRecentFileMenu(CmdUI& ui) {
+  if (m_pRecentFileList == nullptr) {
+    ui.Enable(false);
+  } else {
+    m_pRecentFileList->UpdateMenu(ui);
+  }
+}
+
+void Application::OnMainWindowClosed() {
+  if (running) QCoreApplication::exit(exitCode);
+}
+
+void Application::OnTerminationSignal() {
+  terminating = true;  // also when it comes before the event loop runs
+  if (m_pMainWnd != nullptr) m_pMainWnd->CloseWithoutQuestions();
+  if (running) QCoreApplication::exit(exitCode);
+}
+
+int RunApplication(int argc, char** argv) {
+  Application* app = GetApp();
+  if (app == nullptr) return 1;
+  app->SetArguments(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  int status;
+  {
+    TerminationSignals terminationSignals([app] { app->OnTerminationSignal(); });
+    QObject sessionGuard;
+#ifndef QT_NO_SESSIONMANAGER
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &sessionGuard, [app](QSessionManager& manager) {
+      if (!manager.allowsInteraction()) return;
+      const bool saved = app->SaveAllModified();
+      manager.release();
+      if (!saved) manager.cancel();
+    });
+#endif
+    if (app->InitInstance() && !app->terminating) {
+      app->running = true;
+      app->exitCode = QApplication::exec();
+      app->running = false;
+    } else {
+      app->exitCode = 1;
+    }
+    // As the window closed, its document went with it; then the exit processing.
+    app->DestroyWindowsAndTemplates();
+    status = app->ExitInstance();
+  }
+  delete app->m_pRecentFileList;
+  app->m_pRecentFileList = nullptr;
+  return status;
+}
+
+}  // namespace framework

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "framework/CmdTarget.h"
+
+namespace framework {
+
+class CmdUI;
+class CommandLineInfo;
+class DocTemplate;
+class Document;
+class FrameWindow;
+class RecentFileList;
+
+// The application object. The program defines one global object of a class derived from
+// it; its construction runs during static initialisation, before Qt exists, so neither
+// this constructor nor a derived one may touch Qt. main creates the QApplication and
+// hands over to RunApplication:
+//
+//   int main(int argc, char** argv) {
+//     QApplication qtApplication(argc, argv);
+//     return framework::RunApplication(argc, argv);
+//   }
+class Application : public CmdTarget {
+ public:
+  Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+  // Deletes the recent-file list if the exit processing has not.
+  ~Application() override;
+
+  // Start-up: true runs the event loop, false ends the program (ExitInstance still runs).
+  virtual bool InitInstance();
+  // Exit processing after the event loop, once the main window and the documents are
+  // gone: the base makes the recent-file list write its entries. Answers the program's
+  // exit status.
+  virtual int ExitInstance();
+
+  // Registers a template; the application owns it.
+  void AddDocTemplate(DocTemplate* docTemplate);
+  DocTemplate* GetFirstDocTemplate() const;
+
+  // The process's arguments (RunApplication sets them).
+  void SetArguments(int count, char** arguments) {
+    argc = count;
+    argv = arguments;
+  }
+  // Feeds the process's arguments to the info. "/log LEVEL" belongs to the logger and is
+  // skipped with its value. Other arguments beginning with "-", or with "/" and naming
+  // neither a folder path nor an existing file, are options; the rest are plain.
+  void ParseCommandLine(CommandLineInfo& info);
+  // Makes the new document or opens the named one (creating the main window); false
+  // when that failed.
+  bool ProcessShellCommand(CommandLineInfo& info);
+
+  // Opens a document file (asking to save a modified one first); null when cancelled or
+  // failed (reported). A file that is already the open document is not read again.
+  virtual Document* OpenDocumentFile(const char* path);
+  virtual void AddToRecentFileList(const char* path);
+  // Asks every document to save its changes; false when the user cancelled.
+  virtual bool SaveAllModified();
+
+  void OnFileNew();
+  void OnFileOpen();
+  void OnAppExit();
+  void OnOpenRecentFile(unsigned id);
+  void OnUpdateRecentFileMenu(CmdUI& ui);
+
+  const CommandMap& GetCommandMap() const override;
+
+  FrameWindow* GetMainWnd() const { return m_pMainWnd; }
+  // The application title: string 57344.
+  const char* GetAppTitle() const;
+
+  // The main window closed: the event loop ends.
+  void OnMainWindowClosed();
+  // A termination signal arrived: the main window closes without questions and the
+  // event loop ends.
+  void OnTerminationSignal();
+
+  FrameWindow* m_pMainWnd = nullptr;
+  // Set by the program; the application deletes it in its exit processing.
+  RecentFileList* m_pRecentFileList = nullptr;
+
+ private:
+  friend int RunApplication(int argc, char** argv);
+  void DestroyWindowsAndTemplates();
+
+  std::vector<DocTemplate*> templates;
+  int argc = 0;
+  char** argv = nullptr;
+  bool running = false;
+  bool terminating = false;
+  int exitCode = 0;
+};
+
+// The application object, or null while there is none.
+Application* GetApp();
+
+// Runs the application object: InitInstance, the event loop, ExitInstance. SIGTERM,
+// SIGINT and SIGHUP close the main window without any question and end the loop
+// normally; at the end of the desktop session the user is asked to save a modified
+// document when the session manager allows it. Every window, document and template is
+// destroyed before this returns; answers the exit status.
+int RunApplication(int argc, char** argv);
+
+}  // namespace framework

@@ -1,0 +1,187 @@
+#include "framework/Document.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "framework/Application.h"
+#include "framework/Archive.h"
+#include "framework/CommandIds.h"
+#include "framework/DocTemplate.h"
+#include "framework/Exceptions.h"
+#include "framework/File.h"
+#include "framework/FrameWindow.h"
+#include "framework/MessageBox.h"
+#include "framework/Paths.h"
+#include "framework/Strings.h"
+#include "framework/View.h"
+
+namespace framework {
+
+Document::~Document() {
+  for (View* view : views) view->document = nullptr;
+}
+
+const CommandMap& Document::GetCommandMap() const {
+  static const CommandMap map(&CmdTarget::GetCommandMap(), {
+      OnCommand(ID_FILE_SAVE, &Document::OnFileSave),
+      OnCommand(ID_FILE_SAVE_AS, &Document::OnFileSaveAs),
+  });
+  return map;
+}
+
+bool Document::OnNewDocument() {
+  DeleteContents();
+  pathName.clear();
+  SetModifiedFlag(false);
+  return true;
+}
+
+bool Document::OnOpenDocument(const char* path) {
+  File file;
+  try {
+    file.Open(path, File::modeRead);
+  } catch (const Exception& error) {
+    ReportSaveLoadException(path, &error, false, AFX_IDP_FAILED_TO_OPEN_DOC);
+    return false;
+  }
+  DeleteContents();
+  SetModifiedFlag(true);  // the contents are no longer those of the old document
+  try {
+    if (file.GetLength() != 0) {
+      Archive archive(&file, Archive::load);
+      Serialize(archive);
+    }
+    file.Close();
+  } catch (const Exception& error) {
+    file.Abort();
+    DeleteContents();
+    ReportSaveLoadException(path, &error, false, AFX_IDP_FILE_READ_ERROR);
+    return false;
+  }
+  SetModifiedFlag(false);
+  return true;
+}
+
+bool Document::OnSaveDocument(const char* path) {
+  File file;
+  try {
+    file.Open(path, File::modeReplace);
+    Archive archive(&file, Archive::store);
+    Serialize(archive);
+    file.Close();
+  } catch (const Exception& error) {
+    file.Abort();
+    ReportSaveLoadException(path, &error, true, AFX_IDP_FAILED_TO_SAVE_DOC);
+    return false;
+  }
+  SetModifiedFlag(false);
+  return true;
+}
+
+void Document::Serialize(Archive&) {}
+
+void Document::DeleteContents() {}
+
+void Document::ReportSaveLoadException(const char* path, const Exception* error, bool, unsigned defaultId) {
+  std::string message;
+  const auto* fileError = dynamic_cast<const FileException*>(error);
+  if (fileError != nullptr) {
+    switch (fileError->GetCause()) {
+      case FileException::fileNotFound:
+      case FileException::badPath:
+      case FileException::accessDenied:
+      case FileException::diskFull:
+        message = fileError->GetErrorMessage();
+        break;
+      default:
+        break;
+    }
+  } else if (dynamic_cast<const MemoryException*>(error) != nullptr) {
+    message = error->GetErrorMessage();
+  }
+  if (message.empty()) message = FormatString(defaultId, path);
+  MessageBox::Show(message.c_str(), MB_OK | MB_ICONWARNING);
+}
+
+bool Document::SaveModified() {
+  if (!IsModified()) return true;
+  std::string name = pathName.empty() ? title : FileNameOf(pathName);
+  if (name.empty() && docTemplate != nullptr) docTemplate->GetDocString(name, DocTemplate::docName);
+  const std::string prompt = FormatString(AFX_IDP_ASK_TO_SAVE, name.c_str());
+  switch (MessageBox::Show(prompt.c_str(), MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+      return DoFileSave();
+    case IDNO:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool Document::CanCloseFrame() { return SaveModified(); }
+
+void Document::SetModifiedFlag(bool isModified) { modified = isModified; }
+
+void Document::SetPathName(const char* path, bool addToRecentFiles) {
+  pathName = FullPath(path == nullptr ? "" : path);
+  SetTitle(FileNameOf(pathName).c_str());
+  if (addToRecentFiles) {
+    if (Application* app = GetApp()) app->AddToRecentFileList(pathName.c_str());
+  }
+}
+
+void Document::SetTitle(const char* newTitle) {
+  title = newTitle == nullptr ? "" : newTitle;
+  if (docTemplate != nullptr && docTemplate->GetFrame() != nullptr) docTemplate->GetFrame()->OnUpdateFrameTitle();
+}
+
+void Document::AddView(View* view) {
+  if (view->document == this) return;
+  if (view->document != nullptr) view->document->RemoveView(view);
+  views.push_back(view);
+  view->document = this;
+}
+
+void Document::RemoveView(View* view) {
+  views.erase(std::remove(views.begin(), views.end(), view), views.end());
+  if (view->document == this) view->document = nullptr;
+}
+
+void Document::UpdateAllViews(View* sender, long hint, void* hintObject) {
+  const std::vector<View*> current = views;  // a view may go while others update
+  for (View* view : current) {
+    if (view != sender) view->OnUpdate(sender, hint, hintObject);
+  }
+}
+
+bool Document::DoSave(const char* path, bool replace) {
+  std::string newName = path == nullptr ? "" : path;
+  if (newName.empty()) {
+    newName = pathName;
+    if (replace && newName.empty()) {
+      // Propose the title as the file name, cut before anything that would make it a path.
+      newName = title.substr(0, title.find_first_of(":/\\"));
+      std::string extension;
+      if (docTemplate != nullptr && docTemplate->GetDocString(extension, DocTemplate::filterExt)) newName += extension;
+    }
+    if (docTemplate == nullptr || !docTemplate->PromptFileName(newName, false)) return false;
+  }
+  // The file is written through a temporary file, so a failed save leaves whatever was
+  // there before, and there is nothing to clean up.
+  if (!OnSaveDocument(newName.c_str())) return false;
+  if (replace) SetPathName(newName.c_str());
+  return true;
+}
+
+bool Document::DoFileSave() {
+  // A file that is gone or can no longer be written is saved under a new name.
+  if (pathName.empty() || access(pathName.c_str(), W_OK) != 0) return DoSave(nullptr);
+  return DoSave(pathName.c_str());
+}
+
+void Document::OnFileSave() { DoFileSave(); }
+
+void Document::OnFileSaveAs() { DoSave(nullptr); }
+
+}  // namespace framework

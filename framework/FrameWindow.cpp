@@ -1,0 +1,355 @@
+#include "framework/FrameWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <string>
+
+#include "framework/Application.h"
+#include "framework/CmdUI.h"
+#include "framework/CommandIds.h"
+#include "framework/Document.h"
+#include "framework/Menu.h"
+#include "framework/Strings.h"
+#include "framework/Text.h"
+#include "framework/View.h"
+
+namespace framework {
+
+namespace {
+
+// Accelerators name keys of the main keyboard. Qt tries a keypad key again as the plain
+// key when nothing matches it, which would let the keypad digits run the digit commands;
+// claiming those keys for the focus widget keeps them out of the shortcut map.
+class KeypadDigitFilter : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::ShortcutOverride) {
+      auto* key = static_cast<QKeyEvent*>(event);
+      if ((key->modifiers() & Qt::KeypadModifier) && key->key() >= Qt::Key_0 && key->key() <= Qt::Key_9) {
+        key->accept();
+        return true;
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+constexpr int kIdleUpdateMilliseconds = 250;
+
+// "Prompt\nTip": the prompt and the tip of a command's string.
+void SplitCommandString(unsigned id, QString& prompt, QString& tip) {
+  const QString whole = ToQString(FindString(id));
+  const qsizetype newline = whole.indexOf('\n');
+  prompt = newline < 0 ? whole : whole.left(newline);
+  tip = newline < 0 ? QString() : whole.mid(newline + 1);
+}
+
+}  // namespace
+
+FrameWindow::FrameWindow() = default;
+
+FrameWindow::~FrameWindow() {
+  if (idleTimer != nullptr) idleTimer->stop();
+  // The view goes while the frame is still whole, leaving its document.
+  activeView = nullptr;
+  delete takeCentralWidget();
+}
+
+const CommandMap& FrameWindow::GetCommandMap() const {
+  static const CommandMap map(&CmdTarget::GetCommandMap(), {
+      OnCommandRange(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &FrameWindow::OnBarCheck),
+      OnUpdateUIRange(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &FrameWindow::OnUpdateControlBarMenu),
+  });
+  return map;
+}
+
+bool FrameWindow::PreCreateWindow(CreateStruct&) { return true; }
+
+bool FrameWindow::LoadFrame(const FrameResources& frameResources, Document* document,
+                            const std::function<View*()>& newView) {
+  resources = frameResources;
+  CreateStruct cs;
+  if (!PreCreateWindow(cs)) return false;
+  if (cs.x != kDefaultPosition && cs.y != kDefaultPosition) {
+    setGeometry(cs.x, cs.y, cs.cx, cs.cy);
+  } else {
+    resize(cs.cx, cs.cy);
+  }
+  if (resources.icon != nullptr) setWindowIcon(QIcon(ToQString(resources.icon)));
+  BuildMenuBar();
+  LoadAccelerators();
+
+  creationDocument = document;
+  creationNewView = newView;
+  const int result = OnCreate();
+  creationDocument = nullptr;
+  creationNewView = nullptr;
+  if (result == -1) return false;
+
+  created = true;
+  OnUpdateFrameTitle();
+  return true;
+}
+
+int FrameWindow::OnCreate() {
+  if (!creationNewView) return 0;
+  View* view = creationNewView();
+  setCentralWidget(view->GetWidget());
+  if (creationDocument != nullptr) creationDocument->AddView(view);
+  activeView = view;
+  if (view->OnCreate() == -1) return -1;
+  view->GetWidget()->setFocus();
+  return 0;
+}
+
+void FrameWindow::BuildMenuBar() {
+  for (const MenuPopup& popup : resources.menuBar) {
+    QMenu* menu = menuBar()->addMenu(ToQString(popup.text));
+    for (const MenuEntry& entry : popup.entries) {
+      if (entry.text == nullptr) {
+        menu->addSeparator();
+        continue;
+      }
+      QAction* action = menu->addAction(ToQString(entry.text));
+      Menu::SetCommandId(action, entry.id);
+      action->setStatusTip(ToQString(Menu::PromptOf(entry.id).c_str()));
+    }
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] { UpdateMenuPopup(menu); });
+    // Entries inserted later (the recent files) are caught here as well.
+    connect(menu, &QMenu::triggered, this, [this](QAction* action) {
+      const unsigned id = Menu::CommandIdOf(action);
+      if (id != 0 && id != 0xFFFFFFFF) RouteCommand(id);
+    });
+  }
+}
+
+void FrameWindow::LoadAccelerators() {
+  for (const Accelerator& accelerator : resources.accelerators) {
+    auto* action = new QAction(this);
+    QList<QKeySequence> keys{QKeySequence(QKeyCombination(accelerator.modifiers, Qt::Key(accelerator.key)))};
+    // The Enter key of the keypad is the same key as Return, as on every desktop.
+    if (accelerator.key == Qt::Key_Return) keys << QKeySequence(QKeyCombination(accelerator.modifiers, Qt::Key_Enter));
+    action->setShortcuts(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    addAction(action);
+    const unsigned id = accelerator.id;
+    connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
+  }
+  if (!resources.accelerators.empty()) qApp->installEventFilter(new KeypadDigitFilter(this));
+}
+
+bool FrameWindow::CreateToolBar() {
+  toolBar = new QToolBar(this);
+  toolBar->setObjectName("ToolBar");
+  toolBar->setIconSize(QSize(resources.toolBar.buttonWidth, resources.toolBar.buttonHeight));
+  toolBar->setAllowedAreas(Qt::AllToolBarAreas);
+  toolBar->setFloatable(true);
+  toolBar->setMovable(true);
+  for (const ToolBarButton& button : resources.toolBar.buttons) {
+    if (button.id == 0) {
+      toolBar->addSeparator();
+      continue;
+    }
+    QString prompt;
+    QString tip;
+    SplitCommandString(button.id, prompt, tip);
+    QAction* action = toolBar->addAction(QIcon(ToQString(button.icon)), QString());
+    Menu::SetCommandId(action, button.id);
+    action->setToolTip(tip);
+    action->setStatusTip(prompt);
+    const unsigned id = button.id;
+    connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
+  }
+  addToolBar(Qt::TopToolBarArea, toolBar);
+
+  idleTimer = new QTimer(this);
+  connect(idleTimer, &QTimer::timeout, this, [this] {
+    if (isVisible() && toolBar->isVisible()) UpdateToolBar();
+  });
+  idleTimer->start(kIdleUpdateMilliseconds);
+  return true;
+}
+
+void FrameWindow::SetToolBarCaption(const char* caption) {
+  if (toolBar != nullptr) toolBar->setWindowTitle(ToQString(caption));
+}
+
+bool FrameWindow::CreateStatusBar() {
+  QStatusBar* bar = statusBar();
+  messagePane = new QLabel(bar);
+  bar->addWidget(messagePane, 1);
+  SetMessageText(LoadString(AFX_IDS_IDLEMESSAGE));
+  return true;
+}
+
+void FrameWindow::SetMessageText(const char* text) {
+  if (messagePane != nullptr) messagePane->setText(ToQString(text));
+}
+
+Document* FrameWindow::GetActiveDocument() const {
+  return activeView == nullptr ? nullptr : activeView->GetDocument();
+}
+
+bool FrameWindow::OnCmdMsg(unsigned id, CmdPass pass, CmdUI* ui) {
+  if (activeView != nullptr && activeView->OnCmdMsg(id, pass, ui)) return true;
+  if (CmdTarget::OnCmdMsg(id, pass, ui)) return true;
+  Application* app = GetApp();
+  return app != nullptr && app->OnCmdMsg(id, pass, ui);
+}
+
+bool FrameWindow::RouteCommand(unsigned id) {
+  // A command whose update handler disables it does not run, whatever sent it.
+  CmdUI state;
+  state.m_nID = id;
+  OnCmdMsg(id, CmdPass::update, &state);
+  if (!state.m_bEnabled) return false;
+  const bool handled = OnCmdMsg(id, CmdPass::execute, nullptr);
+  UpdateToolBar();
+  return handled;
+}
+
+void FrameWindow::UpdateMenuPopup(QMenu* popup) {
+  Menu menu(popup);
+  CmdUI state;
+  state.m_pMenu = &menu;
+  state.m_nIndexMax = menu.GetMenuItemCount();
+  for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex) {
+    state.m_nID = menu.GetMenuItemID(state.m_nIndex);
+    if (state.m_nID == 0 || state.m_nID == 0xFFFFFFFF) continue;  // separator or popup
+    state.m_pSubMenu = nullptr;
+    state.DoUpdate(this, true);
+    // An update handler may have removed entries (the recent files do): go on after the
+    // entries of this command.
+    const unsigned count = menu.GetMenuItemCount();
+    if (count < state.m_nIndexMax) {
+      state.m_nIndex -= state.m_nIndexMax - count;
+      while (state.m_nIndex < count && menu.GetMenuItemID(state.m_nIndex) == state.m_nID) ++state.m_nIndex;
+    }
+    state.m_nIndexMax = count;
+  }
+}
+
+void FrameWindow::UpdateToolBar() {
+  if (toolBar == nullptr) return;
+  for (QAction* action : toolBar->actions()) {
+    const unsigned id = Menu::CommandIdOf(action);
+    if (id == 0) continue;
+    CmdUI state;
+    state.m_nID = id;
+    state.m_pOther = action;
+    state.DoUpdate(this, true);
+  }
+}
+
+QWidget* FrameWindow::ControlBar(unsigned id) const {
+  if (id == ID_VIEW_TOOLBAR) return toolBar;
+  return messagePane != nullptr ? messagePane->parentWidget() : nullptr;  // the status bar
+}
+
+void FrameWindow::OnBarCheck(unsigned id) {
+  if (QWidget* bar = ControlBar(id)) bar->setVisible(bar->isHidden());
+}
+
+void FrameWindow::OnUpdateControlBarMenu(CmdUI& ui) {
+  QWidget* bar = ControlBar(ui.m_nID);
+  if (bar == nullptr) {
+    ui.Enable(false);
+    return;
+  }
+  ui.Enable(true);
+  ui.SetCheck(bar->isHidden() ? 0 : 1);
+}
+
+void FrameWindow::OnUpdateFrameTitle() {
+  const std::string appTitle = LoadString(AFX_IDS_APP_TITLE);
+  Document* document = GetActiveDocument();
+  if (document == nullptr || document->GetTitle().empty()) {
+    setWindowTitle(ToQString(appTitle.c_str()));
+  } else {
+    setWindowTitle(ToQString((document->GetTitle() + " - " + appTitle).c_str()));
+  }
+}
+
+void FrameWindow::InitialUpdateFrame(Document* document, bool makeVisible) {
+  if (activeView == nullptr && document != nullptr && !document->GetViews().empty()) activeView = document->GetViews().front();
+  if (document != nullptr) {
+    const std::vector<View*> views = document->GetViews();
+    for (View* view : views) view->OnInitialUpdate();
+  }
+  OnUpdateFrameTitle();
+  if (makeVisible && !isVisible()) ShowWindow(SW_SHOW);
+  UpdateToolBar();
+}
+
+void FrameWindow::ShowWindow(int command) {
+  switch (command) {
+    case SW_HIDE: hide(); break;
+    case SW_SHOWMAXIMIZED: showMaximized(); break;
+    case SW_SHOWMINIMIZED: showMinimized(); break;
+    case SW_SHOWNORMAL:
+    case SW_RESTORE: showNormal(); break;
+    default: show(); break;
+  }
+}
+
+void FrameWindow::UpdateWindow() { repaint(); }
+
+void FrameWindow::BringToTop() {
+  raise();
+  activateWindow();
+}
+
+void FrameWindow::CloseWithoutQuestions() {
+  closingWithoutQuestions = true;
+  close();
+  closingWithoutQuestions = false;
+}
+
+void FrameWindow::closeEvent(QCloseEvent* event) {
+  Document* document = GetActiveDocument();
+  if (!closingWithoutQuestions && document != nullptr && !document->CanCloseFrame()) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  Application* app = GetApp();
+  if (app != nullptr && app->m_pMainWnd == this) app->OnMainWindowClosed();
+}
+
+void FrameWindow::ReportWindowPos() {
+  if (!created) return;
+  const bool maximized = isMaximized();
+  const bool minimized = isMinimized();
+  const QRect normal = (maximized || minimized) ? normalGeometry() : geometry();
+  OnWindowPosChanged({normal.x(), normal.y(), normal.width(), normal.height(), maximized, minimized});
+}
+
+void FrameWindow::OnWindowPosChanged(const WindowPos&) {}
+
+void FrameWindow::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  ReportWindowPos();
+}
+
+void FrameWindow::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  ReportWindowPos();
+}
+
+void FrameWindow::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange) ReportWindowPos();
+}
+
+}  // namespace framework

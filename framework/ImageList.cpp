@@ -1,0 +1,23 @@
+#include "framework/ImageList.h"
+
+#include "framework/Text.h"
+
+namespace framework {
+
+int ImageList::Add(const char* path) {
+  QIcon icon(ToQString(path));
+  if (icon.pixmap(size).isNull()) return -1;
+  return Add(icon);
+}
+
+int ImageList::Add(const QIcon& icon) {
+  icons.push_back(icon);
+  return GetImageCount() - 1;
+}
+
+QIcon ImageList::GetIcon(int index) const {
+  if (index < 0 || index >= GetImageCount()) return QIcon();
+  return icons[static_cast<std::size_t>(index)];
+}
+
+}  // namespace framework

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QIcon>
+#include <QSize>
+#include <vector>
+
+namespace framework {
+
+// Small images of one size for a list control, addressed by index.
+class ImageList {
+ public:
+  explicit ImageList(int width = 16, int height = 16) : size(width, height) {}
+
+  // Appends an image from a resource path (":/icons/checked.svg") or a file; answers its
+  // index, or -1 when the image cannot be loaded.
+  int Add(const char* path);
+  int Add(const QIcon& icon);
+  int GetImageCount() const { return static_cast<int>(icons.size()); }
+  // The image at the index; a null icon outside the list.
+  QIcon GetIcon(int index) const;
+  QSize GetImageSize() const { return size; }
+
+ private:
+  QSize size;
+  std::vector<QIcon> icons;
+};
+
+}  // namespace framework

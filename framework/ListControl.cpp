@@ -1,0 +1,256 @@
+#include "framework/ListControl.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QStyle>
+#include <algorithm>
+
+#include "framework/ImageList.h"
+#include "framework/Text.h"
+
+namespace framework {
+
+namespace {
+
+constexpr int kDataRole = Qt::UserRole;
+constexpr int kImageRole = Qt::UserRole + 1;
+
+Qt::Alignment AlignmentOf(int format) {
+  switch (format) {
+    case LVCFMT_RIGHT: return Qt::AlignRight | Qt::AlignVCenter;
+    case LVCFMT_CENTER: return Qt::AlignHCenter | Qt::AlignVCenter;
+    default: return Qt::AlignLeft | Qt::AlignVCenter;
+  }
+}
+
+}  // namespace
+
+ListControl::ListControl(QWidget* parent) : QTreeWidget(parent) {
+  setColumnCount(0);
+  setRootIsDecorated(false);
+  setItemsExpandable(false);
+  setIndentation(0);
+  setUniformRowHeights(true);
+  setAllColumnsShowFocus(true);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setSortingEnabled(false);
+  setIconSize(QSize(16, 16));
+  header()->setSectionsClickable(false);
+  header()->setSectionsMovable(false);
+  header()->setStretchLastSection(false);
+  // The selection stays as visible as with the focus.
+  QPalette colours = palette();
+  colours.setColor(QPalette::Inactive, QPalette::Highlight, colours.color(QPalette::Active, QPalette::Highlight));
+  colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                   colours.color(QPalette::Active, QPalette::HighlightedText));
+  setPalette(colours);
+}
+
+int ListControl::InsertColumn(int column, const char* heading, int format, int width) {
+  const int count = columnCount();
+  if (column < 0) return -1;
+  column = std::min(column, count);
+  QStringList labels;
+  for (int i = 0; i < count; ++i) labels << headerItem()->text(i);
+  labels.insert(column, ToQString(heading));
+  formats.insert(formats.begin() + column, format);
+  setColumnCount(count + 1);
+  for (int row = 0; row < GetItemCount(); ++row) {
+    QTreeWidgetItem* item = Row(row);
+    for (int i = count; i > column; --i) item->setText(i, item->text(i - 1));
+    item->setText(column, QString());
+  }
+  setHeaderLabels(labels);
+  for (int i = 0; i <= count; ++i) headerItem()->setTextAlignment(i, AlignmentOf(formats[static_cast<std::size_t>(i)]));
+  if (width >= 0) setColumnWidth(column, width);
+  return column;
+}
+
+int ListControl::ContentsWidth(int column) const {
+  return std::max(0, sizeHintForColumn(column));
+}
+
+bool ListControl::SetColumnWidth(int column, int width) {
+  if (column < 0 || column >= columnCount()) return false;
+  if (width == LVSCW_AUTOSIZE) {
+    width = ContentsWidth(column);
+  } else if (width == LVSCW_AUTOSIZE_USEHEADER) {
+    width = std::max(ContentsWidth(column), header()->sectionSizeHint(column));
+    if (column == columnCount() - 1) {
+      int others = 0;
+      for (int i = 0; i < column; ++i) others += columnWidth(i);
+      width = std::max(width, viewport()->width() - others);
+    }
+  } else if (width < 0) {
+    return false;
+  }
+  setColumnWidth(column, width);
+  return true;
+}
+
+int ListControl::GetColumnWidth(int column) const { return columnWidth(column); }
+
+void ListControl::SetImageList(const ImageList* imageList) {
+  images = imageList;
+  if (images != nullptr) setIconSize(images->GetImageSize());
+  for (int row = 0; row < GetItemCount(); ++row) {
+    QTreeWidgetItem* item = Row(row);
+    const QVariant image = item->data(0, kImageRole);
+    item->setIcon(0, images != nullptr && image.isValid() ? images->GetIcon(image.toInt()) : QIcon());
+  }
+}
+
+QTreeWidgetItem* ListControl::Row(int row) const { return row < 0 ? nullptr : topLevelItem(row); }
+
+void ListControl::ApplyItem(QTreeWidgetItem* row, const ListItem& item) {
+  const int column = item.iSubItem;
+  if (item.mask & LVIF_TEXT) {
+    row->setText(column, ToQString(item.pszText));
+    row->setTextAlignment(column, AlignmentOf(column < static_cast<int>(formats.size()) ? formats[static_cast<std::size_t>(column)] : LVCFMT_LEFT));
+  }
+  if (column != 0) return;
+  if (item.mask & LVIF_IMAGE) {
+    row->setData(0, kImageRole, item.iImage);
+    row->setIcon(0, images != nullptr ? images->GetIcon(item.iImage) : QIcon());
+  }
+  if (item.mask & LVIF_PARAM) row->setData(0, kDataRole, QVariant::fromValue<qint64>(item.lParam));
+  if (item.mask & LVIF_STATE) SetItemState(indexOfTopLevelItem(row), item.state, item.stateMask);
+}
+
+int ListControl::InsertItem(const ListItem& item) {
+  if (item.iItem < 0) return -1;
+  const int row = std::min(item.iItem, GetItemCount());
+  auto* made = new QTreeWidgetItem();
+  made->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+  insertTopLevelItem(row, made);
+  ListItem first = item;
+  first.iSubItem = 0;
+  ApplyItem(made, first);
+  return row;
+}
+
+bool ListControl::SetItem(const ListItem& item) {
+  QTreeWidgetItem* row = Row(item.iItem);
+  if (row == nullptr || item.iSubItem < 0 || item.iSubItem >= columnCount()) return false;
+  ApplyItem(row, item);
+  return true;
+}
+
+bool ListControl::GetItem(ListItem& item) const {
+  QTreeWidgetItem* row = Row(item.iItem);
+  if (row == nullptr) return false;
+  if (item.mask & LVIF_IMAGE) item.iImage = row->data(0, kImageRole).toInt();
+  if (item.mask & LVIF_PARAM) item.lParam = static_cast<std::intptr_t>(row->data(0, kDataRole).toLongLong());
+  if (item.mask & LVIF_STATE) item.state = GetItemState(item.iItem, item.stateMask);
+  return true;
+}
+
+bool ListControl::SetItemText(int row, int subItem, const char* text) {
+  ListItem item;
+  item.mask = LVIF_TEXT;
+  item.iItem = row;
+  item.iSubItem = subItem;
+  item.pszText = text;
+  return SetItem(item);
+}
+
+std::string ListControl::GetItemText(int row, int subItem) const {
+  QTreeWidgetItem* item = Row(row);
+  return item == nullptr ? std::string() : ToBytes(item->text(subItem));
+}
+
+std::intptr_t ListControl::GetItemData(int row) const {
+  QTreeWidgetItem* item = Row(row);
+  return item == nullptr ? 0 : static_cast<std::intptr_t>(item->data(0, kDataRole).toLongLong());
+}
+
+bool ListControl::DeleteItem(int row) {
+  QTreeWidgetItem* item = Row(row);
+  if (item == nullptr) return false;
+  delete takeTopLevelItem(row);
+  return true;
+}
+
+bool ListControl::DeleteAllItems() {
+  clear();
+  return true;
+}
+
+bool ListControl::SetItemState(int row, unsigned state, unsigned mask) {
+  QTreeWidgetItem* item = Row(row);
+  if (item == nullptr) return false;
+  const QModelIndex index = indexFromItem(item);
+  if (mask & LVIS_SELECTED) {
+    // One row at most is selected, whoever selects it.
+    selectionModel()->select(index, ((state & LVIS_SELECTED) ? QItemSelectionModel::ClearAndSelect
+                                                             : QItemSelectionModel::Deselect) |
+                                        QItemSelectionModel::Rows);
+  }
+  if (mask & LVIS_FOCUSED) {
+    if (state & LVIS_FOCUSED) {
+      selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    } else if (currentIndex().isValid() && currentIndex().row() == row) {
+      selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    }
+  }
+  return true;
+}
+
+unsigned ListControl::GetItemState(int row, unsigned mask) const {
+  QTreeWidgetItem* item = Row(row);
+  if (item == nullptr) return 0;
+  unsigned state = 0;
+  if (item->isSelected()) state |= LVIS_SELECTED;
+  if (currentIndex().isValid() && currentIndex().row() == row) state |= LVIS_FOCUSED;
+  return state & mask;
+}
+
+int ListControl::GetNextItem(int start, unsigned flags) const {
+  for (int row = std::max(start + 1, 0); row < GetItemCount(); ++row) {
+    if ((GetItemState(row, flags) & flags) == flags) return row;
+  }
+  return -1;
+}
+
+bool ListControl::EnsureVisible(int row, bool partialOk) {
+  QTreeWidgetItem* item = Row(row);
+  if (item == nullptr) return false;
+  if (partialOk && visualItemRect(item).intersects(viewport()->rect())) return true;
+  scrollToItem(item, QAbstractItemView::EnsureVisible);
+  return true;
+}
+
+int ListControl::HitTest(const QPoint& point, bool* onIcon) const {
+  QTreeWidgetItem* item = itemAt(point);
+  if (onIcon != nullptr) {
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const int left = columnCount() > 0 ? columnViewportPosition(0) : 0;
+    *onIcon = point.x() >= left && point.x() < left + iconSize().width() + 2 * margin;
+  }
+  return item == nullptr ? -1 : indexOfTopLevelItem(item);
+}
+
+void ListControl::OnLButtonDown(const QPoint&, int, bool) {}
+
+void ListControl::OnLButtonDblClk(const QPoint&, int) {}
+
+void ListControl::mousePressEvent(QMouseEvent* event) {
+  QTreeWidget::mousePressEvent(event);
+  if (event->button() != Qt::LeftButton) return;
+  const QPoint point = event->position().toPoint();
+  bool onIcon = false;
+  const int row = HitTest(point, &onIcon);
+  if (row < 0) clearSelection();  // a click below the rows leaves none selected
+  OnLButtonDown(point, row, onIcon);
+}
+
+void ListControl::mouseDoubleClickEvent(QMouseEvent* event) {
+  QTreeWidget::mouseDoubleClickEvent(event);
+  if (event->button() != Qt::LeftButton) return;
+  const QPoint point = event->position().toPoint();
+  OnLButtonDblClk(point, HitTest(point));
+}
+
+}  // namespace framework

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QTreeWidget>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace framework {
+
+class ImageList;
+
+// Which fields of a ListItem are given or wanted.
+inline constexpr unsigned LVIF_TEXT = 0x1;
+inline constexpr unsigned LVIF_IMAGE = 0x2;
+inline constexpr unsigned LVIF_PARAM = 0x4;
+inline constexpr unsigned LVIF_STATE = 0x8;
+// Row states.
+inline constexpr unsigned LVIS_FOCUSED = 0x1;
+inline constexpr unsigned LVIS_SELECTED = 0x2;
+// GetNextItem flags.
+inline constexpr unsigned LVNI_ALL = 0x0;
+inline constexpr unsigned LVNI_FOCUSED = 0x1;
+inline constexpr unsigned LVNI_SELECTED = 0x2;
+// Column formats and widths.
+inline constexpr int LVCFMT_LEFT = 0;
+inline constexpr int LVCFMT_RIGHT = 1;
+inline constexpr int LVCFMT_CENTER = 2;
+inline constexpr int LVSCW_AUTOSIZE = -1;
+inline constexpr int LVSCW_AUTOSIZE_USEHEADER = -2;
+
+// A row, or a cell of it, to insert, set or read.
+struct ListItem {
+  unsigned mask = 0;
+  int iItem = 0;     // row
+  int iSubItem = 0;  // column; image, data and state belong to column 0
+  unsigned state = 0;
+  unsigned stateMask = 0;
+  const char* pszText = nullptr;
+  int iImage = 0;
+  std::intptr_t lParam = 0;
+};
+
+// A list in report mode: columns with headers, rows with a small image, a text per column
+// and an item data. Single selection that stays visible without the focus; clicking a
+// header sorts nothing; keys given to the frame's accelerators never reach it.
+class ListControl : public QTreeWidget {
+ public:
+  explicit ListControl(QWidget* parent = nullptr);
+
+  // Columns.
+  int InsertColumn(int column, const char* heading, int format = LVCFMT_LEFT, int width = -1);
+  int GetColumnCount() const { return columnCount(); }
+  // A width in pixels, or LVSCW_AUTOSIZE (fit the contents) or LVSCW_AUTOSIZE_USEHEADER
+  // (fit the larger of header and contents; the last column also fills what is left of
+  // the list's width).
+  bool SetColumnWidth(int column, int width);
+  int GetColumnWidth(int column) const;
+
+  // The small images of the rows; not owned.
+  void SetImageList(const ImageList* images);
+
+  // Rows.
+  int GetItemCount() const { return topLevelItemCount(); }
+  // Inserts a row before item.iItem (appends past the end); answers its index, or -1.
+  int InsertItem(const ListItem& item);
+  bool SetItem(const ListItem& item);
+  bool GetItem(ListItem& item) const;  // fills image, data and state as the mask asks
+  bool SetItemText(int row, int subItem, const char* text);
+  std::string GetItemText(int row, int subItem) const;
+  std::intptr_t GetItemData(int row) const;
+  bool DeleteItem(int row);
+  bool DeleteAllItems();
+
+  // Selection and focus.
+  bool SetItemState(int row, unsigned state, unsigned mask);
+  unsigned GetItemState(int row, unsigned mask) const;
+  // The next row after start (-1: from the top) with the flags; -1 when none.
+  int GetNextItem(int start, unsigned flags) const;
+  // Scrolls the row into view; with partialOk a partly visible row stays where it is.
+  bool EnsureVisible(int row, bool partialOk);
+
+  // The row at a point of the viewport, or -1; onIcon tells whether the point lies in the
+  // band of the row images at the left of the first column.
+  int HitTest(const QPoint& point, bool* onIcon = nullptr) const;
+
+ protected:
+  // After the list's own handling of a left button press (which selects the row under
+  // the pointer): the point in the viewport, the row (-1 below the last row) and whether
+  // the point lies in the band of the row images.
+  virtual void OnLButtonDown(const QPoint& point, int row, bool onIcon);
+  // After the list's own handling of a left double click.
+  virtual void OnLButtonDblClk(const QPoint& point, int row);
+
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  QTreeWidgetItem* Row(int row) const;
+  void ApplyItem(QTreeWidgetItem* row, const ListItem& item);
+  int ContentsWidth(int column) const;
+
+  const ImageList* images = nullptr;
+  std::vector<int> formats;
+};
+
+}  // namespace framework

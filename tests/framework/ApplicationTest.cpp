@@ -1,0 +1,206 @@
+#include "framework/Application.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <csignal>
+
+#include "Fixtures.h"
+#include "framework/CommandIds.h"
+#include "framework/CommandLineInfo.h"
+#include "framework/Menu.h"
+#include "framework/RecentFileList.h"
+
+using namespace framework;
+using namespace fixtures;
+
+namespace {
+
+CommandLineInfo Parse(std::vector<std::string> arguments) {
+  TestApp app;
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  app.SetArguments(static_cast<int>(arguments.size()), argv.data());
+  CommandLineInfo info;
+  app.ParseCommandLine(info);
+  return info;
+}
+
+TEST(CommandLineTest, FirstPlainArgumentOpensThatDocument) {
+  CommandLineInfo none = Parse({"voyanta"});
+  EXPECT_EQ(none.m_nShellCommand, CommandLineInfo::FileNew);
+
+  CommandLineInfo named = Parse({"voyanta", "/log", "debug", "trip.vyt", "second.vyt"});
+  EXPECT_EQ(named.m_nShellCommand, CommandLineInfo::FileOpen);
+  EXPECT_EQ(named.m_strFileName, "trip.vyt");
+}
+
+TEST(CommandLineTest, LogLevelIsNeverTheDocumentAndOptionsAreNotNames) {
+  CommandLineInfo logOnly = Parse({"voyanta", "/log", "trip.vyt"});
+  EXPECT_EQ(logOnly.m_nShellCommand, CommandLineInfo::FileNew);
+
+  CommandLineInfo options = Parse({"voyanta", "-x", "/y", "/home/user/trips/summer.vyt"});
+  EXPECT_EQ(options.m_flags, (std::vector<std::string>{"x", "y"}));
+  EXPECT_EQ(options.m_strFileName, "/home/user/trips/summer.vyt");
+}
+
+class RecentFilesTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    app.m_pRecentFileList = new RecentFileList(0, "", "", 4, 12);
+    app.OnFileNew();
+  }
+
+  QMenu* FileMenu() const { return app.Frame()->menuBar()->actions().at(0)->menu(); }
+
+  std::vector<std::string> FileMenuTexts() const {
+    std::vector<std::string> texts;
+    Menu menu(FileMenu());
+    for (unsigned i = 0; i < menu.GetMenuItemCount(); ++i) {
+      std::string text;
+      menu.GetMenuString(i, text, MF_BYPOSITION);
+      texts.push_back(text);
+    }
+    return texts;
+  }
+
+  TempFolder folder;
+  Modals modals;
+  TestApp app;
+};
+
+TEST_F(RecentFilesTest, EmptyListShowsThePlaceholderDisabled) {
+  app.Frame()->UpdateMenuPopup(FileMenu());
+  Menu menu(FileMenu());
+  EXPECT_EQ(menu.GetMenuItemID(5), ID_FILE_MRU_FILE1);
+  EXPECT_FALSE(menu.GetAction(5)->isEnabled());
+  EXPECT_EQ(menu.GetAction(5)->text(), "(No Recent Files)");
+}
+
+TEST_F(RecentFilesTest, MenuListsTheFilesNumberedAndRunsThem) {
+  WriteTextFile(folder / "a&b.vyt", "ab");
+  WriteTextFile(folder / "c.vyt", "c");
+  app.AddToRecentFileList((folder / "a&b.vyt").c_str());
+  app.AddToRecentFileList((folder / "c.vyt").c_str());
+  emit FileMenu()->aboutToShow();
+  std::vector<std::string> texts = FileMenuTexts();
+  ASSERT_EQ(texts.size(), 9u);
+  EXPECT_EQ(texts[5], "&1 /.../c.vyt");
+  EXPECT_EQ(texts[6], "&2 /.../a&&b.vyt");  // shows one ampersand
+  EXPECT_EQ(texts[8], "E&xit\tAlt+X");
+  Menu menu(FileMenu());
+  EXPECT_TRUE(menu.GetAction(6)->isEnabled());
+  EXPECT_EQ(menu.GetAction(6)->statusTip(), "Open this document.");
+
+  // Opening the menu again rebuilds the entries instead of adding more.
+  emit FileMenu()->aboutToShow();
+  EXPECT_EQ(FileMenuTexts().size(), 9u);
+
+  menu.GetAction(6)->trigger();
+  EXPECT_EQ(app.Document()->content, "ab");
+  EXPECT_EQ((*app.m_pRecentFileList)[0], folder / "a&b.vyt");
+}
+
+TEST_F(RecentFilesTest, EntryThatCannotBeOpenedIsRemovedWithAMessage) {
+  WriteTextFile(folder / "kept.vyt", "kept");
+  app.AddToRecentFileList((folder / "gone.vyt").c_str());
+  app.AddToRecentFileList((folder / "kept.vyt").c_str());
+  modals.Answer(IDOK);
+  app.Frame()->RouteCommand(ID_FILE_MRU_FILE1 + 1);
+  EXPECT_EQ(modals.Texts(), std::vector<std::string>{(folder / "gone.vyt") + "\nFile not found."});
+  EXPECT_EQ((*app.m_pRecentFileList)[0], folder / "kept.vyt");
+  EXPECT_EQ((*app.m_pRecentFileList)[1], "");
+
+  // Cancelling the save question keeps the entry.
+  app.AddToRecentFileList((folder / "gone.vyt").c_str());
+  app.Document()->SetModifiedFlag();
+  modals.Answer(IDCANCEL);
+  app.Frame()->RouteCommand(ID_FILE_MRU_FILE1);
+  EXPECT_EQ((*app.m_pRecentFileList)[0], folder / "gone.vyt");
+}
+
+TEST(ApplicationStartTest, NamedDocumentThatCannotBeOpenedFailsTheStart) {
+  Modals modals;
+  TestApp app;
+  CommandLineInfo info;
+  info.m_nShellCommand = CommandLineInfo::FileOpen;
+  info.m_strFileName = "/no/such/folder/trip.vyt";
+  modals.Answer(IDOK);
+  EXPECT_FALSE(app.ProcessShellCommand(info));
+  EXPECT_EQ(app.GetMainWnd(), nullptr);
+  EXPECT_EQ(app.docTemplate->GetDocument(), nullptr);
+}
+
+// Counts what the exit processing does with the list.
+class CountingList : public RecentFileList {
+ public:
+  CountingList(int* writes, bool* deleted) : RecentFileList(0, "", "", 4), writes(writes), deleted(deleted) {}
+  ~CountingList() override { *deleted = true; }
+  void WriteList() override { ++*writes; }
+
+ private:
+  int* writes;
+  bool* deleted;
+};
+
+class SignalledApp : public TestApp {
+ public:
+  bool InitInstance() override {
+    m_pRecentFileList = new CountingList(&writes, &listDeleted);
+    OnFileNew();
+    Document()->SetModifiedFlag();  // a question would fail the test (see the test main)
+    QTimer::singleShot(0, [] { raise(SIGTERM); });
+    QTimer::singleShot(10000, [] { QCoreApplication::exit(3); });  // never hang the suite
+    return true;
+  }
+  int ExitInstance() override {
+    exited = true;
+    windowGoneAtExit = GetMainWnd() == nullptr && GetFirstDocTemplate() == nullptr;
+    return TestApp::ExitInstance();
+  }
+
+  int writes = 0;
+  bool listDeleted = false;
+  bool exited = false;
+  bool windowGoneAtExit = false;
+};
+
+TEST(ApplicationRunTest, TerminationSignalClosesWithoutQuestionsAndReturnsNormally) {
+  SignalledApp app;
+  char name[] = "voyanta";
+  char* argv[] = {name, nullptr};
+  EXPECT_EQ(RunApplication(1, argv), 0);
+  EXPECT_TRUE(app.exited);
+  EXPECT_TRUE(app.windowGoneAtExit);
+  EXPECT_EQ(app.writes, 1);
+  EXPECT_TRUE(app.listDeleted);
+  EXPECT_EQ(app.m_pRecentFileList, nullptr);
+
+  struct sigaction current;
+  sigaction(SIGTERM, nullptr, &current);
+  EXPECT_EQ(current.sa_handler, SIG_DFL);
+}
+
+class FailingStartApp : public TestApp {
+ public:
+  bool InitInstance() override { return false; }
+  int ExitInstance() override {
+    exited = true;
+    return TestApp::ExitInstance();
+  }
+  bool exited = false;
+};
+
+TEST(ApplicationRunTest, FailedStartStillRunsTheExitProcessing) {
+  FailingStartApp app;
+  char name[] = "voyanta";
+  char* argv[] = {name, nullptr};
+  EXPECT_NE(RunApplication(1, argv), 0);
+  EXPECT_TRUE(app.exited);
+}
+
+}  // namespace

@@ -1,0 +1,197 @@
+#include "framework/ListControl.h"
+
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QPixmap>
+#include <QTest>
+
+#include "framework/ImageList.h"
+
+using namespace framework;
+
+namespace {
+
+QIcon Square(Qt::GlobalColor colour) {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(colour);
+  return QIcon(pixmap);
+}
+
+class ListControlTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    images.Add(Square(Qt::gray));
+    images.Add(Square(Qt::yellow));
+    list.SetImageList(&images);
+    list.InsertColumn(0, "Quantity", LVCFMT_LEFT, 150);
+    list.InsertColumn(1, "Name", LVCFMT_LEFT, 250);
+    list.InsertColumn(2, "Group", LVCFMT_LEFT, 150);
+    list.resize(600, 200);
+  }
+
+  int Append(const char* quantity, const char* name, const char* group, int image, std::intptr_t data) {
+    ListItem item;
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM | LVIF_STATE;
+    item.iItem = list.GetItemCount();
+    item.stateMask = LVIS_SELECTED;
+    item.pszText = quantity;
+    item.iImage = image;
+    item.lParam = data;
+    const int row = list.InsertItem(item);
+    list.SetItemText(row, 1, name);
+    list.SetItemText(row, 2, group);
+    return row;
+  }
+
+  int Image(int row) const {
+    ListItem item;
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    EXPECT_TRUE(list.GetItem(item));
+    return item.iImage;
+  }
+
+  ImageList images;
+  ListControl list;
+};
+
+TEST_F(ListControlTest, RowsCarryTextsImagesAndData) {
+  EXPECT_EQ(Append("2", "Socks", "Clothes", 1, 0), 0);
+  EXPECT_EQ(Append("", "Tent", "Camping", 0, 1), 1);
+  EXPECT_EQ(list.GetItemCount(), 2);
+  EXPECT_EQ(list.GetItemText(0, 1), "Socks");
+  EXPECT_EQ(list.GetItemText(1, 0), "");
+  EXPECT_EQ(list.GetItemText(1, 2), "Camping");
+  EXPECT_EQ(list.GetItemData(1), 1);
+  EXPECT_EQ(Image(0), 1);
+  EXPECT_EQ(list.topLevelItem(0)->icon(0).cacheKey(), images.GetIcon(1).cacheKey());
+
+  ListItem change;
+  change.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+  change.iItem = 1;
+  change.pszText = "1";
+  change.iImage = 1;
+  change.lParam = 7;
+  EXPECT_TRUE(list.SetItem(change));
+  EXPECT_EQ(list.GetItemText(1, 0), "1");
+  EXPECT_EQ(Image(1), 1);
+  EXPECT_EQ(list.GetItemData(1), 7);
+
+  ListItem front;
+  front.mask = LVIF_TEXT;
+  front.iItem = 0;
+  front.pszText = "first";
+  EXPECT_EQ(list.InsertItem(front), 0);
+  EXPECT_EQ(list.GetItemText(1, 1), "Socks");
+  front.iItem = 99;  // past the end: appended
+  EXPECT_EQ(list.InsertItem(front), 3);
+
+  EXPECT_FALSE(list.SetItemText(9, 0, "x"));
+  list.DeleteAllItems();
+  EXPECT_EQ(list.GetItemCount(), 0);
+}
+
+TEST_F(ListControlTest, AutoSizeFitsHeaderOrContentsAndTheLastColumnFillsTheRest) {
+  list.show();
+  list.SetColumnWidth(0, LVSCW_AUTOSIZE_USEHEADER);
+  const int headerOnly = list.GetColumnWidth(0);
+  EXPECT_GE(headerOnly, list.header()->sectionSizeHint(0));
+  EXPECT_LT(headerOnly, 150);
+
+  Append("a quantity that is much wider than its header", "n", "g", 0, 0);
+  list.SetColumnWidth(0, LVSCW_AUTOSIZE_USEHEADER);
+  EXPECT_GT(list.GetColumnWidth(0), headerOnly);
+
+  list.SetColumnWidth(1, LVSCW_AUTOSIZE_USEHEADER);
+  list.SetColumnWidth(2, LVSCW_AUTOSIZE_USEHEADER);
+  EXPECT_EQ(list.GetColumnWidth(0) + list.GetColumnWidth(1) + list.GetColumnWidth(2), list.viewport()->width());
+}
+
+TEST_F(ListControlTest, OneRowAtMostIsSelectedAndTheFocusFollows) {
+  for (int i = 0; i < 3; ++i) Append("", "item", "group", 0, i);
+  EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), -1);
+  list.SetItemState(1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  list.SetItemState(2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 2);
+  EXPECT_EQ(list.GetItemState(1, LVIS_SELECTED), 0u);
+  EXPECT_EQ(list.GetNextItem(-1, LVNI_FOCUSED), 2);
+  EXPECT_EQ(list.GetNextItem(2, LVNI_SELECTED), -1);
+  list.SetItemState(2, 0, LVIS_SELECTED);
+  EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), -1);
+}
+
+class ClickRecordingList : public ListControl {
+ public:
+  int row = -2;
+  bool onIcon = false;
+  int doubleClicked = -2;
+
+ protected:
+  void OnLButtonDown(const QPoint&, int clicked, bool icon) override {
+    row = clicked;
+    onIcon = icon;
+  }
+  void OnLButtonDblClk(const QPoint&, int clicked) override { doubleClicked = clicked; }
+};
+
+TEST(ListControlClickTest, ClickSelectsTheRowAndTellsWhetherItHitTheIcon) {
+  ImageList images;
+  images.Add(Square(Qt::gray));
+  ClickRecordingList list;
+  list.SetImageList(&images);
+  list.InsertColumn(0, "Quantity", LVCFMT_LEFT, 150);
+  list.InsertColumn(1, "Name", LVCFMT_LEFT, 150);
+  for (int i = 0; i < 3; ++i) {
+    ListItem item;
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = i;
+    item.pszText = "2";
+    list.InsertItem(item);
+  }
+  list.resize(400, 300);
+  list.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+
+  const QRect second = list.visualItemRect(list.topLevelItem(1));
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(4, second.center().y()));
+  EXPECT_EQ(list.row, 1);
+  EXPECT_TRUE(list.onIcon);
+  EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 1);
+
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(100, second.center().y()));
+  EXPECT_FALSE(list.onIcon);
+
+  // Below the last row: nothing is selected any more.
+  QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(4, 280));
+  EXPECT_EQ(list.row, -1);
+  EXPECT_TRUE(list.onIcon);
+  EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), -1);
+
+  QTest::mouseDClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(100, second.center().y()));
+  EXPECT_EQ(list.doubleClicked, 1);
+}
+
+TEST_F(ListControlTest, EnsureVisibleScrollsARowIntoView) {
+  for (int i = 0; i < 200; ++i) Append("", "item", "group", 0, i);
+  list.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+  const QRect viewport = list.viewport()->rect();
+  EXPECT_FALSE(viewport.contains(list.visualItemRect(list.topLevelItem(150))));
+  EXPECT_TRUE(list.EnsureVisible(150, false));
+  EXPECT_TRUE(viewport.contains(list.visualItemRect(list.topLevelItem(150))));
+  EXPECT_FALSE(list.EnsureVisible(200, false));
+}
+
+TEST_F(ListControlTest, HeaderClickKeepsTheRowOrder) {
+  Append("", "b", "", 0, 0);
+  Append("", "a", "", 0, 1);
+  list.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+  const int x = list.header()->sectionViewportPosition(1) + 10;
+  QTest::mouseClick(list.header()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, 5));
+  EXPECT_EQ(list.GetItemText(0, 1), "b");
+  EXPECT_EQ(list.GetItemData(0), 0);
+}
+
+}  // namespace
