@@ -62,22 +62,10 @@ TEST(IconsTest, IconsAreDrawnUnscaledAtTheirSize) {
   }
 }
 
-TEST(IconsTest, ProgramIconServesLargeSizes) {
-  const QIcon icon(QString::fromUtf8(IconPath(IDR_MAINFRAME)));
-  for (int size : {32, 48, 256}) {
-    EXPECT_EQ(icon.pixmap(QSize(size, size)).size(), QSize(size, size)) << size;
-  }
-}
-
 TEST(IconsTest, CheckedAndUncheckedItemsLookDifferent) {
   const QImage checked(QString::fromUtf8(IconPath(IDI_CHECKED)));
   const QImage unchecked(QString::fromUtf8(IconPath(IDI_UNCHECKED)));
   ASSERT_FALSE(checked.isNull());
   ASSERT_FALSE(unchecked.isNull());
   EXPECT_NE(checked.convertToFormat(QImage::Format_ARGB32), unchecked.convertToFormat(QImage::Format_ARGB32));
-}
-
-TEST(IconsTest, UnknownIconIdHasNoPath) {
-  EXPECT_EQ(IconPath(0), nullptr);
-  EXPECT_EQ(IconPath(IDS_COLUMN_NAME), nullptr);
 }

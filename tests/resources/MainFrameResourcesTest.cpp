@@ -93,26 +93,6 @@ TEST(MainFrameResourcesTest, EveryBoundKeyExceptTheDigitsIsShownInTheMenus) {
   }
 }
 
-TEST(MainFrameResourcesTest, SeparatorsAreBlankAndEntriesComplete) {
-  for (const MenuPopup& popup : kMainFrameResources.menuBar) {
-    ASSERT_NE(popup.text, nullptr);
-    ASSERT_FALSE(popup.entries.empty()) << popup.text;
-    for (const MenuEntry& entry : popup.entries) {
-      EXPECT_EQ(entry.text == nullptr, entry.id == 0) << popup.text;
-    }
-  }
-}
-
-TEST(MainFrameResourcesTest, FileMenuHoldsTheRecentFilePlaceholderBeforeExit) {
-  ASSERT_FALSE(kMainFrameResources.menuBar.empty());
-  const std::span<const MenuEntry> file = kMainFrameResources.menuBar[0].entries;
-  ASSERT_GE(file.size(), 3u);
-  EXPECT_EQ(file.back().id, ID_APP_EXIT);
-  EXPECT_EQ(file[file.size() - 2].id, 0u);
-  EXPECT_EQ(file[file.size() - 3].id, ID_FILE_MRU_FILE1);
-  EXPECT_STREQ(file[file.size() - 3].text, "(No Recent Files)");
-}
-
 TEST(MainFrameResourcesTest, ToolBarHasSeventeenEntriesInOrder) {
   const ToolBarResource& toolBar = kMainFrameResources.toolBar;
   EXPECT_EQ(toolBar.buttonWidth, 16);

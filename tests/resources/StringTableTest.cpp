@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "framework/CommandIds.h"
-#include "framework/Strings.h"
 #include "resources/MainFrameResources.h"
 #include "resources/ResourceIds.h"
 
@@ -93,13 +92,4 @@ TEST(StringTableTest, TemplateStringHasSevenFieldsAndIsTheFramesOwn) {
   const std::string_view text = Find(IDR_MAINFRAME);
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6);
   EXPECT_EQ(text, kMainFrameResources.docString);
-}
-
-TEST(StringTableTest, RegisteredTableAnswersBeforeTheFrameworksOwn) {
-  RegisterStringTable(kStringTable);
-  EXPECT_STREQ(LoadString(AFX_IDS_APP_TITLE), "Voyanta");
-  EXPECT_STREQ(LoadString(IDS_TOOLBAR_CAPTION), "Tools");
-  // The framework's own messages stay reachable.
-  EXPECT_STREQ(LoadString(AFX_IDP_FAILED_TO_SAVE_DOC), "Failed to save document.");
-  RegisterStringTable({});
 }
