@@ -175,6 +175,7 @@ void Application::OnMainWindowClosed() {
 }
 
 void Application::OnTerminationSignal() {
+  terminating = true;  // also when it comes before the event loop runs
   if (m_pMainWnd != nullptr) m_pMainWnd->CloseWithoutQuestions();
   if (running) QCoreApplication::exit(exitCode);
 }
@@ -197,7 +198,7 @@ int RunApplication(int argc, char** argv) {
       if (!saved) manager.cancel();
     });
 #endif
-    if (app->InitInstance()) {
+    if (app->InitInstance() && !app->terminating) {
       app->running = true;
       app->exitCode = QApplication::exec();
       app->running = false;

@@ -92,6 +92,7 @@ class Application : public CmdTarget {
   int argc = 0;
   char** argv = nullptr;
   bool running = false;
+  bool terminating = false;
   int exitCode = 0;
 };
 

@@ -8,7 +8,6 @@ namespace framework {
 // Commands.
 inline constexpr unsigned ID_FILE_NEW = 57600;
 inline constexpr unsigned ID_FILE_OPEN = 57601;
-inline constexpr unsigned ID_FILE_CLOSE = 57602;
 inline constexpr unsigned ID_FILE_SAVE = 57603;
 inline constexpr unsigned ID_FILE_SAVE_AS = 57604;
 inline constexpr unsigned ID_FILE_PRINT = 57607;

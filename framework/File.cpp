@@ -11,17 +11,11 @@
 #include <string>
 
 #include "framework/Exceptions.h"
+#include "framework/Paths.h"
 
 namespace framework {
 
 namespace {
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
 
 // A symbolic link is replaced through the file it points to, so the link stays a link.
 std::string ResolveTarget(const std::string& path) {
@@ -33,8 +27,9 @@ std::string ResolveTarget(const std::string& path) {
   return path;
 }
 
-void SyncFolder(const std::string& folder) {
-  const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+void SyncFolderOf(const std::string& path) {
+  const std::string folder = FolderOf(path);
+  const int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir < 0) return;  // the rename itself has happened; nothing to roll back
   fsync(dir);
   close(dir);
@@ -69,8 +64,8 @@ void File::Open(const char* newPath, OpenMode newMode) {
       if (exists && !S_ISREG(existing.st_mode)) Throw(EISDIR);
       static std::atomic<unsigned> counter{0};
       // ".NAME.PID-N.tmp" in the target's folder, so the rename never crosses file systems.
-      const std::string folder = target.substr(0, target.rfind('/') + 1);  // with its "/"
-      const std::string name = target.substr(folder.size());
+      const std::string folder = FolderOf(target);  // with its "/"
+      const std::string name = FileNameOf(target);
       for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temporary = folder + "." + name + "." + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".tmp";
         fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -137,7 +132,7 @@ void File::Commit() {
   if (closed != 0) Throw(errno);
   if (rename(temporary.c_str(), target.c_str()) != 0) Throw(errno);
   temporary.clear();
-  SyncFolder(FolderOf(target));
+  SyncFolderOf(target);
 }
 
 void File::Close() {

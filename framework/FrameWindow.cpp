@@ -57,7 +57,7 @@ void SplitCommandString(unsigned id, QString& prompt, QString& tip) {
 
 }  // namespace
 
-FrameWindow::FrameWindow() { setAttribute(Qt::WA_DeleteOnClose, false); }
+FrameWindow::FrameWindow() = default;
 
 FrameWindow::~FrameWindow() {
   if (idleTimer != nullptr) idleTimer->stop();
@@ -252,13 +252,17 @@ void FrameWindow::UpdateToolBar() {
   }
 }
 
+QWidget* FrameWindow::ControlBar(unsigned id) const {
+  if (id == ID_VIEW_TOOLBAR) return toolBar;
+  return messagePane != nullptr ? messagePane->parentWidget() : nullptr;  // the status bar
+}
+
 void FrameWindow::OnBarCheck(unsigned id) {
-  QWidget* bar = id == ID_VIEW_TOOLBAR ? static_cast<QWidget*>(toolBar) : static_cast<QWidget*>(statusBar());
-  if (bar != nullptr) bar->setVisible(bar->isHidden());
+  if (QWidget* bar = ControlBar(id)) bar->setVisible(bar->isHidden());
 }
 
 void FrameWindow::OnUpdateControlBarMenu(CmdUI& ui) {
-  QWidget* bar = ui.m_nID == ID_VIEW_TOOLBAR ? static_cast<QWidget*>(toolBar) : static_cast<QWidget*>(messagePane != nullptr ? statusBar() : nullptr);
+  QWidget* bar = ControlBar(ui.m_nID);
   if (bar == nullptr) {
     ui.Enable(false);
     return;

@@ -118,6 +118,9 @@ class FrameWindow : public QMainWindow, public CmdTarget {
   void BuildMenuBar();
   void LoadAccelerators();
   void ReportWindowPos();
+  // The tool bar or the status bar, by the command that shows and hides it; null when
+  // the frame has none.
+  QWidget* ControlBar(unsigned id) const;
 
   FrameResources resources{};
   DocTemplate* docTemplate = nullptr;

@@ -232,23 +232,25 @@ int ListControl::HitTest(const QPoint& point, bool* onIcon) const {
   return item == nullptr ? -1 : indexOfTopLevelItem(item);
 }
 
-void ListControl::OnLButtonDown(int, bool) {}
+void ListControl::OnLButtonDown(const QPoint&, int, bool) {}
 
-void ListControl::OnLButtonDblClk(int) {}
+void ListControl::OnLButtonDblClk(const QPoint&, int) {}
 
 void ListControl::mousePressEvent(QMouseEvent* event) {
   QTreeWidget::mousePressEvent(event);
   if (event->button() != Qt::LeftButton) return;
+  const QPoint point = event->position().toPoint();
   bool onIcon = false;
-  const int row = HitTest(event->position().toPoint(), &onIcon);
+  const int row = HitTest(point, &onIcon);
   if (row < 0) clearSelection();  // a click below the rows leaves none selected
-  OnLButtonDown(row, onIcon);
+  OnLButtonDown(point, row, onIcon);
 }
 
 void ListControl::mouseDoubleClickEvent(QMouseEvent* event) {
   QTreeWidget::mouseDoubleClickEvent(event);
   if (event->button() != Qt::LeftButton) return;
-  OnLButtonDblClk(HitTest(event->position().toPoint()));
+  const QPoint point = event->position().toPoint();
+  OnLButtonDblClk(point, HitTest(point));
 }
 
 }  // namespace framework

@@ -85,10 +85,11 @@ class ListControl : public QTreeWidget {
 
  protected:
   // After the list's own handling of a left button press (which selects the row under
-  // the pointer): row is -1 below the last row.
-  virtual void OnLButtonDown(int row, bool onIcon);
-  // After the list's own handling of a double click.
-  virtual void OnLButtonDblClk(int row);
+  // the pointer): the point in the viewport, the row (-1 below the last row) and whether
+  // the point lies in the band of the row images.
+  virtual void OnLButtonDown(const QPoint& point, int row, bool onIcon);
+  // After the list's own handling of a left double click.
+  virtual void OnLButtonDblClk(const QPoint& point, int row);
 
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;

@@ -68,7 +68,7 @@ class RecentFilesTest : public testing::Test {
     return texts;
   }
 
-  TempFolder folder;
+  scratch::Folder folder;
   Modals modals;
   TestApp app;
 };
@@ -82,8 +82,8 @@ TEST_F(RecentFilesTest, EmptyListShowsThePlaceholderDisabled) {
 }
 
 TEST_F(RecentFilesTest, MenuListsTheFilesNumberedAndRunsThem) {
-  WriteTextFile(folder / "a&b.vyt", "ab");
-  WriteTextFile(folder / "c.vyt", "c");
+  scratch::WriteFile(folder / "a&b.vyt", "ab");
+  scratch::WriteFile(folder / "c.vyt", "c");
   app.AddToRecentFileList((folder / "a&b.vyt").c_str());
   app.AddToRecentFileList((folder / "c.vyt").c_str());
   emit FileMenu()->aboutToShow();
@@ -106,7 +106,7 @@ TEST_F(RecentFilesTest, MenuListsTheFilesNumberedAndRunsThem) {
 }
 
 TEST_F(RecentFilesTest, EntryThatCannotBeOpenedIsRemovedWithAMessage) {
-  WriteTextFile(folder / "kept.vyt", "kept");
+  scratch::WriteFile(folder / "kept.vyt", "kept");
   app.AddToRecentFileList((folder / "gone.vyt").c_str());
   app.AddToRecentFileList((folder / "kept.vyt").c_str());
   modals.Answer(IDOK);

@@ -29,14 +29,14 @@ class DocumentTest : public testing::Test {
     return app.Document();
   }
 
-  TempFolder folder;
+  scratch::Folder folder;
   Modals modals;
   TestApp app;
   TestDocument* document = nullptr;
 };
 
 TEST_F(DocumentTest, OpenReadsTheFileAndNewAfterOpenStartsEmptyAndUntitled) {
-  WriteTextFile(folder / "trip.vyt", "socks");
+  scratch::WriteFile(folder / "trip.vyt", "socks");
   const int updatesBefore = app.View()->updateCount;
   OpenThroughDialog(folder / "trip.vyt");
   ASSERT_EQ(modals.asked.size(), 1u);
@@ -61,8 +61,17 @@ TEST_F(DocumentTest, OpenReadsTheFileAndNewAfterOpenStartsEmptyAndUntitled) {
   EXPECT_EQ(document->GetTitle(), "Unnamed");
 }
 
+TEST_F(DocumentTest, OpeningTheOpenDocumentAgainDoesNotReadIt) {
+  scratch::WriteFile(folder / "trip.vyt", "socks");
+  OpenThroughDialog(folder / "trip.vyt");
+  document->content = "socks and shoes";
+  EXPECT_EQ(app.OpenDocumentFile((folder / "trip.vyt").c_str()), document);
+  EXPECT_EQ(document->content, "socks and shoes");
+  EXPECT_EQ(document->serializeCount, 1);
+}
+
 TEST_F(DocumentTest, EmptyFileIsNotPassedToSerialize) {
-  WriteTextFile(folder / "empty.vyt", "");
+  scratch::WriteFile(folder / "empty.vyt", "");
   document->content = "kept";
   OpenThroughDialog(folder / "empty.vyt");
   EXPECT_EQ(document->serializeCount, 0);
@@ -72,9 +81,9 @@ TEST_F(DocumentTest, EmptyFileIsNotPassedToSerialize) {
 }
 
 TEST_F(DocumentTest, ReadErrorFallsBackToNewUntitledDocumentWithMessage) {
-  WriteTextFile(folder / "old.vyt", "old trip");
+  scratch::WriteFile(folder / "old.vyt", "old trip");
   OpenThroughDialog(folder / "old.vyt");
-  WriteTextFile(folder / "bad.vyt", "broken trip");
+  scratch::WriteFile(folder / "bad.vyt", "broken trip");
   document->failAfter = 4;
   const int newBefore = document->newCount;
   const int updatesBefore = app.View()->updateCount;
@@ -86,11 +95,11 @@ TEST_F(DocumentTest, ReadErrorFallsBackToNewUntitledDocumentWithMessage) {
   EXPECT_EQ(document->GetPathName(), "");  // a later Save cannot overwrite old.vyt
   EXPECT_FALSE(document->IsModified());
   EXPECT_GT(app.View()->updateCount, updatesBefore);
-  EXPECT_EQ(ReadTextFile(folder / "old.vyt"), "old trip");
+  EXPECT_EQ(scratch::ReadFile(folder / "old.vyt"), "old trip");
 }
 
 TEST_F(DocumentTest, FileThatCannotBeOpenedIsReportedAndTheDocumentKept) {
-  WriteTextFile(folder / "old.vyt", "old trip");
+  scratch::WriteFile(folder / "old.vyt", "old trip");
   OpenThroughDialog(folder / "old.vyt");
   document->SetModifiedFlag();
   modals.Answer(IDNO);  // do not save old.vyt
@@ -103,7 +112,7 @@ TEST_F(DocumentTest, FileThatCannotBeOpenedIsReportedAndTheDocumentKept) {
 }
 
 TEST_F(DocumentTest, OpenAsksToSaveAModifiedDocumentAndCancelKeepsIt) {
-  WriteTextFile(folder / "other.vyt", "other");
+  scratch::WriteFile(folder / "other.vyt", "other");
   document->content = "unsaved";
   document->SetModifiedFlag();
   modals.Answer(IDOK, folder / "other.vyt");  // the open dialog comes first
@@ -123,7 +132,7 @@ TEST_F(DocumentTest, SaveAsProposesTheTitleAndAppendsTheExtension) {
   EXPECT_TRUE(app.Frame()->RouteCommand(ID_FILE_SAVE));  // untitled: Save asks for a name
   EXPECT_EQ(modals.asked[0].kind, ModalRequest::saveFile);
   EXPECT_EQ(modals.asked[0].fileName, "Unnamed.vyt");
-  EXPECT_EQ(ReadTextFile(folder / "summer.vyt"), "tent");
+  EXPECT_EQ(scratch::ReadFile(folder / "summer.vyt"), "tent");
   EXPECT_EQ(document->GetPathName(), folder / "summer.vyt");
   EXPECT_EQ(document->GetTitle(), "summer.vyt");
   EXPECT_FALSE(document->IsModified());
@@ -132,15 +141,15 @@ TEST_F(DocumentTest, SaveAsProposesTheTitleAndAppendsTheExtension) {
   // A name with an extension of its own keeps it; Save then writes without asking.
   modals.Answer(IDOK, folder / "winter.trip");
   app.Frame()->RouteCommand(ID_FILE_SAVE_AS);
-  EXPECT_EQ(ReadTextFile(folder / "winter.trip"), "tent");
+  EXPECT_EQ(scratch::ReadFile(folder / "winter.trip"), "tent");
   document->content = "tent and stove";
   app.Frame()->RouteCommand(ID_FILE_SAVE);
-  EXPECT_EQ(ReadTextFile(folder / "winter.trip"), "tent and stove");
+  EXPECT_EQ(scratch::ReadFile(folder / "winter.trip"), "tent and stove");
   EXPECT_EQ(modals.asked.size(), 2u);
 }
 
 TEST_F(DocumentTest, FailedSaveKeepsTheOldFileAndTheModifiedFlagAndLeavesNoTemporaryFile) {
-  WriteTextFile(folder / "trip.vyt", "old contents");
+  scratch::WriteFile(folder / "trip.vyt", "old contents");
   OpenThroughDialog(folder / "trip.vyt");
   document->content = "new contents";
   document->SetModifiedFlag();
@@ -148,16 +157,16 @@ TEST_F(DocumentTest, FailedSaveKeepsTheOldFileAndTheModifiedFlagAndLeavesNoTempo
   modals.Answer(IDOK);
   EXPECT_FALSE(document->DoFileSave());
   EXPECT_EQ(modals.Texts().back(), "Failed to save document.");
-  EXPECT_EQ(ReadTextFile(folder / "trip.vyt"), "old contents");
+  EXPECT_EQ(scratch::ReadFile(folder / "trip.vyt"), "old contents");
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"trip.vyt"});
   EXPECT_TRUE(document->IsModified());
 
   // Save As onto another existing file that fails leaves that file alone too.
-  WriteTextFile(folder / "other.vyt", "other contents");
+  scratch::WriteFile(folder / "other.vyt", "other contents");
   modals.Answer(IDOK, folder / "other.vyt");
   modals.Answer(IDOK);
   EXPECT_FALSE(document->DoSave(nullptr));
-  EXPECT_EQ(ReadTextFile(folder / "other.vyt"), "other contents");
+  EXPECT_EQ(scratch::ReadFile(folder / "other.vyt"), "other contents");
   EXPECT_EQ(document->GetPathName(), folder / "trip.vyt");
 }
 
@@ -181,14 +190,14 @@ TEST_F(DocumentTest, ClosingTheFrameAsksToSaveAndCancelKeepsItOpen) {
   modals.Answer(IDYES);
   modals.Answer(IDOK, folder / "closing");
   EXPECT_TRUE(app.Frame()->close());
-  EXPECT_EQ(ReadTextFile(folder / "closing.vyt"), "list");
+  EXPECT_EQ(scratch::ReadFile(folder / "closing.vyt"), "list");
 
   app.Frame()->show();
   document->SetModifiedFlag();
   document->content = "changed";
   modals.Answer(IDNO);
   EXPECT_TRUE(app.Frame()->close());
-  EXPECT_EQ(ReadTextFile(folder / "closing.vyt"), "list");
+  EXPECT_EQ(scratch::ReadFile(folder / "closing.vyt"), "list");
   EXPECT_EQ(modals.Texts(), (std::vector<std::string>{"Save changes to Unnamed?", "Save changes to Unnamed?", "",
                                                      "Save changes to closing.vyt?"}));
 }

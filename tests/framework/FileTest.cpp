@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "TempFolder.h"
+#include "support/Scratch.h"
 #include "framework/Exceptions.h"
 
 using namespace framework;
@@ -25,8 +25,8 @@ FileException::Cause CauseOfOpening(const std::string& path, File::OpenMode mode
 }  // namespace
 
 TEST(FileTest, ReadsInChunksAndReportsLength) {
-  TempFolder folder;
-  WriteTextFile(folder / "a.txt", "0123456789");
+  scratch::Folder folder;
+  scratch::WriteFile(folder / "a.txt", "0123456789");
   File file((folder / "a.txt").c_str(), File::modeRead);
   EXPECT_EQ(file.GetLength(), 10u);
   char buffer[8];
@@ -37,16 +37,16 @@ TEST(FileTest, ReadsInChunksAndReportsLength) {
 }
 
 TEST(FileTest, CreateTruncatesAnExistingFile) {
-  TempFolder folder;
-  WriteTextFile(folder / "a.txt", "old content");
+  scratch::Folder folder;
+  scratch::WriteFile(folder / "a.txt", "old content");
   File file((folder / "a.txt").c_str(), File::modeCreate);
   file.Write("new", 3);
   file.Close();
-  EXPECT_EQ(ReadTextFile(folder / "a.txt"), "new");
+  EXPECT_EQ(scratch::ReadFile(folder / "a.txt"), "new");
 }
 
 TEST(FileTest, OpenFailuresThrowWithCauseAndPath) {
-  TempFolder folder;
+  scratch::Folder folder;
   EXPECT_EQ(CauseOfOpening(folder / "missing.vyt", File::modeRead), FileException::fileNotFound);
   EXPECT_EQ(CauseOfOpening(folder / "no/such/folder.vyt", File::modeCreate), FileException::fileNotFound);
   EXPECT_EQ(CauseOfOpening(folder.Path(), File::modeRead), FileException::badPath);
@@ -81,15 +81,15 @@ TEST(FileTest, WriteToFullDiskThrowsDiskFull) {
 }
 
 TEST(FileTest, ReplaceCommitsOnCloseAndLeavesNoTemporaryFile) {
-  TempFolder folder;
+  scratch::Folder folder;
   const std::string target = folder / "trip.vyt";
-  WriteTextFile(target, "old");
+  scratch::WriteFile(target, "old");
   chmod(target.c_str(), 0640);
   File file(target.c_str(), File::modeReplace);
   file.Write("new content", 11);
-  EXPECT_EQ(ReadTextFile(target), "old");  // nothing visible before the commit
+  EXPECT_EQ(scratch::ReadFile(target), "old");  // nothing visible before the commit
   file.Close();
-  EXPECT_EQ(ReadTextFile(target), "new content");
+  EXPECT_EQ(scratch::ReadFile(target), "new content");
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"trip.vyt"});
   struct stat info;
   ASSERT_EQ(stat(target.c_str(), &info), 0);
@@ -97,31 +97,31 @@ TEST(FileTest, ReplaceCommitsOnCloseAndLeavesNoTemporaryFile) {
 }
 
 TEST(FileTest, ReplaceAbandonedWithoutCloseKeepsTheOldFile) {
-  TempFolder folder;
+  scratch::Folder folder;
   const std::string target = folder / "trip.vyt";
-  WriteTextFile(target, "old");
+  scratch::WriteFile(target, "old");
   {
     File file(target.c_str(), File::modeReplace);
     file.Write("half", 4);
   }
-  EXPECT_EQ(ReadTextFile(target), "old");
+  EXPECT_EQ(scratch::ReadFile(target), "old");
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"trip.vyt"});
 
   File aborted(target.c_str(), File::modeReplace);
   aborted.Write("half", 4);
   aborted.Abort();
   aborted.Close();
-  EXPECT_EQ(ReadTextFile(target), "old");
+  EXPECT_EQ(scratch::ReadFile(target), "old");
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"trip.vyt"});
 }
 
 TEST(FileTest, ReplaceCreatesAMissingTargetAndKeepsASymbolicLink) {
-  TempFolder folder;
+  scratch::Folder folder;
   File created((folder / "new.vyt").c_str(), File::modeReplace);
   created.Close();
-  EXPECT_EQ(ReadTextFile(folder / "new.vyt"), "");
+  EXPECT_EQ(scratch::ReadFile(folder / "new.vyt"), "");
 
-  WriteTextFile(folder / "real.vyt", "old");
+  scratch::WriteFile(folder / "real.vyt", "old");
   ASSERT_EQ(symlink("real.vyt", (folder / "link.vyt").c_str()), 0);
   File linked((folder / "link.vyt").c_str(), File::modeReplace);
   linked.Write("via link", 8);
@@ -129,5 +129,5 @@ TEST(FileTest, ReplaceCreatesAMissingTargetAndKeepsASymbolicLink) {
   struct stat info;
   ASSERT_EQ(lstat((folder / "link.vyt").c_str(), &info), 0);
   EXPECT_TRUE(S_ISLNK(info.st_mode));
-  EXPECT_EQ(ReadTextFile(folder / "real.vyt"), "via link");
+  EXPECT_EQ(scratch::ReadFile(folder / "real.vyt"), "via link");
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
+#include "support/Scratch.h"
 #include "framework/Application.h"
 #include "framework/Archive.h"
 #include "framework/CmdUI.h"
@@ -65,14 +65,6 @@ class TestView : public framework::ControlView {
   const framework::CommandMap& GetCommandMap() const override;
 
   int updateCount = 0;
-  int lastRow = -2;
-  bool lastOnIcon = false;
-
- protected:
-  void OnLButtonDown(int row, bool onIcon) override {
-    lastRow = row;
-    lastOnIcon = onIcon;
-  }
 
  private:
   void OnAll() { Log().push_back("view:" + std::to_string(ID_ALL)); }

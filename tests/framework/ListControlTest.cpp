@@ -128,11 +128,11 @@ class ClickRecordingList : public ListControl {
   int doubleClicked = -2;
 
  protected:
-  void OnLButtonDown(int clicked, bool icon) override {
+  void OnLButtonDown(const QPoint&, int clicked, bool icon) override {
     row = clicked;
     onIcon = icon;
   }
-  void OnLButtonDblClk(int clicked) override { doubleClicked = clicked; }
+  void OnLButtonDblClk(const QPoint&, int clicked) override { doubleClicked = clicked; }
 };
 
 TEST(ListControlClickTest, ClickSelectsTheRowAndTellsWhetherItHitTheIcon) {

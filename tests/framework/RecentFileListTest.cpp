@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QSettings>
+
+#include "support/Scratch.h"
 #include "framework/Paths.h"
 
 using namespace framework;
@@ -66,6 +70,23 @@ TEST(RecentFileListTest, AbbreviationKeepsTheFileNameWhenNothingElseFits) {
   EXPECT_EQ(RecentFileList::AbbreviatePath(path, 14, true), "summer.vyt");
   EXPECT_EQ(RecentFileList::AbbreviatePath(path, 9, true), "summer.vyt");
   EXPECT_EQ(RecentFileList::AbbreviatePath(path, 9, false), "");
+}
+
+TEST(RecentFileListTest, BaseListKeepsItsEntriesInTheUserSettings) {
+  scratch::Folder folder;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(folder.Path()));
+  QCoreApplication::setOrganizationName("VoyantaTest");
+  {
+    RecentFileList written(0, "Recent File List", "File%d", 3);
+    written.Add("/t/a.vyt");
+    written.Add("/t/b.vyt");
+    written.WriteList();
+  }
+  RecentFileList read(0, "Recent File List", "File%d", 3);
+  read.ReadList();
+  EXPECT_EQ(Slots(read), (std::vector<std::string>{"/t/b.vyt", "/t/a.vyt", ""}));
+  EXPECT_EQ(QSettings().value("Recent File List/File1").toString(), "/t/b.vyt");
+  QCoreApplication::setOrganizationName(QString());
 }
 
 }  // namespace

@@ -1,0 +1,52 @@
+#pragma once
+
+// The program's own resource ids. The framework's standard ids (File New, Exit, the
+// recent-file entries, the tool bar and status bar, the title and idle strings) are in
+// framework/CommandIds.h.
+
+namespace resources {
+
+// Commands, 32771 to 32794.
+inline constexpr unsigned ID_ITEM_CHECK = 32771;
+inline constexpr unsigned ID_ITEM_CHECK_TOGGLE = 32772;
+inline constexpr unsigned ID_ITEM_EDIT = 32773;
+inline constexpr unsigned ID_ITEM_QUANTITY = 32774;
+// The digit keys 0 to 9: edit the selected item with that digit as its new quantity.
+inline constexpr unsigned ID_ITEM_QUANTITY_0 = 32775;
+inline constexpr unsigned ID_ITEM_QUANTITY_1 = 32776;
+inline constexpr unsigned ID_ITEM_QUANTITY_2 = 32777;
+inline constexpr unsigned ID_ITEM_QUANTITY_3 = 32778;
+inline constexpr unsigned ID_ITEM_QUANTITY_4 = 32779;
+inline constexpr unsigned ID_ITEM_QUANTITY_5 = 32780;
+inline constexpr unsigned ID_ITEM_QUANTITY_6 = 32781;
+inline constexpr unsigned ID_ITEM_QUANTITY_7 = 32782;
+inline constexpr unsigned ID_ITEM_QUANTITY_8 = 32783;
+inline constexpr unsigned ID_ITEM_QUANTITY_9 = 32784;
+inline constexpr unsigned ID_ITEM_NEW = 32785;
+inline constexpr unsigned ID_ITEM_UNCHECK = 32786;
+inline constexpr unsigned ID_APP_OPTIONS = 32787;
+inline constexpr unsigned ID_APP_HELP = 32788;
+inline constexpr unsigned ID_APP_TERMS = 32791;
+inline constexpr unsigned ID_APP_WEBSITE = 32792;
+inline constexpr unsigned ID_VIEW_REFRESH = 32793;
+inline constexpr unsigned ID_VIEW_TRIP_ONLY = 32794;
+
+// The main frame: its template string, menu bar, tool bar, accelerators and the program
+// icon all go by this id.
+inline constexpr unsigned IDR_MAINFRAME = 128;
+
+// Icons of the list's image list.
+inline constexpr unsigned IDI_CHECKED = 134;
+inline constexpr unsigned IDI_UNCHECKED = 135;
+
+// Strings. The framework's own strings start at 57344, so these stay well below.
+inline constexpr unsigned IDS_COLUMN_QUANTITY = 201;
+inline constexpr unsigned IDS_COLUMN_NAME = 202;
+inline constexpr unsigned IDS_COLUMN_GROUP = 203;
+inline constexpr unsigned IDS_SELECT_ITEM_FIRST = 204;
+inline constexpr unsigned IDS_CONFIRM_DELETE = 205;
+inline constexpr unsigned IDS_WEBSITE_URL = 206;
+inline constexpr unsigned IDS_MESSAGE_CAPTION = 207;  // caption of the program's own messages
+inline constexpr unsigned IDS_TOOLBAR_CAPTION = 20012;  // the tool bar's title while it floats
+
+}  // namespace resources

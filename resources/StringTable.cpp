@@ -1,0 +1,68 @@
+#include "resources/StringTable.h"
+
+#include "framework/CommandIds.h"
+#include "resources/ResourceIds.h"
+
+namespace resources {
+
+namespace {
+
+using namespace framework;
+
+// Every recent-file entry shows the same prompt.
+constexpr const char* kOpenRecent = "Open this document.\nOpen document";
+
+constexpr StringEntry kEntries[] = {
+    {AFX_IDS_APP_TITLE, "Voyanta"},
+    {AFX_IDS_IDLEMESSAGE, "Ready"},
+    {IDR_MAINFRAME, kDocString},
+    {IDS_TOOLBAR_CAPTION, "Tools"},
+
+    // The list's column headers.
+    {IDS_COLUMN_QUANTITY, "Quantity"},
+    {IDS_COLUMN_NAME, "Name"},
+    {IDS_COLUMN_GROUP, "Group"},
+
+    // Messages of the item commands, shown with the caption below.
+    {IDS_MESSAGE_CAPTION, "The Voyanta"},
+    {IDS_SELECT_ITEM_FIRST, "Please select an item first."},
+    {IDS_CONFIRM_DELETE,
+     "This will delete the item not only from the current voyanta,\n"
+     "but also from the repository.\n\n"
+     "To remove it from the voyanta, uncheck the item.\n\n"
+     "Are you sure to delete the item?"},
+
+    {IDS_WEBSITE_URL, "https://voyanta.example/"},
+
+    // Command prompts. The item commands other than Delete have none, nor have Print and
+    // Show Voyanta Only: they show no status text and no tool tip.
+    {ID_FILE_NEW, "Create a new document.\nNew"},
+    {ID_FILE_OPEN, "Open an existing document.\nOpen"},
+    {ID_FILE_SAVE, "Save the active document.\nSave"},
+    {ID_FILE_SAVE_AS, "Save the active document with a new name.\nSave as"},
+    {ID_FILE_MRU_FILE1, kOpenRecent},
+    {ID_FILE_MRU_FILE1 + 1, kOpenRecent},
+    {ID_FILE_MRU_FILE1 + 2, kOpenRecent},
+    {ID_FILE_MRU_FILE1 + 3, kOpenRecent},
+    {ID_FILE_MRU_FILE1 + 4, kOpenRecent},
+    {ID_FILE_MRU_FILE1 + 5, kOpenRecent},
+    {ID_FILE_MRU_FILE1 + 6, kOpenRecent},
+    {ID_FILE_MRU_FILE1 + 7, kOpenRecent},
+    {ID_EDIT_CLEAR, "Delete the item from the repository.\nDelete from repository"},
+    {ID_APP_ABOUT, "Display program information.\nAbout"},
+    {ID_APP_EXIT, "Quit Voyanta.\nExit"},
+    {ID_APP_OPTIONS, "Set up Voyanta.\nSetup"},
+    {ID_APP_HELP, "Open the help of Voyanta.\nHelp"},
+    {ID_APP_TERMS, "Open the Terms and Conditions.\nTerms and Conditions"},
+    {ID_APP_WEBSITE, "Open the web site of Voyanta.\nWeb Site"},
+    {ID_VIEW_REFRESH, "Refresh the view.\nRefresh"},
+    {ID_VIEW_TOOLBAR, "Show or hide the toolbar.\nToggle tool bar"},
+    {ID_VIEW_STATUS_BAR, "Show or hide the status bar.\nToggle status bar"},
+};
+
+}  // namespace
+
+// Constant-initialised, so it is usable during static initialisation as well.
+constinit const std::span<const StringEntry> kStringTable = kEntries;
+
+}  // namespace resources
