@@ -239,8 +239,8 @@ void Path::Parse(const char* text) {
   const char* piece = text + rootEnd;
   while (*piece != '\0') {
     const char* end = std::strchr(piece, separator);
-    int length = end != nullptr ? static_cast<int>(end - piece) : static_cast<int>(std::strlen(piece));
-    if (length > 0) AddComponent(NewOrThrow<String>(piece, 0, length));
+    std::size_t length = end != nullptr ? end - piece : std::strlen(piece);
+    if (length > 0) AddComponent(NewOrThrow<String>(piece, 0, static_cast<int>(length)));
     piece += length;
     if (*piece == separator) ++piece;
   }

@@ -58,7 +58,9 @@ class LoggerTest : public ::testing::Test {
 
   static int Count(const std::string& text, const std::string& part) {
     int count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+      ++count;
+    }
     return count;
   }
 };
@@ -157,7 +159,8 @@ TEST_F(LoggerTest, InfoRunHoldsStartAndShutdownEntries) {
   EXPECT_TRUE(std::regex_match(
       text, std::regex("\n-{79}\n"
                        "\\[[^\n]*\\] Info \\(toolbox::Logger::Logger:83\\) Logger initialized\n"
-                       "\\[[^\n]*\\] Info \\(toolbox::Logger::~Logger:90\\) Shutting down logger\n")))
+                       "\\[[^\n]*\\] Info \\(toolbox::Logger::~Logger:90\\) "
+                       "Shutting down logger\n")))
       << text;
 }
 

@@ -32,7 +32,9 @@ std::string Text(const Path& path, bool trailingSeparator = false) {
 
 std::vector<std::string> Components(const Path& path) {
   std::vector<std::string> components;
-  for (int i = 0; i < path.GetComponentCount(); ++i) components.push_back(path.GetComponent(i)->Text());
+  for (int i = 0; i < path.GetComponentCount(); ++i) {
+    components.push_back(path.GetComponent(i)->Text());
+  }
   return components;
 }
 
