@@ -74,20 +74,32 @@ int ListControl::ContentsWidth(int column) const {
 
 bool ListControl::SetColumnWidth(int column, int width) {
   if (column < 0 || column >= columnCount()) return false;
+  const bool last = column == columnCount() - 1;
+  if (last) fillingLastColumn = -1;
   if (width == LVSCW_AUTOSIZE) {
     width = ContentsWidth(column);
   } else if (width == LVSCW_AUTOSIZE_USEHEADER) {
     width = std::max(ContentsWidth(column), header()->sectionSizeHint(column));
-    if (column == columnCount() - 1) {
-      int others = 0;
-      for (int i = 0; i < column; ++i) others += columnWidth(i);
-      width = std::max(width, viewport()->width() - others);
+    if (last) {
+      fillingLastColumn = width;
+      width = FillingWidth(width);
     }
   } else if (width < 0) {
     return false;
   }
   setColumnWidth(column, width);
   return true;
+}
+
+int ListControl::FillingWidth(int ownWidth) const {
+  int others = 0;
+  for (int i = 0; i + 1 < columnCount(); ++i) others += columnWidth(i);
+  return std::max(ownWidth, viewport()->width() - others);
+}
+
+void ListControl::resizeEvent(QResizeEvent* event) {
+  QTreeWidget::resizeEvent(event);
+  if (fillingLastColumn >= 0 && columnCount() > 0) setColumnWidth(columnCount() - 1, FillingWidth(fillingLastColumn));
 }
 
 int ListControl::GetColumnWidth(int column) const { return columnWidth(column); }

@@ -92,15 +92,22 @@ class ListControl : public QTreeWidget {
   virtual void OnLButtonDblClk(const QPoint& point, int row);
 
   void mousePressEvent(QMouseEvent* event) override;
+  // A last column sized to fill the list keeps filling it as the list changes size.
+  void resizeEvent(QResizeEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   QTreeWidgetItem* Row(int row) const;
   void ApplyItem(QTreeWidgetItem* row, const ListItem& item);
   int ContentsWidth(int column) const;
+  // The last column's width: its own (header or contents) or what is left of the list's
+  // width, whichever is larger.
+  int FillingWidth(int ownWidth) const;
 
   const ImageList* images = nullptr;
   std::vector<int> formats;
+  // The own width of the last column while it fills the list; -1 while it does not.
+  int fillingLastColumn = -1;
 };
 
 }  // namespace framework

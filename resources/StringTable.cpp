@@ -26,6 +26,7 @@ constexpr StringEntry kEntries[] = {
     // Messages of the item commands, shown with the caption below.
     {IDS_MESSAGE_CAPTION, "The Voyanta"},
     {IDS_SELECT_ITEM_FIRST, "Please select an item first."},
+    {IDS_REPOSITORY_FAILED, "Voyanta cannot start: its item repository %1 can be neither read nor created."},
     {IDS_CONFIRM_DELETE,
      "This will delete the item not only from the current voyanta,\n"
      "but also from the repository.\n\n"

@@ -106,6 +106,17 @@ TEST_F(ListControlTest, AutoSizeFitsHeaderOrContentsAndTheLastColumnFillsTheRest
   list.SetColumnWidth(1, LVSCW_AUTOSIZE_USEHEADER);
   list.SetColumnWidth(2, LVSCW_AUTOSIZE_USEHEADER);
   EXPECT_EQ(list.GetColumnWidth(0) + list.GetColumnWidth(1) + list.GetColumnWidth(2), list.viewport()->width());
+
+  // Sized before the window took its final size, the last column still ends at the edge:
+  // no horizontal scroll bar for a list that fits.
+  list.resize(400, 200);
+  EXPECT_EQ(list.GetColumnWidth(0) + list.GetColumnWidth(1) + list.GetColumnWidth(2), list.viewport()->width());
+  list.resize(900, 200);
+  EXPECT_EQ(list.GetColumnWidth(0) + list.GetColumnWidth(1) + list.GetColumnWidth(2), list.viewport()->width());
+  // A fixed width ends the filling.
+  list.SetColumnWidth(2, 40);
+  list.resize(700, 200);
+  EXPECT_EQ(40, list.GetColumnWidth(2));
 }
 
 TEST_F(ListControlTest, OneRowAtMostIsSelectedAndTheFocusFollows) {
