@@ -54,13 +54,6 @@ TEST(WriterTest, StopsAtTheFirstFailedWrite) {
   EXPECT_EQ(indent.attempts, 1);
 }
 
-TEST(WriterTest, IndentIsOneTabPerLevel) {
-  StringWriter writer;
-  EXPECT_TRUE(WriteIndent(writer, 3));
-  EXPECT_TRUE(WriteIndent(writer, 0));
-  EXPECT_STREQ(writer.GetText().Text(), "\t\t\t");
-}
-
 TEST(FileWriterTest, WritesTextWithThePlatformLineEnd) {
   TempFolder folder;
   std::string file = folder.File("out.txt");
