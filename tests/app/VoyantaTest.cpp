@@ -106,6 +106,8 @@ class ExitTest : public ProgramTest {};
 
 TEST_F(ExitTest, ItemsAddedDuringTheRunAreInTheRepositoryFileAlthoughTheTripWasNotSaved) {
   scratch::WriteFile(RepositoryFile(), "0\t\tSocks\tClothes\t\n");
+  struct stat before;
+  ASSERT_EQ(stat(RepositoryFile().c_str(), &before), 0);
   modals.Answer(framework::IDNO);
   const int status = Run([&] {
     AddItem(true, "1", "Passport", "Papers");
@@ -116,6 +118,10 @@ TEST_F(ExitTest, ItemsAddedDuringTheRunAreInTheRepositoryFileAlthoughTheTripWasN
   EXPECT_EQ(modals.Texts(), Texts{"Save changes to Unnamed?"});
   EXPECT_EQ(Lines(RepositoryFile()),
             (Texts{"0\t\tSocks\tClothes\t", "1\t1\tPassport\tPapers\t", "0\t\tCharger\tElectronics\t"}));
+  // Written as a new file that took the old one's place, not by truncating the old one.
+  struct stat after;
+  ASSERT_EQ(stat(RepositoryFile().c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino);
   EXPECT_EQ(TemporaryFiles(), Texts{});
   Finish();
   EXPECT_FALSE(SavedConfig().GetSubsection("Application").GetSubsection("OnceActions").GetBool("FirstRun", true));
