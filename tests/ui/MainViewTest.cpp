@@ -9,7 +9,6 @@
 #include <QMenuBar>
 #include <QTest>
 #include <QToolBar>
-#include <memory>
 
 #include "core/Document.h"
 #include "framework/Application.h"
@@ -55,8 +54,8 @@ class MainViewTest : public testing::Test {
     repository.Add(item);
   }
 
-  // Opens the window with a new trip; the new trip clears the check marks and quantities,
-  // so Fill sets them again and rebuilds the rows as a change of the repository would.
+  // Opens the window with a new trip. The new trip clears every check mark and quantity:
+  // tests that need some set them afterwards and rebuild the rows.
   void Start() {
     app.OnFileNew();
     ASSERT_NE(Window(), nullptr);
@@ -174,6 +173,7 @@ TEST_F(MainViewTest, RowUpdateRewritesThatRowOnlyAndSelectsIt) {
   Add(false, "", "Socks", "Clothes");
   Add(false, "", "Towel", "Bathroom");
   Start();
+  View().SelectAndShow(0);
   repository.GetAt(0)->SetName("Stockings");  // not shown until its row is rewritten
   repository.GetAt(1)->SetChecked(true);
   repository.GetAt(1)->SetQuantity("a dozen and a half");
@@ -183,7 +183,7 @@ TEST_F(MainViewTest, RowUpdateRewritesThatRowOnlyAndSelectsIt) {
   EXPECT_EQ(Row(1), (std::vector<std::string>{"a dozen and a half", "Towel", "Bathroom"}));
   EXPECT_EQ(Image(1), 1);
   EXPECT_EQ(View().GetItemData(1), 1);
-  EXPECT_EQ(Selected(), 1);
+  EXPECT_EQ(Selected(), 1);  // the only selected row
   EXPECT_GT(View().GetColumnWidth(0), View().fontMetrics().horizontalAdvance("a dozen and a half"));
 }
 
