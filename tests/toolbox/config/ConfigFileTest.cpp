@@ -8,25 +8,11 @@
 #include "toolbox/Path.h"
 #include "toolbox/ProcessArguments.h"
 #include "toolbox/config/Config.h"
+#include "WorkedExample.h"
 
 using namespace toolbox;
 
 namespace {
-
-const char kWorkedExample[] =
-    "<Application>\n"
-    "\t<OnceActions>\n"
-    "\t\t<FirstRun>0</>\n"
-    "\t</OnceActions>\n"
-    "</Application>\n"
-    "\n"
-    "<MainFrame>\n"
-    "\t<Maximized>0</>\n"
-    "\t<XPos>50</>\n"
-    "\t<XSize>500</>\n"
-    "\t<YPos>50</>\n"
-    "\t<YSize>300</>\n"
-    "</MainFrame>\n";
 
 // A folder with the configuration file's path and its companions.
 struct ConfigFileTest : ::testing::Test {
