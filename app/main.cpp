@@ -4,6 +4,7 @@
 // the configuration.
 
 #include <QApplication>
+#include <csignal>
 
 #include "app/Voyanta.h"
 #include "framework/Application.h"
@@ -15,5 +16,9 @@ toolbox::Logger theLogger;
 int main(int argc, char** argv) {
   QApplication qtApplication(argc, argv);
   QApplication::setDesktopFileName("voyanta");
-  return framework::RunApplication(argc, argv);
+  const int status = framework::RunApplication(argc, argv);
+  // The program is on its way out: a further termination signal must not cut short the
+  // saving of the configuration that the application object's destruction still does.
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) std::signal(signal, SIG_IGN);
+  return status;
 }

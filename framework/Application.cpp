@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QSessionManager>
 #include <cstring>
 
@@ -157,9 +159,16 @@ void Application::OnOpenRecentFile(unsigned id) {
   if (path.empty()) return;
   if (OpenDocumentFile(path.c_str()) != nullptr) return;
   // The file could not be opened (the user has been told why); keep the entry only when
-  // the user cancelled the question about the current document.
+  // the user cancelled the question about the current document. Saving the current
+  // document on the way may have added to the list, so the entry is looked up again.
   DocTemplate* docTemplate = GetFirstDocTemplate();
-  if (docTemplate == nullptr || !docTemplate->WasCancelledByUser()) m_pRecentFileList->Remove(index);
+  if (docTemplate != nullptr && docTemplate->WasCancelledByUser()) return;
+  for (int i = 0; i < m_pRecentFileList->GetSize(); ++i) {
+    if ((*m_pRecentFileList)[i] == path) {
+      m_pRecentFileList->Remove(i);
+      break;
+    }
+  }
 }
 
 void Application::OnUpdateRecentFileMenu(CmdUI& ui) {
@@ -176,6 +185,26 @@ void Application::OnMainWindowClosed() {
 
 void Application::OnTerminationSignal() {
   terminating = true;  // also when it comes before the event loop runs
+  // A question on screen is closed as if cancelled; the window goes once that question's
+  // own event loop has unwound, since the code that asked is still on the stack.
+  bool modalClosed = false;
+  while (QWidget* modal = QApplication::activeModalWidget()) {
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+      dialog->reject();
+    } else {
+      modal->close();
+    }
+    if (QApplication::activeModalWidget() == modal) break;  // it refuses to go
+    modalClosed = true;
+  }
+  if (modalClosed && m_pMainWnd != nullptr) {
+    QTimer::singleShot(0, m_pMainWnd, [this] { EndForTermination(); });
+    return;
+  }
+  EndForTermination();
+}
+
+void Application::EndForTermination() {
   if (m_pMainWnd != nullptr) m_pMainWnd->CloseWithoutQuestions();
   if (running) QCoreApplication::exit(exitCode);
 }
@@ -198,12 +227,14 @@ int RunApplication(int argc, char** argv) {
       if (!saved) manager.cancel();
     });
 #endif
-    if (app->InitInstance() && !app->terminating) {
+    const bool started = app->InitInstance();
+    if (started && !app->terminating) {
       app->running = true;
       app->exitCode = QApplication::exec();
       app->running = false;
     } else {
-      app->exitCode = 1;
+      // Ended on request during start-up is a normal end; a start that failed is not.
+      app->exitCode = app->terminating ? 0 : 1;
     }
     // As the window closed, its document went with it; then the exit processing.
     app->DestroyWindowsAndTemplates();

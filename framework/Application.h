@@ -91,6 +91,8 @@ class Application : public CmdTarget {
  private:
   friend int RunApplication(int argc, char** argv);
   void DestroyWindowsAndTemplates();
+  // The rest of a termination: the main window closes without questions, the loop ends.
+  void EndForTermination();
 
   std::vector<DocTemplate*> templates;
   int argc = 0;

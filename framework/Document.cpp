@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <new>
 
 #include "framework/Application.h"
 #include "framework/Archive.h"
@@ -15,6 +16,7 @@
 #include "framework/Paths.h"
 #include "framework/Strings.h"
 #include "framework/View.h"
+#include "toolbox/Exception.h"
 
 namespace framework {
 
@@ -50,7 +52,7 @@ bool Document::OnOpenDocument(const char* path) {
   try {
     if (file.GetLength() != 0) {
       Archive archive(&file, Archive::load);
-      Serialize(archive);
+      SerializeReportingMemory(archive);
     }
     file.Close();
   } catch (const Exception& error) {
@@ -68,7 +70,7 @@ bool Document::OnSaveDocument(const char* path) {
   try {
     file.Open(path, File::modeReplace);
     Archive archive(&file, Archive::store);
-    Serialize(archive);
+    SerializeReportingMemory(archive);
     file.Close();
   } catch (const Exception& error) {
     file.Abort();
@@ -80,6 +82,19 @@ bool Document::OnSaveDocument(const char* path) {
 }
 
 void Document::Serialize(Archive&) {}
+
+void Document::SerializeReportingMemory(Archive& archive) {
+  // The document's data lives in the general library's containers, whose allocations fail
+  // with that library's exception (or the standard one); either is a memory failure of the
+  // open or save, reported like the framework's own instead of ending the program.
+  try {
+    Serialize(archive);
+  } catch (const toolbox::EOutOfMemory&) {
+    throw MemoryException();
+  } catch (const std::bad_alloc&) {
+    throw MemoryException();
+  }
+}
 
 void Document::DeleteContents() {}
 

@@ -76,6 +76,9 @@ class Document : public CmdTarget {
  private:
   friend class DocTemplate;
 
+  // Serialize, with a memory failure of the program's data turned into MemoryException.
+  void SerializeReportingMemory(Archive& archive);
+
   std::string pathName;
   std::string title;
   bool modified = false;

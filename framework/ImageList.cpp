@@ -6,7 +6,11 @@ namespace framework {
 
 int ImageList::Add(const char* path) {
   QIcon icon(ToQString(path));
-  if (icon.pixmap(size).isNull()) return -1;
+  if (icon.pixmap(size).isNull()) {
+    // The slot is kept, empty, so that the images after it keep their indexes.
+    Add(QIcon());
+    return -1;
+  }
   return Add(icon);
 }
 

@@ -12,7 +12,7 @@ class ImageList {
   explicit ImageList(int width = 16, int height = 16) : size(width, height) {}
 
   // Appends an image from a resource path (":/icons/checked.svg") or a file; answers its
-  // index, or -1 when the image cannot be loaded.
+  // index, or -1 when the image cannot be loaded (its slot then stays empty).
   int Add(const char* path);
   int Add(const QIcon& icon);
   int GetImageCount() const { return static_cast<int>(icons.size()); }

@@ -97,6 +97,12 @@ bool AskFileName(bool open, const char* title, const std::string& fileName,
   dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
   dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   dialog.setNameFilters(nameFilters);
+  // A name typed without an extension gets the first filter's before the dialog checks it,
+  // so that replacing an existing file is asked about under the name really written.
+  if (!open && !filters.empty() && filters[0].patterns.rfind("*.", 0) == 0 &&
+      filters[0].patterns.find_first_of("*?;", 2) == std::string::npos) {
+    dialog.setDefaultSuffix(ToQString(filters[0].patterns.substr(2).c_str()));
+  }
   if (!fileName.empty()) dialog.selectFile(ToQString(fileName.c_str()));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
   chosen = ToBytes(dialog.selectedFiles().constFirst());

@@ -1,5 +1,6 @@
 #include "toolbox/ProcessArguments.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -43,6 +44,14 @@ char* ExecutableLocation() {
   }
 }
 
+// Whether the path names the program that is running (the same file, whatever the way to
+// it: relative, or through a symbolic link).
+bool NamesThisExecutable(const char* path) {
+  struct stat named, running;
+  return stat(path, &named) == 0 && stat("/proc/self/exe", &running) == 0 && named.st_dev == running.st_dev &&
+         named.st_ino == running.st_ino;
+}
+
 // Takes over a block of NUL-terminated texts as the new vector. Every way of filling the
 // vector ends here, so the system's arguments and a test's are treated alike.
 void Adopt(char* texts, std::size_t size) {
@@ -60,7 +69,10 @@ void Adopt(char* texts, std::size_t size) {
       next += std::strlen(next) + 1;
     }
     vector[count] = nullptr;
-    if (count > 0 && std::strchr(vector[0], '/') == nullptr) {
+    // A bare name was found through PATH, and a path to this very program may pass through
+    // links or be relative: either way the program's real location is what counts, so that
+    // its files are the same however it was started.
+    if (count > 0 && (std::strchr(vector[0], '/') == nullptr || NamesThisExecutable(vector[0]))) {
       try {
         programPath = ExecutableLocation();
       } catch (...) {

@@ -204,3 +204,51 @@ TEST(ApplicationRunTest, FailedStartStillRunsTheExitProcessing) {
 }
 
 }  // namespace
+
+TEST_F(RecentFilesTest, FailedEntryIsRemovedByItsPathAfterTheListChangedOnTheWay) {
+  // The current document is saved under a new name on the way, which moves the entries
+  // down before the missing file is found out.
+  scratch::WriteFile(folder / "a.vyt", "a");
+  scratch::WriteFile(folder / "b.vyt", "b");
+  app.AddToRecentFileList((folder / "gone.vyt").c_str());
+  app.AddToRecentFileList((folder / "b.vyt").c_str());
+  app.AddToRecentFileList((folder / "a.vyt").c_str());
+  app.Document()->SetModifiedFlag();
+  modals.Answer(IDYES);                      // save the untitled document first
+  modals.Answer(IDOK, folder / "new.vyt");   // under this name
+  modals.Answer(IDOK);                       // the missing file is reported
+  app.Frame()->RouteCommand(ID_FILE_MRU_FILE1 + 2);
+  EXPECT_EQ((*app.m_pRecentFileList)[0], folder / "new.vyt");
+  EXPECT_EQ((*app.m_pRecentFileList)[1], folder / "a.vyt");
+  EXPECT_EQ((*app.m_pRecentFileList)[2], folder / "b.vyt");
+  EXPECT_EQ((*app.m_pRecentFileList)[3], "");
+}
+
+// A signal that comes while a question is on screen closes the question and then ends
+// the program as usual.
+class SignalDuringQuestionApp : public TestApp {
+ public:
+  bool InitInstance() override {
+    OnFileNew();
+    framework::SetModalHook({});  // the real message box this time
+    QTimer::singleShot(0, [] { raise(SIGTERM); });
+    QTimer::singleShot(10000, [] { QCoreApplication::exit(3); });  // never hang the suite
+    answer = MessageBox::Show("A question", MB_YESNOCANCEL | MB_ICONQUESTION);
+    return true;
+  }
+  int ExitInstance() override {
+    windowGone = GetMainWnd() == nullptr;
+    return TestApp::ExitInstance();
+  }
+  int answer = 0;
+  bool windowGone = false;
+};
+
+TEST(ApplicationRunTest, TerminationSignalDuringAQuestionClosesItAndEnds) {
+  SignalDuringQuestionApp app;
+  char name[] = "voyanta";
+  char* argv[] = {name, nullptr};
+  EXPECT_EQ(RunApplication(1, argv), 0);
+  EXPECT_EQ(app.answer, IDCANCEL);
+  EXPECT_TRUE(app.windowGone);
+}

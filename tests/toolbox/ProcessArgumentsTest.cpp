@@ -55,7 +55,7 @@ TEST_F(ProcessArgumentsTest, SetCopiesTheTextsAndKeepsEmptyArguments) {
   EXPECT_EQ(nullptr, vector[4]);
 }
 
-TEST_F(ProcessArgumentsTest, ProgramPathWithASlashIsKeptAsGiven) {
+TEST_F(ProcessArgumentsTest, PathToAnotherFileIsKeptAsGiven) {
   const char* absolute[] = {"/opt/voyanta/voyanta"};
   ProcessArguments::Set(1, absolute);
   EXPECT_STREQ("/opt/voyanta/voyanta", ProcessArguments::ProgramPath());
@@ -73,6 +73,22 @@ TEST_F(ProcessArgumentsTest, BareProgramNameResolvesToTheExecutable) {
   EXPECT_EQ(location, ProcessArguments::ProgramPath());
   // The vector itself keeps what the process received.
   EXPECT_STREQ("voyanta", ProcessArguments::Vector()[0]);
+}
+
+TEST_F(ProcessArgumentsTest, PathThroughALinkToThisProgramResolvesToItsRealLocation) {
+  // Started through a link, or by a relative path, the program keeps its files where it
+  // really is: the same files however it was started.
+  const std::string location = ExecutableLocation();
+  ASSERT_FALSE(location.empty());
+  char folder[] = "/tmp/voyanta-link-XXXXXX";
+  ASSERT_NE(nullptr, mkdtemp(folder));
+  const std::string link = std::string(folder) + "/voyanta";
+  ASSERT_EQ(0, symlink(location.c_str(), link.c_str()));
+  const char* arguments[] = {link.c_str()};
+  ProcessArguments::Set(1, arguments);
+  EXPECT_EQ(location, ProcessArguments::ProgramPath());
+  unlink(link.c_str());
+  rmdir(folder);
 }
 
 TEST_F(ProcessArgumentsTest, NoArgumentsGiveAnEmptyProgramPath) {

@@ -96,8 +96,8 @@ bool Exists(const char* path) {
 // cannot sync a folder, and the renames have happened all the same.
 void SyncFolderOf(const char* path) {
   const char* slash = std::strrchr(path, '/');
-  int length = slash == path ? 1 : static_cast<int>(slash - path);
-  String folder = slash == nullptr ? String(".") : String(path, 0, length);
+  String folder(".");
+  if (slash != nullptr) folder = String(path, 0, slash == path ? 1 : static_cast<int>(slash - path));
   int descriptor = open(folder.Text(), O_RDONLY | O_DIRECTORY);
   if (descriptor < 0) return;
   fsync(descriptor);
