@@ -7,6 +7,7 @@
 #include "Fixtures.h"
 #include "framework/CommandIds.h"
 #include "framework/RecentFileList.h"
+#include "toolbox/Exception.h"
 
 using namespace framework;
 using namespace fixtures;
@@ -212,3 +213,31 @@ TEST_F(DocumentTest, YesWhoseSaveIsCancelledKeepsTheFrameOpen) {
 }
 
 }  // namespace
+
+namespace {
+
+// A document whose data runs out of memory while it is read or written.
+class ExhaustedDocument : public framework::Document {
+ public:
+  void Serialize(framework::Archive&) override {
+    if (standardFailure) throw std::bad_alloc();
+    throw toolbox::EOutOfMemory();
+  }
+  bool standardFailure = false;
+};
+
+}  // namespace
+
+TEST(DocumentMemoryTest, RunningOutOfMemoryWhileReadingOrWritingIsReportedNotFatal) {
+  scratch::Folder folder;
+  scratch::WriteFile(folder / "trip.vyt", "items");
+  Modals modals;
+  ExhaustedDocument document;
+  modals.Answer(IDOK);
+  EXPECT_FALSE(document.OnOpenDocument((folder / "trip.vyt").c_str()));
+  modals.Answer(IDOK);
+  document.standardFailure = true;
+  EXPECT_FALSE(document.OnSaveDocument((folder / "trip.vyt").c_str()));
+  EXPECT_EQ(modals.Texts(), (std::vector<std::string>{"Out of memory.", "Out of memory."}));
+  EXPECT_EQ(scratch::ReadFile(folder / "trip.vyt"), "items");
+}
