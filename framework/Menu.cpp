@@ -75,11 +75,4 @@ bool Menu::DeleteMenu(unsigned item, unsigned flags) {
   return true;
 }
 
-bool Menu::EnableMenuItem(unsigned item, unsigned flags) {
-  QAction* action = Find(item, flags & MF_BYPOSITION);
-  if (action == nullptr) return false;
-  action->setEnabled(!(flags & MF_GRAYED));
-  return true;
-}
-
 }  // namespace framework

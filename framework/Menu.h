@@ -34,7 +34,6 @@ class Menu {
   // prompt is the command's string.
   bool InsertMenu(unsigned position, unsigned flags, unsigned id, const char* text);
   bool DeleteMenu(unsigned item, unsigned flags);
-  bool EnableMenuItem(unsigned item, unsigned flags);
 
   // The command's status-bar prompt: the part of its string before "\n".
   static std::string PromptOf(unsigned id);

@@ -1,6 +1,5 @@
 #include "framework/RecentFileList.h"
 
-#include <QSettings>
 #include <cstdio>
 
 #include "framework/CmdUI.h"
@@ -10,13 +9,8 @@
 
 namespace framework {
 
-RecentFileList::RecentFileList(unsigned start, const char* sectionName, const char* entryFormat, int size,
-                               int maxDisplayLength)
-    : names(static_cast<std::size_t>(size > 0 ? size : 0)),
-      m_nStart(start),
-      m_strSectionName(sectionName == nullptr ? "" : sectionName),
-      m_strEntryFormat(entryFormat == nullptr ? "" : entryFormat),
-      m_nMaxDisplayLength(maxDisplayLength) {}
+RecentFileList::RecentFileList(unsigned start, int size, int maxDisplayLength)
+    : names(static_cast<std::size_t>(size > 0 ? size : 0)), m_nStart(start), m_nMaxDisplayLength(maxDisplayLength) {}
 
 RecentFileList::~RecentFileList() = default;
 
@@ -98,26 +92,10 @@ void RecentFileList::UpdateMenu(CmdUI& ui) {
   ui.m_bEnableChanged = true;
 }
 
-void RecentFileList::ReadList() {
-  if (m_strSectionName.empty()) return;
-  QSettings settings;
-  for (int i = 0; i < GetSize(); ++i) {
-    char key[64];
-    std::snprintf(key, sizeof key, m_strEntryFormat.c_str(), i + 1);
-    const QString value = settings.value(ToQString((m_strSectionName + "/" + key).c_str())).toString();
-    names[static_cast<std::size_t>(i)] = ToBytes(value);
-  }
-}
+// The base list lives only for the run; a derived list keeps it where the program keeps
+// its settings.
+void RecentFileList::ReadList() {}
 
-void RecentFileList::WriteList() {
-  if (m_strSectionName.empty()) return;
-  QSettings settings;
-  for (int i = 0; i < GetSize(); ++i) {
-    char key[64];
-    std::snprintf(key, sizeof key, m_strEntryFormat.c_str(), i + 1);
-    settings.setValue(ToQString((m_strSectionName + "/" + key).c_str()),
-                      ToQString(names[static_cast<std::size_t>(i)].c_str()));
-  }
-}
+void RecentFileList::WriteList() {}
 
 }  // namespace framework

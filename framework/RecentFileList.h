@@ -11,12 +11,9 @@ class CmdUI;
 // File menu in place of a placeholder entry (whose command id is the first entry's).
 class RecentFileList {
  public:
-  // start: offset of the menu numbering; sectionName and entryFormat ("File%d"): where the
-  // base ReadList and WriteList keep the list in the user's settings (nothing is kept
-  // when the section name is empty); size: the number of slots; maxDisplayLength: the
+  // start: offset of the menu numbering; size: the number of slots; maxDisplayLength: the
   // length to which a path from another folder is shortened in the menu.
-  RecentFileList(unsigned start, const char* sectionName, const char* entryFormat, int size,
-                 int maxDisplayLength = kDefaultDisplayLength);
+  RecentFileList(unsigned start, int size, int maxDisplayLength = kDefaultDisplayLength);
   RecentFileList(const RecentFileList&) = delete;
   RecentFileList& operator=(const RecentFileList&) = delete;
   virtual ~RecentFileList();
@@ -52,8 +49,6 @@ class RecentFileList {
  protected:
   std::vector<std::string> names;
   unsigned m_nStart;
-  std::string m_strSectionName;
-  std::string m_strEntryFormat;
   int m_nMaxDisplayLength;
   std::string m_strOriginal;  // the placeholder's text
 };

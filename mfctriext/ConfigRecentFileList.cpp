@@ -1,12 +1,11 @@
 #include "mfctriext/ConfigRecentFileList.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 
 #include "framework/CmdUI.h"
 #include "framework/Menu.h"
+#include "framework/Paths.h"
 #include "toolbox/config/ConfigParameter.h"
 
 namespace mfctriext {
@@ -19,20 +18,11 @@ std::string SlotName(int index) {
   return name;
 }
 
-// The current folder with a trailing separator; the separator alone when it cannot be read,
-// so that every document counts as lying elsewhere.
-std::string CurrentFolder() {
-  char buffer[4096];
-  std::string folder = getcwd(buffer, sizeof buffer) != nullptr ? buffer : "";
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  return folder;
-}
-
 }  // namespace
 
 ConfigRecentFileList::ConfigRecentFileList(toolbox::ConfigSection& section, unsigned start, int size,
                                            int maxDisplayLength)
-    : RecentFileList(start, "", "", size, maxDisplayLength), section(section) {}
+    : RecentFileList(start, size, maxDisplayLength), section(section) {}
 
 void ConfigRecentFileList::ReadList() {
   for (int i = 0; i < GetSize(); ++i) (*this)[i] = section.GetText(SlotName(i).c_str(), "");
@@ -53,7 +43,8 @@ void ConfigRecentFileList::UpdateMenu(framework::CmdUI& ui) {
   if (menu == nullptr) return;
   for (int i = 0; i < GetSize(); ++i) menu->DeleteMenu(ui.m_nID + static_cast<unsigned>(i), framework::MF_BYCOMMAND);
 
-  const std::string folder = CurrentFolder();
+  // Without a readable current folder every document counts as lying elsewhere.
+  const std::string folder = framework::CurrentFolder();
   for (int j = 0; j < GetSize(); ++j) {
     std::string name;
     if (!GetDisplayName(name, j, folder.c_str(), static_cast<int>(folder.size()), true)) break;

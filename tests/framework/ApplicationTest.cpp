@@ -51,7 +51,7 @@ TEST(CommandLineTest, LogLevelIsNeverTheDocumentAndOptionsAreNotNames) {
 class RecentFilesTest : public testing::Test {
  protected:
   void SetUp() override {
-    app.m_pRecentFileList = new RecentFileList(0, "", "", 4, 12);
+    app.m_pRecentFileList = new RecentFileList(0, 4, 12);
     app.OnFileNew();
   }
 
@@ -138,7 +138,7 @@ TEST(ApplicationStartTest, NamedDocumentThatCannotBeOpenedFailsTheStart) {
 // Counts what the exit processing does with the list.
 class CountingList : public RecentFileList {
  public:
-  CountingList(int* writes, bool* deleted) : RecentFileList(0, "", "", 4), writes(writes), deleted(deleted) {}
+  CountingList(int* writes, bool* deleted) : RecentFileList(0, 4), writes(writes), deleted(deleted) {}
   ~CountingList() override { *deleted = true; }
   void WriteList() override { ++*writes; }
 

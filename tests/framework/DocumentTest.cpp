@@ -17,7 +17,7 @@ namespace {
 class DocumentTest : public testing::Test {
  protected:
   void SetUp() override {
-    app.m_pRecentFileList = new RecentFileList(0, "", "", 4);
+    app.m_pRecentFileList = new RecentFileList(0, 4);
     app.OnFileNew();
     document = app.Document();
     ASSERT_NE(document, nullptr);

@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QSettings>
 
-#include "support/Scratch.h"
 #include "framework/Paths.h"
 
 using namespace framework;
@@ -19,7 +16,7 @@ std::vector<std::string> Slots(const RecentFileList& list) {
 }
 
 TEST(RecentFileListTest, AddPutsTheNewestFirstMovesAnEqualPathAndDropsTheLast) {
-  RecentFileList list(0, "", "", 3);
+  RecentFileList list(0, 3);
   list.Add("/t/a.vyt");
   list.Add("/t/b.vyt");
   list.Add("/t/c.vyt");
@@ -35,7 +32,7 @@ TEST(RecentFileListTest, AddPutsTheNewestFirstMovesAnEqualPathAndDropsTheLast) {
 }
 
 TEST(RecentFileListTest, RemoveMovesTheLaterEntriesUp) {
-  RecentFileList list(0, "", "", 3);
+  RecentFileList list(0, 3);
   list.Add("/t/a.vyt");
   list.Add("/t/b.vyt");
   list.Add("/t/c.vyt");
@@ -46,7 +43,7 @@ TEST(RecentFileListTest, RemoveMovesTheLaterEntriesUp) {
 }
 
 TEST(RecentFileListTest, DisplayNameIsTheFileNameInTheCurrentFolderElseAShortenedPath) {
-  RecentFileList list(0, "", "", 4, 30);
+  RecentFileList list(0, 4, 30);
   list.Add("/home/user/documents/trips/summer.vyt");
   list.Add("/home/user/trips/a.vyt");
   list.Add("/home/user/b.vyt");
@@ -70,23 +67,6 @@ TEST(RecentFileListTest, AbbreviationKeepsTheFileNameWhenNothingElseFits) {
   EXPECT_EQ(RecentFileList::AbbreviatePath(path, 14, true), "summer.vyt");
   EXPECT_EQ(RecentFileList::AbbreviatePath(path, 9, true), "summer.vyt");
   EXPECT_EQ(RecentFileList::AbbreviatePath(path, 9, false), "");
-}
-
-TEST(RecentFileListTest, BaseListKeepsItsEntriesInTheUserSettings) {
-  scratch::Folder folder;
-  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(folder.Path()));
-  QCoreApplication::setOrganizationName("VoyantaTest");
-  {
-    RecentFileList written(0, "Recent File List", "File%d", 3);
-    written.Add("/t/a.vyt");
-    written.Add("/t/b.vyt");
-    written.WriteList();
-  }
-  RecentFileList read(0, "Recent File List", "File%d", 3);
-  read.ReadList();
-  EXPECT_EQ(Slots(read), (std::vector<std::string>{"/t/b.vyt", "/t/a.vyt", ""}));
-  EXPECT_EQ(QSettings().value("Recent File List/File1").toString(), "/t/b.vyt");
-  QCoreApplication::setOrganizationName(QString());
 }
 
 }  // namespace
