@@ -114,5 +114,5 @@ void ReadItemList(Repository& repository, framework::File& file) {
     item->SetName(name);
     item->SetGroup(group);
   }
-  repository.Sort(CompareItems);
+  SortRepository(repository);
 }
