@@ -59,7 +59,8 @@ bool Voyanta::InitInstance() {
   m_pRecentFileList = recentFiles;
   recentFiles->ReadList();
 
-  const bool maximized = root.GetSubsection("MainFrame").GetBool("Maximized", false);
+  m_nCmdShow = root.GetSubsection("MainFrame").GetBool("Maximized", false) ? framework::SW_SHOWMAXIMIZED
+                                                                          : framework::SW_SHOW;
 
   if (!LoadRepository()) return false;
 
@@ -71,8 +72,9 @@ bool Voyanta::InitInstance() {
   ParseCommandLine(commandLine);
   if (!ProcessShellCommand(commandLine)) return false;
 
-  m_pMainWnd->ShowWindow(maximized ? framework::SW_SHOWMAXIMIZED : framework::SW_SHOW);
+  m_pMainWnd->ShowWindow(m_nCmdShow);
   m_pMainWnd->UpdateWindow();
+  m_pMainWnd->BringToTop();
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "framework/CmdTarget.h"
+#include "framework/ShowCommands.h"
 
 namespace framework {
 
@@ -87,6 +88,9 @@ class Application : public CmdTarget {
   void OnTerminationSignal();
 
   FrameWindow* m_pMainWnd = nullptr;
+  // How the main window is first shown (SW_SHOW, SW_SHOWMAXIMIZED, ...), so that a window
+  // that is to start maximized never appears at its normal size first.
+  int m_nCmdShow = SW_SHOW;
   // Set by the program; the application deletes it in its exit processing.
   RecentFileList* m_pRecentFileList = nullptr;
 

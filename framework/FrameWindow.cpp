@@ -288,7 +288,7 @@ void FrameWindow::InitialUpdateFrame(Document* document, bool makeVisible) {
     for (View* view : views) view->OnInitialUpdate();
   }
   OnUpdateFrameTitle();
-  if (makeVisible && !isVisible()) ShowWindow(SW_SHOW);
+  if (makeVisible && !isVisible()) ShowWindow(GetApp() != nullptr ? GetApp()->m_nCmdShow : SW_SHOW);
   UpdateToolBar();
 }
 

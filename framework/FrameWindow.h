@@ -5,6 +5,7 @@
 
 #include "framework/CmdTarget.h"
 #include "framework/Resources.h"
+#include "framework/ShowCommands.h"
 
 class QLabel;
 class QMenu;
@@ -38,13 +39,6 @@ struct WindowPos {
   bool minimized;
 };
 
-// How to show a frame.
-inline constexpr int SW_HIDE = 0;
-inline constexpr int SW_SHOWNORMAL = 1;
-inline constexpr int SW_SHOWMINIMIZED = 2;
-inline constexpr int SW_SHOWMAXIMIZED = 3;
-inline constexpr int SW_SHOW = 5;
-inline constexpr int SW_RESTORE = 9;
 
 // The main window: the menu bar and accelerators of the template's resources, an optional
 // tool bar and status bar, and the view as its client area. Commands from menus, keys and

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "Scratch.h"
+#include "support/Scratch.h"
 #include "toolbox/Exception.h"
 #include "toolbox/LogSink.h"
 

@@ -27,10 +27,9 @@ using Buffer = std::unique_ptr<char, FreeDeleter>;
 
 bool IsWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f'; }
 
-// Where the token that starts at pos ends. A token that starts with "<" runs to the first
-// unescaped ">" (included) or up to the next unescaped "<"; any other token runs up to the
-// next unescaped "<" or to the first unescaped ">" (included). An escaped byte never ends a
-// token. Every token holds at least one byte.
+// Where the token that starts at pos ends: before the next unescaped "<" or after the next
+// unescaped ">", whichever comes first, looking from the second byte on when the token starts
+// with "<". An escaped byte never ends a token, so every token holds at least one byte.
 const char* TokenEnd(const char* pos) {
   const char* scan = *pos == '<' ? pos + 1 : pos;
   for (;;) {
@@ -50,8 +49,9 @@ const char* TokenEnd(const char* pos) {
   }
 }
 
-// Resolves the escapes of the NUL-terminated text in place and answers its new length.
-std::size_t Unescape(char* text, std::size_t length) {
+// Resolves the escapes of the text of the given length in place and ends it with a NUL. A
+// backslash that is the last byte stays.
+void Unescape(char* text, std::size_t length) {
   std::size_t out = 0;
   for (std::size_t in = 0; in < length; ++in) {
     char c = text[in];
@@ -66,7 +66,6 @@ std::size_t Unescape(char* text, std::size_t length) {
     text[out++] = c;
   }
   text[out] = '\0';
-  return out;
 }
 
 // The sections open during a parse, innermost last; the root is always the first.

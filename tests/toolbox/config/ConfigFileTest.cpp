@@ -3,30 +3,16 @@
 #include <filesystem>
 #include <string>
 
-#include "TempFolder.h"
+#include "support/Scratch.h"
 #include "toolbox/Exception.h"
 #include "toolbox/Path.h"
 #include "toolbox/ProcessArguments.h"
 #include "toolbox/config/Config.h"
+#include "WorkedExample.h"
 
 using namespace toolbox;
 
 namespace {
-
-const char kWorkedExample[] =
-    "<Application>\n"
-    "\t<OnceActions>\n"
-    "\t\t<FirstRun>0</>\n"
-    "\t</OnceActions>\n"
-    "</Application>\n"
-    "\n"
-    "<MainFrame>\n"
-    "\t<Maximized>0</>\n"
-    "\t<XPos>50</>\n"
-    "\t<XSize>500</>\n"
-    "\t<YPos>50</>\n"
-    "\t<YSize>300</>\n"
-    "</MainFrame>\n";
 
 // A folder with the configuration file's path and its companions.
 struct ConfigFileTest : ::testing::Test {
@@ -34,7 +20,7 @@ struct ConfigFileTest : ::testing::Test {
     Config config;
     config.GetRoot().GetSubsection("MainFrame").GetLong("XPos", xPos);
     EXPECT_TRUE(config.SaveFile(path.c_str()));
-    return ReadBytes(path);
+    return scratch::ReadFile(path);
   }
 
   // XPos as a fresh Config loads it, or -1 when the load fails.
@@ -46,8 +32,8 @@ struct ConfigFileTest : ::testing::Test {
 
   bool Exists(const std::string& file) { return std::filesystem::exists(file); }
 
-  TempFolder folder;
-  std::string path = folder.File("voyanta.cfg");
+  scratch::Folder folder;
+  std::string path = (folder / "voyanta.cfg");
   std::string newPath = path + ".new";
   std::string oldPath = path + ".old";
 };
@@ -65,7 +51,7 @@ TEST_F(ConfigFileTest, SavesTheWorkedExampleByteForByte) {
   frame.GetLong("XSize", 500);
   frame.GetLong("YSize", 300);
   ASSERT_TRUE(config.SaveFile(path.c_str()));
-  EXPECT_EQ(ReadBytes(path), kWorkedExample);
+  EXPECT_EQ(scratch::ReadFile(path), kWorkedExample);
   EXPECT_FALSE(Exists(newPath));
 }
 
@@ -74,10 +60,10 @@ TEST_F(ConfigFileTest, FirstSaveLeavesNoOldCopyAndSecondKeepsTheFirstContents) {
   EXPECT_FALSE(Exists(oldPath));
   std::string second = Saved(2);
   EXPECT_NE(first, second);
-  EXPECT_EQ(ReadBytes(oldPath), first);
+  EXPECT_EQ(scratch::ReadFile(oldPath), first);
   EXPECT_EQ(LoadedXPos(), 2);
   Saved(3);
-  EXPECT_EQ(ReadBytes(oldPath), second);
+  EXPECT_EQ(scratch::ReadFile(oldPath), second);
 }
 
 TEST_F(ConfigFileTest, SaveCollectsTheRegisteredSettingsFirst) {
@@ -89,15 +75,15 @@ TEST_F(ConfigFileTest, SaveCollectsTheRegisteredSettingsFirst) {
   Config config;
   config.Register("MainFrame", window);
   ASSERT_TRUE(config.SaveFile(path.c_str()));
-  EXPECT_EQ(ReadBytes(path), "<MainFrame>\n\t<Maximized>1</>\n</MainFrame>\n");
+  EXPECT_EQ(scratch::ReadFile(path), "<MainFrame>\n\t<Maximized>1</>\n</MainFrame>\n");
 }
 
 TEST_F(ConfigFileTest, LoadReadsTheOldCopyWhenTheFileIsMissing) {
-  WriteBytes(oldPath, "<MainFrame>\n<XPos>7</>\n</MainFrame>\n");
-  WriteBytes(newPath, "<MainFrame>\n<XPos>8</>\n</MainFrame>\n");
+  scratch::WriteFile(oldPath, "<MainFrame>\n<XPos>7</>\n</MainFrame>\n");
+  scratch::WriteFile(newPath, "<MainFrame>\n<XPos>8</>\n</MainFrame>\n");
   EXPECT_EQ(LoadedXPos(), 7);
   // The file itself wins over its old copy; the new one is never read.
-  WriteBytes(path, "<MainFrame>\n<XPos>9</>\n</MainFrame>\n");
+  scratch::WriteFile(path, "<MainFrame>\n<XPos>9</>\n</MainFrame>\n");
   EXPECT_EQ(LoadedXPos(), 9);
 }
 
@@ -113,7 +99,7 @@ TEST_F(ConfigFileTest, LoadWithoutAnyFileLeavesTheTreeAsItWas) {
 }
 
 TEST_F(ConfigFileTest, MalformedFileEmptiesTheTree) {
-  WriteBytes(path, "<MainFrame>\n<XPos>9</>\n");
+  scratch::WriteFile(path, "<MainFrame>\n<XPos>9</>\n");
   Config config;
   config.GetRoot().GetLong("Old", 1);
   EXPECT_FALSE(config.LoadFile(path.c_str()));
@@ -122,7 +108,7 @@ TEST_F(ConfigFileTest, MalformedFileEmptiesTheTree) {
 }
 
 TEST_F(ConfigFileTest, LoadReadsBytesUnchangedUpToANulByte) {
-  WriteBytes(path, std::string("<A>\xE9\r\n</>\n<B>2</>", 17) + std::string(1, '\0') + "junk<");
+  scratch::WriteFile(path, std::string("<A>\xE9\r\n</>\n<B>2</>", 17) + std::string(1, '\0') + "junk<");
   Config config;
   ASSERT_TRUE(config.LoadFile(path.c_str()));
   EXPECT_STREQ(config.GetRoot().FindParameter("A")->GetText(), "\xE9");
@@ -135,7 +121,7 @@ TEST_F(ConfigFileTest, NewFileThatCannotBeMadeLeavesTheOldFileWhole) {
   Config config;
   config.GetRoot().GetLong("XPos", 2);
   EXPECT_FALSE(config.SaveFile(path.c_str()));
-  EXPECT_EQ(ReadBytes(path), first);
+  EXPECT_EQ(scratch::ReadFile(path), first);
   EXPECT_FALSE(Exists(oldPath));
   EXPECT_EQ(LoadedXPos(), 1);
 }
@@ -146,7 +132,7 @@ TEST_F(ConfigFileTest, WriteThatCannotReachTheDiskLeavesTheOldFileWhole) {
   Config config;
   config.GetRoot().GetLong("XPos", 2);
   EXPECT_FALSE(config.SaveFile(path.c_str()));
-  EXPECT_EQ(ReadBytes(path), first);
+  EXPECT_EQ(scratch::ReadFile(path), first);
   EXPECT_EQ(LoadedXPos(), 1);
 }
 
@@ -157,59 +143,52 @@ TEST_F(ConfigFileTest, FailedMoveToTheOldCopyKeepsTheFileAndTheNewContents) {
   Config config;
   config.GetRoot().GetSubsection("MainFrame").GetLong("XPos", 2);
   EXPECT_FALSE(config.SaveFile(path.c_str()));
-  EXPECT_EQ(ReadBytes(path), first);
-  EXPECT_EQ(ReadBytes(newPath), "<MainFrame>\n\t<XPos>2</>\n</MainFrame>\n");
+  EXPECT_EQ(scratch::ReadFile(path), first);
+  EXPECT_EQ(scratch::ReadFile(newPath), "<MainFrame>\n\t<XPos>2</>\n</MainFrame>\n");
   EXPECT_EQ(LoadedXPos(), 1);
 }
 
 TEST_F(ConfigFileTest, SaveIntoAMissingFolderFails) {
   Config config;
-  std::string missing = folder.File("missing/voyanta.cfg");
+  std::string missing = (folder / "missing/voyanta.cfg");
   EXPECT_FALSE(config.SaveFile(missing.c_str()));
-  EXPECT_FALSE(Exists(folder.File("missing")));
+  EXPECT_FALSE(Exists((folder / "missing")));
 }
 
 namespace {
 
 // Runs the test as a program at the given path; the real arguments come back afterwards.
-struct ProgramAt {
-  explicit ProgramAt(const std::string& path) {
-    const char* arguments[] = {path.c_str()};
-    ProcessArguments::Set(1, arguments);
-  }
-  ~ProgramAt() { ProcessArguments::ReadFromSystem(); }
-};
 
 }  // namespace
 
 TEST_F(ConfigFileTest, FolderFileIsNamedAfterTheProgram) {
-  ProgramAt program("/opt/trips/voyanta.bin");
-  Path where(folder.path.c_str());
+  scratch::Arguments program({"/opt/trips/voyanta.bin"});
+  Path where(folder.Path().c_str());
   Config config;
   config.GetRoot().GetSubsection("MainFrame").GetLong("XPos", 12);
   ASSERT_TRUE(config.SaveToFolder(where));
-  EXPECT_EQ(ReadBytes(folder.File("voyanta.cfg")), "<MainFrame>\n\t<XPos>12</>\n</MainFrame>\n");
+  EXPECT_EQ(scratch::ReadFile(folder / "voyanta.cfg"), "<MainFrame>\n\t<XPos>12</>\n</MainFrame>\n");
   Config loaded;
   ASSERT_TRUE(loaded.LoadFromFolder(where));
   EXPECT_EQ(loaded.GetRoot().GetSubsection("MainFrame").GetLong("XPos", 0), 12);
 }
 
 TEST_F(ConfigFileTest, StartingConfigurationLiesBesideTheProgram) {
-  std::filesystem::create_directory(folder.File("bin"));
-  WriteBytes(folder.File("bin/voyanta.cfg"), "<MainFrame>\n<XPos>5</>\n</MainFrame>\n");
-  ProgramAt program(folder.File("bin/voyanta.exe"));
+  std::filesystem::create_directory((folder / "bin"));
+  scratch::WriteFile((folder / "bin/voyanta.cfg"), "<MainFrame>\n<XPos>5</>\n</MainFrame>\n");
+  scratch::Arguments program({(folder / "bin/voyanta.exe")});
   Config config;
   ASSERT_TRUE(config.LoadFromProgramFolder());
   EXPECT_EQ(config.GetRoot().GetSubsection("MainFrame").GetLong("XPos", 0), 5);
 }
 
 TEST_F(ConfigFileTest, ProgramPathWithoutFileNameFindsNoConfiguration) {
-  ProgramAt program("/");
+  scratch::Arguments program({"/"});
   Config config;
   config.GetRoot().GetLong("Kept", 1);
   EXPECT_FALSE(config.LoadFromProgramFolder());
   EXPECT_TRUE(config.GetRoot().HasParameter("Kept"));
-  Path where(folder.path.c_str());
+  Path where(folder.Path().c_str());
   EXPECT_THROW(config.LoadFromFolder(where), EIllegalState);
   EXPECT_THROW(config.SaveToFolder(where), EIllegalState);
 }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "WorkedExample.h"
 #include "toolbox/config/StringWriter.h"
 
 using namespace toolbox;
@@ -104,20 +105,7 @@ TEST(ConfigSectionTest, WritesTheWorkedExampleByteForByte) {
   frame.GetLong("YPos", 50);
   frame.GetLong("XSize", 500);
   root.GetSubsection("Application").GetSubsection("OnceActions").GetBool("FirstRun", false);
-  EXPECT_EQ(Written(root),
-            "<Application>\n"
-            "\t<OnceActions>\n"
-            "\t\t<FirstRun>0</>\n"
-            "\t</OnceActions>\n"
-            "</Application>\n"
-            "\n"
-            "<MainFrame>\n"
-            "\t<Maximized>0</>\n"
-            "\t<XPos>50</>\n"
-            "\t<XSize>500</>\n"
-            "\t<YPos>50</>\n"
-            "\t<YSize>300</>\n"
-            "</MainFrame>\n");
+  EXPECT_EQ(Written(root), kWorkedExample);
 }
 
 TEST(ConfigSectionTest, ParametersComeFirstThenAnEmptyLineThenSubsections) {

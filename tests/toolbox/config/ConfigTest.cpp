@@ -47,15 +47,11 @@ using Calls = std::vector<std::string>;
 
 }  // namespace
 
-TEST(ConfigTest, NewConfigHasAnEmptyRootNamedRoot) {
-  Config config;
-  EXPECT_STREQ(config.GetRoot().GetName(), "Root");
-  EXPECT_TRUE(IsEmpty(config));
-}
-
 TEST(ConfigTest, ClearEmptiesTheRootButKeepsIt) {
   Config config;
   ConfigSection& root = config.GetRoot();
+  EXPECT_STREQ(root.GetName(), "Root");
+  EXPECT_TRUE(IsEmpty(config));
   root.GetLong("P", 1);
   root.GetSubsection("S").GetLong("Q", 1);
   config.Clear();

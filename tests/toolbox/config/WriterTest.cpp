@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "TempFolder.h"
+#include "support/Scratch.h"
 #include "toolbox/config/FileWriter.h"
 #include "toolbox/config/StringWriter.h"
 
@@ -54,22 +54,15 @@ TEST(WriterTest, StopsAtTheFirstFailedWrite) {
   EXPECT_EQ(indent.attempts, 1);
 }
 
-TEST(WriterTest, IndentIsOneTabPerLevel) {
-  StringWriter writer;
-  EXPECT_TRUE(WriteIndent(writer, 3));
-  EXPECT_TRUE(WriteIndent(writer, 0));
-  EXPECT_STREQ(writer.GetText().Text(), "\t\t\t");
-}
-
 TEST(FileWriterTest, WritesTextWithThePlatformLineEnd) {
-  TempFolder folder;
-  std::string file = folder.File("out.txt");
+  scratch::Folder folder;
+  std::string file = (folder / "out.txt");
   FileWriter writer;
   ASSERT_TRUE(writer.Open(file.c_str()));
   EXPECT_TRUE(writer.Write("<a>1</>\n"));
   EXPECT_TRUE(writer.WriteChar('\xE9'));
   EXPECT_TRUE(writer.Close());
-  EXPECT_EQ(ReadBytes(file), "<a>1</>\n\xE9");
+  EXPECT_EQ(scratch::ReadFile(file), "<a>1</>\n\xE9");
   // Closed: nothing more is taken.
   EXPECT_FALSE(writer.Write("x"));
   EXPECT_FALSE(writer.WriteChar('x'));
@@ -77,19 +70,19 @@ TEST(FileWriterTest, WritesTextWithThePlatformLineEnd) {
 }
 
 TEST(FileWriterTest, OpenTruncatesAnExistingFile) {
-  TempFolder folder;
-  std::string file = folder.File("out.txt");
-  WriteBytes(file, "old contents");
+  scratch::Folder folder;
+  std::string file = (folder / "out.txt");
+  scratch::WriteFile(file, "old contents");
   FileWriter writer;
   ASSERT_TRUE(writer.Open(file.c_str()));
   EXPECT_TRUE(writer.Close());
-  EXPECT_EQ(ReadBytes(file), "");
+  EXPECT_EQ(scratch::ReadFile(file), "");
 }
 
 TEST(FileWriterTest, FailsWhereNoFileCanBeMade) {
-  TempFolder folder;
+  scratch::Folder folder;
   FileWriter writer;
-  EXPECT_FALSE(writer.Open(folder.File("missing/out.txt").c_str()));
+  EXPECT_FALSE(writer.Open((folder / "missing/out.txt").c_str()));
   EXPECT_FALSE(writer.Write("x"));
 }
 

@@ -1,0 +1,116 @@
+#pragma once
+
+// The real application object run the way main runs it: its program file in a scratch
+// folder that also holds the user's home and configuration, every modal window answered by
+// the test, and the files it writes read back.
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Voyanta.h"
+#include "core/Document.h"
+#include "framework/FrameWindow.h"
+#include "framework/MessageBox.h"
+#include "support/Scratch.h"
+#include "toolbox/LogSink.h"
+#include "toolbox/config/Config.h"
+#include "ui/MainView.h"
+
+namespace program {
+
+// Answers modal windows from a queue and records what they asked; a window nobody prepared
+// an answer for fails the test.
+class Modals {
+ public:
+  Modals();
+  ~Modals();
+  Modals(const Modals&) = delete;
+  Modals& operator=(const Modals&) = delete;
+
+  void Answer(int result, std::string path = {}) { answers.push_back({result, std::move(path)}); }
+  std::vector<framework::ModalRequest> asked;
+  std::vector<std::string> Texts() const;
+
+ private:
+  std::deque<framework::ModalAnswer> answers;
+};
+
+// The log entries made while it lives, as "LEVEL location: message".
+class CapturedLog : public toolbox::LogSink {
+ public:
+  CapturedLog();
+  ~CapturedLog() override;
+  CapturedLog(const CapturedLog&) = delete;
+  CapturedLog& operator=(const CapturedLog&) = delete;
+
+  void LogV(const char* location, int line, int level, const char* format, va_list args) override;
+  // The entries of at least the level.
+  std::vector<std::string> Entries(int level) const;
+
+ private:
+  struct Entry {
+    int level;
+    std::string text;
+  };
+  std::vector<Entry> entries;
+  toolbox::LogSink* previous;
+};
+
+// The program at <folder>/voyanta; HOME and XDG_CONFIG_HOME are the folder itself.
+class ProgramTest : public testing::Test {
+ protected:
+  ProgramTest();
+  ~ProgramTest() override;
+
+  // The command line after the program's path; takes effect at the next Construct.
+  void SetArguments(std::vector<std::string> arguments);
+  // Constructs the application object, which loads the configuration.
+  Voyanta& Construct();
+  // Constructs it and runs its start-up, as main would before the event loop.
+  bool Start();
+  // Constructs it and runs it through the framework. Once the event loop runs, step is
+  // called and then the main window is closed (the real way out). Answers the exit status.
+  int Run(const std::function<void()>& step);
+  // Destroys the application object, which saves the configuration.
+  void Finish();
+
+  std::string Program() const { return folder / "voyanta"; }
+  std::string RepositoryFile() const { return folder / "voyanta.vyr"; }
+  std::string ConfigFile() const { return folder / "Quorvane/Voyanta/voyanta.cfg"; }
+
+  // The configuration file as saved at the end; empty when it cannot be read.
+  toolbox::ConfigSection& SavedConfig();
+  // A section of the configuration in memory.
+  toolbox::ConfigSection& Settings(const char* section) { return app->GetConfigRoot()->GetSubsection(section); }
+
+  framework::FrameWindow& Window() const;
+  MainView& View() const;
+  Document& Trip() const;
+
+  // Adds an item at the end of the repository, as the item commands do.
+  void AddItem(bool checked, const char* quantity, const char* name, const char* group);
+  // The repository as item list lines, "check<TAB>quantity<TAB>name<TAB>group<TAB>".
+  std::vector<std::string> RepositoryItems() const;
+  // The lines of a file.
+  static std::vector<std::string> Lines(const std::string& path);
+  // Entries of the program's folder left behind by a replace that was not committed.
+  std::vector<std::string> TemporaryFiles() const;
+
+  scratch::Folder folder;
+  scratch::Environment home;
+  scratch::Environment configHome;
+  std::vector<std::string> commandLine;
+  std::vector<char*> argv;
+  std::optional<scratch::Arguments> processArguments;
+  Modals modals;
+  toolbox::Config saved;
+  std::unique_ptr<Voyanta> app;
+};
+
+}  // namespace program

@@ -1,0 +1,175 @@
+#include "app/Voyanta.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "Program.h"
+#include "framework/MessageBox.h"
+
+using program::ProgramTest;
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+class StartUpTest : public ProgramTest {};
+
+TEST_F(StartUpTest, WithoutARepositoryFileAnEmptyOneIsCreatedBesideTheProgram) {
+  ASSERT_TRUE(Start());
+  struct stat info;
+  ASSERT_EQ(stat(RepositoryFile().c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_EQ(info.st_size, 0);
+  EXPECT_EQ(View().GetItemCount(), 0);
+  EXPECT_TRUE(Window().isVisible());
+  EXPECT_EQ(Trip().GetTitle(), "Unnamed");
+}
+
+TEST_F(StartUpTest, RepositoryIsReadSortedAndTheNewTripClearsItsCheckMarks) {
+  scratch::WriteFile(RepositoryFile(), "1\t2\tSocks\tClothes\t\n0\t\tTent\tCamping\t\n1\tone\tTowel\tBathroom\t\n");
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(RepositoryItems(), (Texts{"0\t\tTowel\tBathroom\t", "0\t\tTent\tCamping\t", "0\t\tSocks\tClothes\t"}));
+  ASSERT_EQ(View().GetItemCount(), 3);
+  EXPECT_EQ(View().GetItemText(2, 1), "Socks");
+  EXPECT_EQ(View().GetItemText(2, 0), "");
+  EXPECT_FALSE(Trip().IsModified());
+}
+
+TEST_F(StartUpTest, TripNamedOnTheCommandLineShowsItsCheckMarks) {
+  scratch::WriteFile(RepositoryFile(), "0\t\tSocks\tClothes\t\n0\t\tTent\tCamping\t\n");
+  scratch::WriteFile(folder / "summer.vyt", "1\t3\tSocks\tClothes\t\n");
+  SetArguments({"/log", "debug", folder / "summer.vyt"});
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(RepositoryItems(), (Texts{"0\t\tTent\tCamping\t", "1\t3\tSocks\tClothes\t"}));
+  EXPECT_EQ(View().GetItemText(1, 0), "3");
+  EXPECT_EQ(Trip().GetPathName(), folder / "summer.vyt");
+  EXPECT_EQ(Trip().GetTitle(), "summer.vyt");
+}
+
+TEST_F(StartUpTest, LogOptionIsNotTakenForATripName) {
+  // A file named like the level would be opened if the level were taken for a trip.
+  scratch::WriteFile(folder / "debug", "1\t\tSocks\tClothes\t\n");
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder.Path());
+  SetArguments({"/log", "debug"});
+  const bool started = Start();
+  std::filesystem::current_path(previous);
+  ASSERT_TRUE(started);
+  EXPECT_EQ(Trip().GetPathName(), "");
+  EXPECT_EQ(Trip().GetTitle(), "Unnamed");
+  EXPECT_EQ(View().GetItemCount(), 0);
+}
+
+TEST_F(StartUpTest, StoredMaximizedStateShowsTheWindowMaximized) {
+  std::filesystem::create_directories(folder / "Quorvane/Voyanta");
+  scratch::WriteFile(ConfigFile(), "<MainFrame>\n\t<Maximized>1</>\n</MainFrame>\n");
+  ASSERT_TRUE(Start());
+  EXPECT_TRUE(Window().isMaximized());
+}
+
+// The repository path is taken by something that is not a readable file. Root may read and
+// write every file, so these are what fails for root too.
+class UnusableRepositoryTest : public ProgramTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(UnusableRepositoryTest, StartEndsWithAMessageNamingTheFileAndTheFileIsNotRewritten) {
+  const std::string kind = GetParam();
+  if (kind == "folder") {
+    ASSERT_EQ(mkdir(RepositoryFile().c_str(), 0755), 0);
+  } else {
+    ASSERT_EQ(symlink("voyanta.vyr", RepositoryFile().c_str()), 0);  // a link to itself
+  }
+  modals.Answer(framework::IDOK);
+  bool ran = false;
+  EXPECT_NE(Run([&] { ran = true; }), 0);
+  EXPECT_FALSE(ran);
+  Finish();
+
+  ASSERT_EQ(modals.asked.size(), 1u);
+  EXPECT_NE(modals.asked[0].text.find(RepositoryFile()), std::string::npos) << modals.asked[0].text;
+  EXPECT_EQ(modals.asked[0].caption, "The Voyanta");
+  struct stat info;
+  ASSERT_EQ(lstat(RepositoryFile().c_str(), &info), 0);
+  EXPECT_EQ(kind == "folder" ? S_ISDIR(info.st_mode) : S_ISLNK(info.st_mode), true);
+  EXPECT_EQ(TemporaryFiles(), Texts{});
+  // The configuration is still saved.
+  EXPECT_FALSE(SavedConfig().GetSubsection("Application").GetSubsection("OnceActions").GetBool("FirstRun", true));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, UnusableRepositoryTest, testing::Values("folder", "loop"));
+
+class ExitTest : public ProgramTest {};
+
+TEST_F(ExitTest, ItemsAddedDuringTheRunAreInTheRepositoryFileAlthoughTheTripWasNotSaved) {
+  scratch::WriteFile(RepositoryFile(), "0\t\tSocks\tClothes\t\n");
+  struct stat before;
+  ASSERT_EQ(stat(RepositoryFile().c_str(), &before), 0);
+  modals.Answer(framework::IDNO);
+  const int status = Run([&] {
+    AddItem(true, "1", "Passport", "Papers");
+    AddItem(false, "", "Charger", "Electronics");
+    Trip().SetModifiedFlag();
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(modals.Texts(), Texts{"Save changes to Unnamed?"});
+  EXPECT_EQ(Lines(RepositoryFile()),
+            (Texts{"0\t\tSocks\tClothes\t", "1\t1\tPassport\tPapers\t", "0\t\tCharger\tElectronics\t"}));
+  // Written as a new file that took the old one's place, not by truncating the old one.
+  struct stat after;
+  ASSERT_EQ(stat(RepositoryFile().c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino);
+  EXPECT_EQ(TemporaryFiles(), Texts{});
+  Finish();
+  EXPECT_FALSE(SavedConfig().GetSubsection("Application").GetSubsection("OnceActions").GetBool("FirstRun", true));
+}
+
+// The disk is "full": the process may not write more than a few bytes into any file.
+class FileSizeLimit {
+ public:
+  FileSizeLimit() {
+    getrlimit(RLIMIT_FSIZE, &previous);
+    previousHandler = signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
+  }
+  ~FileSizeLimit() { Lift(); }
+  void Impose(rlim_t bytes) {
+    struct rlimit limit = previous;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  void Lift() {
+    setrlimit(RLIMIT_FSIZE, &previous);
+    signal(SIGXFSZ, previousHandler);
+  }
+
+ private:
+  struct rlimit previous;
+  void (*previousHandler)(int);
+};
+
+TEST_F(ExitTest, FailedRepositoryWriteIsLoggedKeepsTheOldFileAndTheConfigurationIsStillSaved) {
+  const std::string before = "0\t\tSocks\tClothes\t\n";
+  scratch::WriteFile(RepositoryFile(), before);
+  program::CapturedLog log;
+  FileSizeLimit full;
+  const int status = Run([&] {
+    for (int i = 0; i < 20; ++i) AddItem(false, "", ("Item " + std::to_string(i)).c_str(), "Group");
+    full.Impose(64);
+  });
+  full.Lift();
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(scratch::ReadFile(RepositoryFile()), before);
+  EXPECT_EQ(TemporaryFiles(), Texts{});
+  const Texts errors = log.Entries(toolbox::LogError);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("Voyanta::SaveRepository: The repository file could not be written"), std::string::npos)
+      << errors[0];
+
+  Finish();
+  EXPECT_FALSE(SavedConfig().GetSubsection("Application").GetSubsection("OnceActions").GetBool("FirstRun", true));
+}
+
+}  // namespace
