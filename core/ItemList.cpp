@@ -46,15 +46,14 @@ class ItemIndex {
  public:
   explicit ItemIndex(const Repository& repository) {
     items.reserve(static_cast<size_t>(repository.GetCount()));
-    for (int i = 0; i < repository.GetCount(); ++i) Remember(repository.GetAt(i));
+    for (int i = 0; i < repository.GetCount(); ++i) {
+      Item* item = repository.GetAt(i);
+      items.emplace(Key(item->GetName(), item->GetGroup()), item);
+    }
   }
 
-  Item* Find(const String& name, const String& group) {
-    auto found = items.find(Key(name, group));
-    return found == items.end() ? nullptr : found->second;
-  }
-
-  void Remember(Item* item) { items.emplace(Key(item->GetName(), item->GetGroup()), item); }
+  // The place of the item with this name and group: null until an item is put there.
+  Item*& Slot(const String& name, const String& group) { return items[Key(name, group)]; }
 
  private:
   // A text never holds a NUL byte, so name, NUL, group names one pair unambiguously.
@@ -96,19 +95,18 @@ void ReadItemList(Repository& repository, framework::File& file) {
     String name = NextField(line);
     String group = NextField(line);
 
-    Item* item = index.Find(name, group);
-    if (item == nullptr) {
-      item = toolbox::NewOrThrow<Item>();
-      item->SetName(name);
-      item->SetGroup(group);
+    Item*& slot = index.Slot(name, group);
+    if (slot == nullptr) {
+      Item* added = toolbox::NewOrThrow<Item>();
       try {
-        repository.Add(item);
+        repository.Add(added);
       } catch (...) {
-        delete item;
+        delete added;
         throw;
       }
-      index.Remember(item);
+      slot = added;
     }
+    Item* item = slot;
     item->SetChecked(std::strcmp(check.Text(), "1") == 0);
     item->SetQuantity(quantity);
     item->SetName(name);
