@@ -22,13 +22,18 @@ void WriteItemList(const Repository& repository, framework::File& file, bool che
   // a system call for each item of a large repository.
   constexpr int kBlock = 64 * 1024;
   String block;
-  String line;
   for (int i = 0; i < repository.GetCount(); ++i) {
     const Item* item = repository.GetAt(i);
     if (checkedOnly && !item->IsChecked()) continue;
-    line.Format("%s\t%s\t%s\t%s\t\n", item->IsChecked() ? "1" : "0", item->GetQuantity().Text(),
-                item->GetName().Text(), item->GetGroup().Text());
-    block.Append(line.Text());
+    // The line "%s\t%s\t%s\t%s\t\n" of check mark, quantity, name and group, put together
+    // piece by piece rather than formatted: the same bytes at a fraction of the cost.
+    const char* const fields[] = {item->IsChecked() ? "1" : "0", item->GetQuantity().Text(), item->GetName().Text(),
+                                  item->GetGroup().Text()};
+    for (const char* field : fields) {
+      block.Append(field);
+      block.Append('\t');
+    }
+    block.Append('\n');
     if (block.Length() >= kBlock) {
       file.Write(block.Text(), block.Length());
       block.Truncate(0);
