@@ -39,3 +39,9 @@ using Repository = toolbox::ArrayList<Item>;
 // bytes count by their unsigned value, so accented capitals sort after z); a text that is a
 // prefix of the other sorts first. Quantity and check mark take no part.
 int CompareItems(const Item* a, const Item* b);
+
+// Sorts the repository into the program's order with the list's own (selection) sort. A
+// repository that is already in order is left as it is without the sort's quadratic work:
+// n - 1 comparisons show it, and the sort would leave it exactly so (each pass finds the
+// first of the smallest remaining items in its own place).
+void SortRepository(Repository& repository);

@@ -22,13 +22,18 @@ void WriteItemList(const Repository& repository, framework::File& file, bool che
   // a system call for each item of a large repository.
   constexpr int kBlock = 64 * 1024;
   String block;
-  String line;
   for (int i = 0; i < repository.GetCount(); ++i) {
     const Item* item = repository.GetAt(i);
     if (checkedOnly && !item->IsChecked()) continue;
-    line.Format("%s\t%s\t%s\t%s\t\n", item->IsChecked() ? "1" : "0", item->GetQuantity().Text(),
-                item->GetName().Text(), item->GetGroup().Text());
-    block.Append(line.Text());
+    // The line "%s\t%s\t%s\t%s\t\n" of check mark, quantity, name and group, put together
+    // piece by piece rather than formatted: the same bytes at a fraction of the cost.
+    const char* const fields[] = {item->IsChecked() ? "1" : "0", item->GetQuantity().Text(), item->GetName().Text(),
+                                  item->GetGroup().Text()};
+    for (const char* field : fields) {
+      block.Append(field);
+      block.Append('\t');
+    }
+    block.Append('\n');
     if (block.Length() >= kBlock) {
       file.Write(block.Text(), block.Length());
       block.Truncate(0);
@@ -46,15 +51,14 @@ class ItemIndex {
  public:
   explicit ItemIndex(const Repository& repository) {
     items.reserve(static_cast<size_t>(repository.GetCount()));
-    for (int i = 0; i < repository.GetCount(); ++i) Remember(repository.GetAt(i));
+    for (int i = 0; i < repository.GetCount(); ++i) {
+      Item* item = repository.GetAt(i);
+      items.emplace(Key(item->GetName(), item->GetGroup()), item);
+    }
   }
 
-  Item* Find(const String& name, const String& group) {
-    auto found = items.find(Key(name, group));
-    return found == items.end() ? nullptr : found->second;
-  }
-
-  void Remember(Item* item) { items.emplace(Key(item->GetName(), item->GetGroup()), item); }
+  // The place of the item with this name and group: null until an item is put there.
+  Item*& Slot(const String& name, const String& group) { return items[Key(name, group)]; }
 
  private:
   // A text never holds a NUL byte, so name, NUL, group names one pair unambiguously.
@@ -96,23 +100,22 @@ void ReadItemList(Repository& repository, framework::File& file) {
     String name = NextField(line);
     String group = NextField(line);
 
-    Item* item = index.Find(name, group);
-    if (item == nullptr) {
-      item = toolbox::NewOrThrow<Item>();
-      item->SetName(name);
-      item->SetGroup(group);
+    Item*& slot = index.Slot(name, group);
+    if (slot == nullptr) {
+      Item* added = toolbox::NewOrThrow<Item>();
       try {
-        repository.Add(item);
+        repository.Add(added);
       } catch (...) {
-        delete item;
+        delete added;
         throw;
       }
-      index.Remember(item);
+      slot = added;
     }
+    Item* item = slot;
     item->SetChecked(std::strcmp(check.Text(), "1") == 0);
     item->SetQuantity(quantity);
     item->SetName(name);
     item->SetGroup(group);
   }
-  repository.Sort(CompareItems);
+  SortRepository(repository);
 }

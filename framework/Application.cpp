@@ -179,6 +179,15 @@ void Application::OnUpdateRecentFileMenu(CmdUI& ui) {
   }
 }
 
+int Application::ShutDown() {
+  // As the window closed, its document went with it; then the exit processing.
+  DestroyWindowsAndTemplates();
+  const int status = ExitInstance();
+  delete m_pRecentFileList;
+  m_pRecentFileList = nullptr;
+  return status;
+}
+
 void Application::OnMainWindowClosed() {
   if (running) QCoreApplication::exit(exitCode);
 }
@@ -236,12 +245,8 @@ int RunApplication(int argc, char** argv) {
       // Ended on request during start-up is a normal end; a start that failed is not.
       app->exitCode = app->terminating ? 0 : 1;
     }
-    // As the window closed, its document went with it; then the exit processing.
-    app->DestroyWindowsAndTemplates();
-    status = app->ExitInstance();
+    status = app->ShutDown();
   }
-  delete app->m_pRecentFileList;
-  app->m_pRecentFileList = nullptr;
   return status;
 }
 

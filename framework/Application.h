@@ -75,6 +75,12 @@ class Application : public CmdTarget {
   // The application title: string 57344.
   const char* GetAppTitle() const;
 
+  // The end of a run, as RunApplication ends one after its event loop: every window,
+  // document and template is destroyed, then the exit processing runs (ExitInstance) and
+  // the recent-file list is deleted. Answers the exit status. For a host that starts the
+  // application itself (InitInstance, then its own event processing), such as a benchmark.
+  int ShutDown();
+
   // The main window closed: the event loop ends.
   void OnMainWindowClosed();
   // A termination signal arrived: the main window closes without questions and the

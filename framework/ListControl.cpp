@@ -2,7 +2,9 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QHash>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <algorithm>
 
 #include "framework/ImageList.h"
@@ -25,7 +27,57 @@ Qt::Alignment AlignmentOf(int format) {
 
 }  // namespace
 
-ListControl::ListControl(QWidget* parent) : QTreeWidget(parent) {
+// A column's width is the widest size hint of the cells the view measures, and a column of
+// groups or quantities repeats a few texts over and over; working out a text's size means
+// laying it out. So while one column is measured, the size of each content is worked out
+// once. Nothing is kept from one measurement to the next: a change of font or style can
+// never meet an old size.
+class MeasuringDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  void BeginMeasuring() { measuring = true; }
+  void EndMeasuring() {
+    measuring = false;
+    sizes.clear();
+  }
+
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    if (!measuring || index.data(Qt::SizeHintRole).isValid()) return QStyledItemDelegate::sizeHint(option, index);
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    // The view's options are the same for every cell of one measurement; a cell with a
+    // font of its own is measured on its own.
+    if (!(cell.font == option.font)) return QStyledItemDelegate::sizeHint(option, index);
+    const Content content{cell.text, static_cast<int>(cell.features), cell.decorationSize};
+    auto known = sizes.constFind(content);
+    if (known != sizes.constEnd()) return *known;
+    const QSize size = QStyledItemDelegate::sizeHint(option, index);
+    sizes.insert(content, size);
+    return size;
+  }
+
+ private:
+  // What of a cell's own data goes into its size: the text, which parts the cell has (an
+  // image, a check box) and the size of its image.
+  struct Content {
+    QString text;
+    int features;
+    QSize decorationSize;
+
+    bool operator==(const Content&) const = default;
+    friend size_t qHash(const Content& content, size_t seed) {
+      return qHashMulti(seed, content.text, content.features, content.decorationSize.width(),
+                        content.decorationSize.height());
+    }
+  };
+
+  bool measuring = false;
+  mutable QHash<Content, QSize> sizes;
+};
+
+ListControl::ListControl(QWidget* parent) : QTreeWidget(parent), delegate(new MeasuringDelegate(this)) {
+  setItemDelegate(delegate);
   setColumnCount(0);
   setRootIsDecorated(false);
   setItemsExpandable(false);
@@ -69,7 +121,10 @@ int ListControl::InsertColumn(int column, const char* heading, int format, int w
 }
 
 int ListControl::ContentsWidth(int column) const {
-  return std::max(0, sizeHintForColumn(column));
+  delegate->BeginMeasuring();
+  const int width = std::max(0, sizeHintForColumn(column));
+  delegate->EndMeasuring();
+  return width;
 }
 
 bool ListControl::SetColumnWidth(int column, int width) {
@@ -120,7 +175,13 @@ void ListControl::ApplyItem(QTreeWidgetItem* row, const ListItem& item) {
   const int column = item.iSubItem;
   if (item.mask & LVIF_TEXT) {
     row->setText(column, ToQString(item.pszText));
-    row->setTextAlignment(column, AlignmentOf(column < static_cast<int>(formats.size()) ? formats[static_cast<std::size_t>(column)] : LVCFMT_LEFT));
+    // A cell without an alignment of its own is drawn left-aligned and centred vertically,
+    // so a cell of a left column is given one only to replace an earlier, different one:
+    // each value set on a row in the tree is a notice to the view.
+    const int format = column < static_cast<int>(formats.size()) ? formats[static_cast<std::size_t>(column)] : LVCFMT_LEFT;
+    if (format != LVCFMT_LEFT || row->data(column, Qt::TextAlignmentRole).isValid()) {
+      row->setTextAlignment(column, AlignmentOf(format));
+    }
   }
   if (column != 0) return;
   if (item.mask & LVIF_IMAGE) {
@@ -128,7 +189,6 @@ void ListControl::ApplyItem(QTreeWidgetItem* row, const ListItem& item) {
     row->setIcon(0, images != nullptr ? images->GetIcon(item.iImage) : QIcon());
   }
   if (item.mask & LVIF_PARAM) row->setData(0, kDataRole, QVariant::fromValue<qint64>(item.lParam));
-  if (item.mask & LVIF_STATE) SetItemState(indexOfTopLevelItem(row), item.state, item.stateMask);
 }
 
 int ListControl::InsertItem(const ListItem& item) {
@@ -136,10 +196,13 @@ int ListControl::InsertItem(const ListItem& item) {
   const int row = std::min(item.iItem, GetItemCount());
   auto* made = new QTreeWidgetItem();
   made->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-  insertTopLevelItem(row, made);
   ListItem first = item;
   first.iSubItem = 0;
+  // Filled while it is outside the tree, where its changes concern no view; the view then
+  // takes the finished row in at once.
   ApplyItem(made, first);
+  insertTopLevelItem(row, made);
+  if (first.mask & LVIF_STATE) SetItemState(row, first.state, first.stateMask);
   return row;
 }
 
@@ -147,6 +210,7 @@ bool ListControl::SetItem(const ListItem& item) {
   QTreeWidgetItem* row = Row(item.iItem);
   if (row == nullptr || item.iSubItem < 0 || item.iSubItem >= columnCount()) return false;
   ApplyItem(row, item);
+  if (item.iSubItem == 0 && (item.mask & LVIF_STATE)) SetItemState(item.iItem, item.state, item.stateMask);
   return true;
 }
 
@@ -194,7 +258,8 @@ bool ListControl::SetItemState(int row, unsigned state, unsigned mask) {
   QTreeWidgetItem* item = Row(row);
   if (item == nullptr) return false;
   const QModelIndex index = indexFromItem(item);
-  if (mask & LVIS_SELECTED) {
+  // Deselecting a row that is not selected changes nothing (a new row, say).
+  if ((mask & LVIS_SELECTED) && ((state & LVIS_SELECTED) || item->isSelected())) {
     // One row at most is selected, whoever selects it.
     selectionModel()->select(index, ((state & LVIS_SELECTED) ? QItemSelectionModel::ClearAndSelect
                                                              : QItemSelectionModel::Deselect) |

@@ -144,6 +144,16 @@ TEST_F(ItemListTest, ReadingKeepsExistingItemsAndSortsAppendedOnesIntoPlace) {
             Describe(repository));
 }
 
+TEST_F(ItemListTest, EqualItemsEndWhereTheListsOwnSortPutsThem) {
+  // Out of order: the selection sort carries x past its equal X, as no stable sort would.
+  Read("0\t1\tc\tG\t\n0\t2\tx\tG\t\n0\t3\tX\tG\t\n0\t4\ta\tG\t\n");
+  EXPECT_EQ("0|4|a|G\n0|1|c|G\n0|3|X|G\n0|2|x|G\n", Describe(repository));
+  repository.DeleteAll();
+  // In order, as the repository file is written: kept as it is, equal items included.
+  Read("0\t1\ta\tG\t\n0\t2\tx\tG\t\n0\t3\tX\tG\t\n0\t4\tc\tH\t\n");
+  EXPECT_EQ("0|1|a|G\n0|2|x|G\n0|3|X|G\n0|4|c|H\n", Describe(repository));
+}
+
 TEST_F(ItemListTest, LookupTakesTheFirstOfTwoEqualItems) {
   // Nothing forbids two items of the same name and group; a merge updates the first.
   repository.Add(MakeItem("G", "x", false, "first"));

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace {
 
 Item* MakeItem(const char* group, const char* name) {
@@ -20,6 +26,49 @@ int Order(const char* groupA, const char* nameA, const char* groupB, const char*
   b.SetGroup(groupB);
   b.SetName(nameB);
   return Sign(CompareItems(&a, &b));
+}
+
+// An item of a generated list: few groups and names in two cases, so that many items
+// compare equal; the quantity tells each item apart.
+struct Entry {
+  std::string group;
+  std::string name;
+  std::string id;
+};
+
+void Fill(Repository& repository, const std::vector<Entry>& entries) {
+  for (const Entry& entry : entries) {
+    Item* item = MakeItem(entry.group.c_str(), entry.name.c_str());
+    item->SetQuantity(entry.id.c_str());
+    repository.Add(item);
+  }
+}
+
+std::vector<std::string> Ids(const Repository& repository) {
+  std::vector<std::string> ids;
+  for (int i = 0; i < repository.GetCount(); ++i) ids.push_back(repository.GetAt(i)->GetQuantity().Text());
+  return ids;
+}
+
+std::vector<std::string> Ids(const std::vector<Entry>& entries) {
+  std::vector<std::string> ids;
+  for (const Entry& entry : entries) ids.push_back(entry.id);
+  return ids;
+}
+
+// The order that the list's own selection sort leaves.
+std::vector<std::string> SelectionSorted(const std::vector<Entry>& entries) {
+  Repository repository;
+  Fill(repository, entries);
+  repository.Sort(CompareItems);
+  return Ids(repository);
+}
+
+std::vector<std::string> RepositorySorted(const std::vector<Entry>& entries) {
+  Repository repository;
+  Fill(repository, entries);
+  SortRepository(repository);
+  return Ids(repository);
 }
 
 }  // namespace
@@ -68,4 +117,30 @@ TEST(CompareItemsTest, RepositorySortsIntoProgramOrder) {
   EXPECT_STREQ("soap", repository.GetAt(1)->GetName().Text());
   EXPECT_STREQ("Towel", repository.GetAt(2)->GetName().Text());
   EXPECT_STREQ("Pot", repository.GetAt(3)->GetName().Text());
+}
+
+TEST(SortRepositoryTest, LeavesEveryListExactlyAsTheSelectionSortDoes) {
+  const char* const groups[] = {"g", "G", "h"};
+  const char* const names[] = {"", "a", "A", "b", "B"};
+  std::mt19937 random(7);
+  for (int round = 0; round < 60; ++round) {
+    std::vector<Entry> entries;
+    const int count = 1 + static_cast<int>(random() % 12);
+    for (int i = 0; i < count; ++i) {
+      entries.push_back({groups[random() % std::size(groups)], names[random() % std::size(names)], std::to_string(i)});
+    }
+    EXPECT_EQ(SelectionSorted(entries), RepositorySorted(entries));
+
+    // In order, as the program writes its repository file: left as it is.
+    std::vector<Entry> ordered;
+    for (const std::string& id : SelectionSorted(entries)) ordered.push_back(entries[std::stoul(id)]);
+    EXPECT_EQ(Ids(ordered), RepositorySorted(ordered));
+
+    // In order but for one pair of neighbours, wherever it stands.
+    for (std::size_t p = 0; p + 1 < ordered.size(); ++p) {
+      std::vector<Entry> swapped = ordered;
+      std::swap(swapped[p], swapped[p + 1]);
+      EXPECT_EQ(SelectionSorted(swapped), RepositorySorted(swapped)) << "pair at " << p;
+    }
+  }
 }

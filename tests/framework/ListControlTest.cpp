@@ -4,6 +4,9 @@
 
 #include <QHeaderView>
 #include <QPixmap>
+#include <QStyledItemDelegate>
+#include <algorithm>
+#include <vector>
 #include <QTest>
 
 #include "framework/ImageList.h"
@@ -117,6 +120,101 @@ TEST_F(ListControlTest, AutoSizeFitsHeaderOrContentsAndTheLastColumnFillsTheRest
   list.SetColumnWidth(2, 40);
   list.resize(700, 200);
   EXPECT_EQ(40, list.GetColumnWidth(2));
+}
+
+// The widths that Qt's own delegate gives, measuring every cell in full (a column is never
+// narrower than the header allows).
+std::vector<int> PlainWidths(ListControl& list) {
+  list.setItemDelegate(new QStyledItemDelegate(&list));
+  const QAbstractItemView& view = list;  // where the size hint is public
+  std::vector<int> widths;
+  for (int column = 0; column < list.GetColumnCount(); ++column) {
+    widths.push_back(std::max(view.sizeHintForColumn(column), list.header()->minimumSectionSize()));
+  }
+  return widths;
+}
+
+std::vector<int> AutoSizedWidths(ListControl& list) {
+  std::vector<int> widths;
+  for (int column = 0; column < list.GetColumnCount(); ++column) {
+    list.SetColumnWidth(column, LVSCW_AUTOSIZE);
+    widths.push_back(list.GetColumnWidth(column));
+  }
+  return widths;
+}
+
+TEST_F(ListControlTest, AutoSizeGivesTheWidestCellOfRepeatedTexts) {
+  // The same quantity without an image, with an empty one (index 5 has none) and with one:
+  // the image widens it.
+  ListItem bare;
+  bare.mask = LVIF_TEXT;
+  bare.pszText = "12 pieces";
+  ASSERT_EQ(list.InsertItem(bare), 0);
+  Append("12 pieces", "Socks", "Clothes", 5, 0);
+  Append("12 pieces", "socks", "Clothes", 1, 1);
+  for (int i = 0; i < 40; ++i) Append(i % 2 ? "2" : "", "Towel", i % 3 ? "Bathroom" : "Camping", i % 2, i);
+  Append("", "A name far wider than every other name in the list", "Bathroom", 0, 99);
+  list.show();
+  const std::vector<int> widths = AutoSizedWidths(list);
+  EXPECT_GT(widths[1], widths[2]);
+  EXPECT_EQ(PlainWidths(list), widths);
+}
+
+TEST_F(ListControlTest, AutoSizeMeasuresACellOfItsOwnFontOrSizeOnItsOwn) {
+  Append("2", "Socks", "Clothes", 1, 0);
+  Append("2", "Socks", "Clothes", 1, 1);
+  QFont larger = list.font();
+  larger.setPointSize(larger.pointSize() * 3);
+  list.topLevelItem(1)->setFont(1, larger);
+  list.topLevelItem(1)->setSizeHint(2, QSize(400, 20));
+  const std::vector<int> widths = AutoSizedWidths(list);
+  EXPECT_EQ(widths[2], 400);
+  EXPECT_EQ(PlainWidths(list), widths);
+}
+
+TEST_F(ListControlTest, AutoSizeMeasuresAnewAfterTheFontChanged) {
+  Append("2", "Socks", "Clothes", 1, 0);
+  Append("2", "Towel", "Clothes", 1, 1);
+  const std::vector<int> before = AutoSizedWidths(list);
+  QFont larger = list.font();
+  larger.setPointSize(larger.pointSize() * 3);
+  list.setFont(larger);
+  const std::vector<int> after = AutoSizedWidths(list);
+  EXPECT_GT(after[1], before[1]);
+  EXPECT_EQ(PlainWidths(list), after);
+}
+
+TEST(ListControlAlignmentTest, CellsFollowTheirColumnsFormat) {
+  ListControl list;
+  list.InsertColumn(0, "Amount", LVCFMT_RIGHT, 80);
+  ListItem item;
+  item.mask = LVIF_TEXT;
+  item.pszText = "12";
+  ASSERT_EQ(list.InsertItem(item), 0);
+  EXPECT_EQ(list.topLevelItem(0)->textAlignment(0), int(Qt::AlignRight | Qt::AlignVCenter));
+  // A left column inserted in front: its cell loses the right alignment it took over.
+  list.InsertColumn(0, "Name", LVCFMT_LEFT, 80);
+  list.SetItemText(0, 0, "Socks");
+  list.SetItemText(0, 1, "3");
+  EXPECT_EQ(list.topLevelItem(0)->textAlignment(0), int(Qt::AlignLeft | Qt::AlignVCenter));
+  EXPECT_EQ(list.topLevelItem(0)->textAlignment(1), int(Qt::AlignRight | Qt::AlignVCenter));
+}
+
+TEST_F(ListControlTest, InsertedRowTakesTheSelectionOnlyWhenItAsksForIt) {
+  for (int i = 0; i < 3; ++i) Append("", "item", "group", 0, i);
+  list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
+  Append("", "unselected", "group", 0, 3);
+  EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 1);
+
+  ListItem front;
+  front.mask = LVIF_TEXT | LVIF_STATE;
+  front.iItem = 0;
+  front.state = LVIS_SELECTED;
+  front.stateMask = LVIS_SELECTED;
+  front.pszText = "new";
+  ASSERT_EQ(list.InsertItem(front), 0);
+  EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 0);
+  EXPECT_EQ(list.GetNextItem(0, LVNI_SELECTED), -1);
 }
 
 TEST_F(ListControlTest, OneRowAtMostIsSelectedAndTheFocusFollows) {
