@@ -1,11 +1,12 @@
 #include "core/ItemList.h"
 
 #include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
-#include "toolbox/Memory.h"
+#include "framework/Exceptions.h"
 
 using toolbox::String;
 
@@ -102,7 +103,8 @@ void ReadItemList(Repository& repository, framework::File& file) {
 
     Item*& slot = index.Slot(name, group);
     if (slot == nullptr) {
-      Item* added = toolbox::NewOrThrow<Item>();
+      Item* added = new (std::nothrow) Item();
+      if (added == nullptr) throw framework::MemoryException();
       try {
         repository.Add(added);
       } catch (...) {
