@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <memory>
-#include <new>
 
 #include "app/MainFrame.h"
 #include "core/Document.h"
@@ -24,18 +23,6 @@
 
 const char* mfctriext::GetApplicationName() { return "Voyanta"; }
 
-namespace {
-
-// new for the framework's objects: running out of memory is the framework's exception.
-template <class T, class... Args>
-T* Make(Args&&... args) {
-  T* made = new (std::nothrow) T(std::forward<Args>(args)...);
-  if (made == nullptr) throw framework::MemoryException();
-  return made;
-}
-
-}  // namespace
-
 Voyanta::Voyanta() { framework::RegisterStringTable(resources::kStringTable); }
 
 Voyanta::~Voyanta() = default;
@@ -55,7 +42,7 @@ void Voyanta::WriteItemList(framework::File& file, bool checkedOnly) { ::WriteIt
 
 bool Voyanta::InitInstance() {
   toolbox::ConfigSection& root = *GetConfigRoot();
-  auto* recentFiles = Make<mfctriext::ConfigRecentFileList>(root.GetSubsection("MRU"), 0u, 8, 30);
+  auto* recentFiles = framework::New<mfctriext::ConfigRecentFileList>(root.GetSubsection("MRU"), 0u, 8, 30);
   m_pRecentFileList = recentFiles;
   recentFiles->ReadList();
 
@@ -64,9 +51,9 @@ bool Voyanta::InitInstance() {
 
   if (!LoadRepository()) return false;
 
-  AddDocTemplate(Make<framework::DocTemplate>(
-      resources::kMainFrameResources, [this] { return Make<Document>(repository); },
-      [] { return Make<MainFrame>(); }, [] { return Make<MainView>(); }));
+  AddDocTemplate(framework::New<framework::DocTemplate>(
+      resources::kMainFrameResources, [this] { return framework::New<Document>(repository); },
+      [] { return framework::New<MainFrame>(); }, [] { return framework::New<MainView>(); }));
 
   framework::CommandLineInfo commandLine;
   ParseCommandLine(commandLine);

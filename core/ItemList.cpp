@@ -1,7 +1,6 @@
 #include "core/ItemList.h"
 
 #include <cstring>
-#include <new>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -103,8 +102,7 @@ void ReadItemList(Repository& repository, framework::File& file) {
 
     Item*& slot = index.Slot(name, group);
     if (slot == nullptr) {
-      Item* added = new (std::nothrow) Item();
-      if (added == nullptr) throw framework::MemoryException();
+      Item* added = framework::New<Item>();
       try {
         repository.Add(added);
       } catch (...) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <functional>
-#include <new>
 #include <string>
 
 #include "framework/Exceptions.h"
@@ -36,9 +35,7 @@ class DocTemplate {
   // its default constructor. Throws MemoryException when memory runs out.
   template <class D, class F, class V>
   static DocTemplate* Create(const FrameResources& resources) {
-    auto* made = new (std::nothrow) DocTemplate(resources, &Make<D>, &Make<F>, &Make<V>);
-    if (made == nullptr) throw MemoryException();
-    return made;
+    return New<DocTemplate>(resources, &New<D>, &New<F>, &New<V>);
   }
 
   const FrameResources& GetResources() const { return resources; }
@@ -67,13 +64,6 @@ class DocTemplate {
   bool WasCancelledByUser() const { return cancelledByUser; }
 
  private:
-  template <class T>
-  static T* Make() {
-    T* made = new (std::nothrow) T();
-    if (made == nullptr) throw MemoryException();
-    return made;
-  }
-
   FrameWindow* CreateNewFrame();
   void DestroyFrameAndDocument();
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <new>
 #include <string>
+#include <utility>
 
 namespace framework {
 
@@ -49,5 +51,14 @@ class FileException : public Exception {
   int osError;
   std::string path;
 };
+
+// new for the framework's and the program's objects: running out of memory is the
+// framework's MemoryException, never std::bad_alloc.
+template <class T, class... Args>
+T* New(Args&&... args) {
+  T* made = new (std::nothrow) T(std::forward<Args>(args)...);
+  if (made == nullptr) throw MemoryException();
+  return made;
+}
 
 }  // namespace framework

@@ -12,6 +12,7 @@
 
 #include "framework/Exceptions.h"
 #include "framework/Paths.h"
+#include "toolbox/Path.h"
 
 namespace framework {
 
@@ -25,14 +26,6 @@ std::string ResolveTarget(const std::string& path) {
     return resolved;
   }
   return path;
-}
-
-void SyncFolderOf(const std::string& path) {
-  const std::string folder = FolderOf(path);
-  const int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir < 0) return;  // the rename itself has happened; nothing to roll back
-  fsync(dir);
-  close(dir);
 }
 
 }  // namespace
@@ -132,7 +125,7 @@ void File::Commit() {
   if (closed != 0) Throw(errno);
   if (rename(temporary.c_str(), target.c_str()) != 0) Throw(errno);
   temporary.clear();
-  SyncFolderOf(target);
+  toolbox::Path::SyncFolderOf(target.c_str());
 }
 
 void File::Close() {

@@ -1,15 +1,13 @@
 #include "mfctriext/TriExtApp.h"
 
 #include <memory>
-#include <new>
 
 #include "framework/Exceptions.h"
 
 namespace mfctriext {
 
 TriExtApp::TriExtApp() {
-  config = new (std::nothrow) toolbox::Config();
-  if (config == nullptr) throw framework::MemoryException();
+  config = framework::New<toolbox::Config>();
   std::unique_ptr<toolbox::Path> folder(GetApplicationDataFolder());
   if (!config->LoadFromFolder(*folder)) config->LoadFromProgramFolder();
   firstRun = !CheckOnceAction("FirstRun");

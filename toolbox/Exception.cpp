@@ -1,28 +1,16 @@
 #include "toolbox/Exception.h"
 
 #include <cstdlib>
-#include <cstring>
 
 #include "toolbox/LogSink.h"
+#include "toolbox/Memory.h"
 
 namespace toolbox {
 
 namespace {
 
 // A heap copy of length + 1 bytes, or null for null.
-char* CopyText(const char* text) {
-  if (text == nullptr) return nullptr;
-  size_t size = std::strlen(text) + 1;
-  char* copy = static_cast<char*>(std::malloc(size));
-  if (copy == nullptr) throw EOutOfMemory();
-  std::memcpy(copy, text, size);
-  return copy;
-}
-
-const char* AfterLastBackslash(const char* text) {
-  const char* last = std::strrchr(text, '\\');
-  return last != nullptr ? last + 1 : text;
-}
+char* CopyText(const char* text) { return text != nullptr ? CopyTextOrThrow(text) : nullptr; }
 
 }  // namespace
 
@@ -34,7 +22,7 @@ Exception::Exception(const char* typeName, const char* message, const char* loca
   this->message = CopyText(message);
   if (location != nullptr) {
     try {
-      this->location = CopyText(AfterLastBackslash(location));
+      this->location = CopyText(ShortLocation(location));
     } catch (...) {
       std::free(this->message);
       throw;

@@ -1,9 +1,16 @@
 #include "toolbox/LogSink.h"
 
+#include <cstring>
+
 namespace toolbox {
 
 namespace {
 LogSink* currentSink = nullptr;
+}
+
+const char* ShortLocation(const char* location) {
+  const char* last = std::strrchr(location, '\\');
+  return last != nullptr ? last + 1 : location;
 }
 
 LogSink* CurrentLogSink() { return currentSink; }

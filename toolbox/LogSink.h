@@ -23,6 +23,9 @@ class LogSink {
   virtual void LogV(const char* location, int line, int level, const char* format, va_list args) = 0;
 };
 
+// A location as entries and exceptions show it: the part after its last backslash.
+const char* ShortLocation(const char* location);
+
 LogSink* CurrentLogSink();
 void SetCurrentLogSink(LogSink* sink);
 

@@ -32,11 +32,6 @@ const char* LevelName(int level) {
   return level >= LogDebug && level <= LogFatal ? kLevelNames[level - LogDebug] : "Unknown";
 }
 
-const char* AfterLastBackslash(const char* text) {
-  const char* last = std::strrchr(text, '\\');
-  return last != nullptr ? last + 1 : text;
-}
-
 // The threshold chosen with "/log" on the process's command line.
 int ThresholdFromCommandLine() {
   CommandLine commandLine;
@@ -140,7 +135,7 @@ void Logger::LogV(const char* location, int line, int level, const char* format,
   entry.Format("[%04d-%02d-%02d %02d:%02d:%02d (T+%u.%03u)] %s (%s:%d) %s\n",
                local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
                local.tm_sec, elapsed / 1000, elapsed % 1000, LevelName(level),
-               location != nullptr ? AfterLastBackslash(location) : "", line, message.Text());
+               location != nullptr ? ShortLocation(location) : "", line, message.Text());
   WriteAll(file, entry.Text(), entry.Length());
 }
 

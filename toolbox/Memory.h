@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -25,6 +26,14 @@ inline void* ReallocateOrThrow(void* block, std::size_t bytes) {
   void* moved = std::realloc(block, bytes == 0 ? 1 : bytes);
   if (moved == nullptr) throw EOutOfMemory();
   return moved;
+}
+
+// A heap copy of a NUL-terminated text (length + 1 bytes). Free with std::free.
+inline char* CopyTextOrThrow(const char* text) {
+  std::size_t size = std::strlen(text) + 1;
+  auto* copy = static_cast<char*>(AllocateOrThrow(size));
+  std::memcpy(copy, text, size);
+  return copy;
 }
 
 // new that throws EOutOfMemory instead of std::bad_alloc. Delete with delete.

@@ -1,9 +1,11 @@
 #include "toolbox/Path.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -429,6 +431,16 @@ void Path::SetExtension(String& name, const char* extension) {
   name.Append('.');
   if (extension != nullptr && extension[0] == '.') ++extension;
   name.Append(extension);
+}
+
+void Path::SyncFolderOf(const char* filePath) {
+  const char* slash = std::strrchr(filePath, '/');
+  String folder(".");
+  if (slash != nullptr) folder = String(filePath, 0, slash == filePath ? 1 : static_cast<int>(slash - filePath));
+  const int descriptor = open(folder.Text(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) return;
+  fsync(descriptor);
+  close(descriptor);
 }
 
 }  // namespace toolbox

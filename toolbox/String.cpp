@@ -42,11 +42,9 @@ bool EqualIgnoreCase(const char* left, const char* right, int count) {
   return true;
 }
 
-bool IsWhite(char c) {
-  return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f';
-}
-
 }  // namespace
+
+bool String::IsWhiteSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f'; }
 
 String::String() {
   Reserve(0, false);
@@ -285,9 +283,9 @@ void String::Trim() {
   int length = Length();
   const char* current = Text();
   int first = 0;
-  while (first < length && IsWhite(current[first])) ++first;
+  while (first < length && IsWhiteSpace(current[first])) ++first;
   int last = length - 1;
-  while (last >= first && IsWhite(current[last])) --last;
+  while (last >= first && IsWhiteSpace(current[last])) --last;
   if (first == 0 && last == length - 1) return;
   int kept = last - first + 1;
   Reserve(capacity, true);

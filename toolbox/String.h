@@ -86,9 +86,11 @@ class String {
   // ASCII and Latin-1 capital letters to lower case, in place; the multiplication sign 0xD7
   // stays.
   void ToLower();
-  // Strips space, line feed, carriage return, tab and form feed from both ends (not the
-  // vertical tab). A string with nothing to strip stays shared.
+  // Strips white space from both ends. A string with nothing to strip stays shared.
   void Trim();
+  // White space of the program's texts: space, line feed, carriage return, tab and form
+  // feed (not the vertical tab).
+  static bool IsWhiteSpace(char c);
 
   // Replaces the text with the formatted result. The arguments must not point into this
   // string's own buffer, which is written while they are read. The buffer starts at 4/3 of

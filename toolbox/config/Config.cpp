@@ -1,9 +1,5 @@
 #include "toolbox/config/Config.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,7 +21,6 @@ struct FreeDeleter {
 };
 using Buffer = std::unique_ptr<char, FreeDeleter>;
 
-bool IsWhite(char c) { return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\f'; }
 
 // Where the token that starts at pos ends: before the next unescaped "<" or after the next
 // unescaped ">", whichever comes first, looking from the second byte on when the token starts
@@ -87,22 +82,6 @@ class SectionStack {
   PointeredList sections;
 };
 
-bool Exists(const char* path) {
-  struct stat status;
-  return stat(path, &status) == 0;
-}
-
-// Makes the renames in the folder that holds path durable. Best effort: some file systems
-// cannot sync a folder, and the renames have happened all the same.
-void SyncFolderOf(const char* path) {
-  const char* slash = std::strrchr(path, '/');
-  String folder(".");
-  if (slash != nullptr) folder = String(path, 0, slash == path ? 1 : static_cast<int>(slash - path));
-  int descriptor = open(folder.Text(), O_RDONLY | O_DIRECTORY);
-  if (descriptor < 0) return;
-  fsync(descriptor);
-  close(descriptor);
-}
 
 }  // namespace
 
@@ -166,8 +145,8 @@ bool Config::ParseInto(const char* text) {
     const char* first = pos;
     const char* last = end;
     pos = end;
-    while (first < last && IsWhite(*first)) ++first;
-    while (last > first && IsWhite(last[-1])) --last;
+    while (first < last && String::IsWhiteSpace(*first)) ++first;
+    while (last > first && String::IsWhiteSpace(last[-1])) --last;
     length = static_cast<std::size_t>(last - first);
     if (length == 0) continue;
     char* t = token.get();
@@ -227,12 +206,12 @@ bool Config::SaveFile(const char* path) {
   // Closed in any case; only a file that reached the disk whole may replace the old one.
   if (!writer.Close() || !written) return false;
 
-  if (Exists(path)) {
+  if (Path(path).Exists()) {
     std::remove(oldPath.Text());
     if (std::rename(path, oldPath.Text()) != 0) return false;
   }
   if (std::rename(newPath.Text(), path) != 0) return false;
-  SyncFolderOf(path);
+  Path::SyncFolderOf(path);
   return true;
 }
 

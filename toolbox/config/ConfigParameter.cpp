@@ -12,13 +12,8 @@ namespace toolbox {
 
 namespace {
 
-char* CopyText(const char* text) {
-  if (text == nullptr) text = "";
-  std::size_t size = std::strlen(text) + 1;
-  auto copy = static_cast<char*>(AllocateOrThrow(size));
-  std::memcpy(copy, text, size);
-  return copy;
-}
+// A null text counts as the empty text.
+char* CopyText(const char* text) { return CopyTextOrThrow(text != nullptr ? text : ""); }
 
 // The leading decimal number of a text, as the C library's atol reads it, except that a
 // number beyond the 32-bit range gives the nearest limit instead of undefined behaviour.
