@@ -92,6 +92,9 @@ ListControl::ListControl(QWidget* parent) : QTreeWidget(parent), delegate(new Me
   header()->setSectionsClickable(false);
   header()->setSectionsMovable(false);
   header()->setStretchLastSection(false);
+  // A column fits every row, however long the list: by default only the first thousand
+  // rows are measured, and a long text further down would show cut off.
+  header()->setResizeContentsPrecision(-1);
   // The selection stays as visible as with the focus.
   QPalette colours = palette();
   colours.setColor(QPalette::Inactive, QPalette::Highlight, colours.color(QPalette::Active, QPalette::Highlight));

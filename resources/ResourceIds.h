@@ -35,6 +35,13 @@ inline constexpr unsigned ID_VIEW_TRIP_ONLY = 32794;
 // icon all go by this id.
 inline constexpr unsigned IDR_MAINFRAME = 128;
 
+// The item dialog and its controls.
+inline constexpr unsigned IDD_ITEM = 130;
+inline constexpr unsigned IDC_NAME = 1000;
+inline constexpr unsigned IDC_GROUP = 1001;
+inline constexpr unsigned IDC_TAKE_ALONG = 1002;
+inline constexpr unsigned IDC_QUANTITY = 1003;
+
 // Icons of the list's image list.
 inline constexpr unsigned IDI_CHECKED = 134;
 inline constexpr unsigned IDI_UNCHECKED = 135;

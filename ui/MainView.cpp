@@ -1,13 +1,26 @@
 #include "ui/MainView.h"
 
+#include <memory>
+
+#include "framework/CommandIds.h"
+#include "framework/Exceptions.h"
+#include "framework/MessageBox.h"
 #include "framework/Strings.h"
 #include "mfctriext/ListRows.h"
 #include "resources/Icons.h"
 #include "resources/ResourceIds.h"
+#include "ui/ItemDialog.h"
 
 namespace {
 
 constexpr int kColumns = 3;
+// The band at the left of the list where a click toggles the row: the row's icon.
+constexpr int kIconBandPixels = 18;
+
+int ShowMessage(unsigned id, unsigned type) {
+  return framework::MessageBox::Show(framework::LoadString(id), type,
+                                     framework::LoadString(resources::IDS_MESSAGE_CAPTION));
+}
 
 }  // namespace
 
@@ -15,6 +28,15 @@ const framework::CommandMap& MainView::GetCommandMap() const {
   static const framework::CommandMap map(&ControlView::GetCommandMap(), {
       framework::OnCommand(resources::ID_VIEW_REFRESH, &MainView::OnViewRefresh),
       framework::OnCommand(resources::ID_VIEW_TRIP_ONLY, &MainView::OnViewTripOnly),
+      framework::OnCommand(resources::ID_ITEM_CHECK, &MainView::OnItemCheck),
+      framework::OnCommand(resources::ID_ITEM_UNCHECK, &MainView::OnItemUncheck),
+      framework::OnCommand(resources::ID_ITEM_CHECK_TOGGLE, &MainView::OnItemToggle),
+      framework::OnCommand(resources::ID_ITEM_QUANTITY, &MainView::OnItemQuantity),
+      framework::OnCommandRange(resources::ID_ITEM_QUANTITY_0, resources::ID_ITEM_QUANTITY_9,
+                                &MainView::OnItemQuantityDigit),
+      framework::OnCommand(resources::ID_ITEM_EDIT, &MainView::OnItemEdit),
+      framework::OnCommand(resources::ID_ITEM_NEW, &MainView::OnItemNew),
+      framework::OnCommand(framework::ID_EDIT_CLEAR, &MainView::OnItemDelete),
   });
   return map;
 }
@@ -63,3 +85,97 @@ void MainView::SelectAndShow(int index) {
 }
 
 void MainView::OnViewRefresh() { OnUpdate(nullptr, 0, nullptr); }
+
+int MainView::SelectedItemOrReport() {
+  const int row = GetNextItem(-1, framework::LVNI_SELECTED);
+  if (row >= 0 && row < GetRepository().GetCount()) return row;
+  ShowMessage(resources::IDS_SELECT_ITEM_FIRST, framework::MB_OK | framework::MB_ICONERROR);
+  return -1;
+}
+
+void MainView::SetModified() { GetDocument()->SetModifiedFlag(true); }
+
+void MainView::ChangeCheck(CheckChange change) {
+  const int index = SelectedItemOrReport();
+  if (index < 0) return;
+  Item* item = GetRepository().GetAt(index);
+  item->SetChecked(change == CheckChange::check || (change == CheckChange::toggle && !item->IsChecked()));
+  item->SetQuantity(toolbox::String());
+  UpdateRow(index);
+  SetModified();
+}
+
+void MainView::EditSelectedItem(const char* preset) {
+  const int index = SelectedItemOrReport();
+  if (index < 0) return;
+  Item* item = GetRepository().GetAt(index);
+  const toolbox::String name = item->GetName();
+  const toolbox::String group = item->GetGroup();
+  ItemDialog dialog(*item, preset, window());
+  if (dialog.DoModal() != framework::IDOK) return;
+  SetModified();
+  if (toolbox::String::Compare(name.Text(), item->GetName().Text()) != 0 ||
+      toolbox::String::Compare(group.Text(), item->GetGroup().Text()) != 0) {
+    SortRepository(GetRepository());
+    GetDocument()->UpdateAllViews(nullptr);
+  } else {
+    UpdateRow(index);
+  }
+  SelectItem(item);
+}
+
+void MainView::OnItemQuantityDigit(unsigned id) {
+  const char digit[] = {static_cast<char>('0' + (id - resources::ID_ITEM_QUANTITY_0)), '\0'};
+  EditSelectedItem(digit);
+}
+
+void MainView::OnItemNew() {
+  std::unique_ptr<Item> item(framework::New<Item>());
+  item->SetChecked(true);
+  Repository& repository = GetRepository();
+  const int row = GetNextItem(-1, framework::LVNI_SELECTED);
+  const bool selected = row >= 0 && row < repository.GetCount();
+  if (selected) item->SetGroup(repository.GetAt(row)->GetGroup());
+  ItemDialog dialog(*item, nullptr, window());
+  if (dialog.DoModal() != framework::IDOK) return;
+  Item* added = item.get();
+  if (selected) {
+    repository.InsertAt(added, row);
+  } else {
+    repository.Add(added);
+  }
+  item.release();  // the repository owns it now
+  SortRepository(repository);
+  SetModified();
+  GetDocument()->UpdateAllViews(nullptr);
+  SelectItem(added);
+}
+
+void MainView::OnItemDelete() {
+  const int index = SelectedItemOrReport();
+  if (index < 0) return;
+  if (ShowMessage(resources::IDS_CONFIRM_DELETE, framework::MB_YESNO | framework::MB_ICONQUESTION) !=
+      framework::IDYES) {
+    return;
+  }
+  GetRepository().DeleteAt(index);
+  SetModified();
+  GetDocument()->UpdateAllViews(nullptr);
+  SelectAndShow(index);  // the item that followed; nothing after the last
+}
+
+void MainView::SelectItem(const Item* item) {
+  const Repository& repository = GetRepository();
+  for (int i = 0; i < repository.GetCount(); ++i) {
+    if (repository.GetAt(i) == item) {
+      SelectAndShow(i);
+      return;
+    }
+  }
+}
+
+void MainView::OnLButtonDown(const QPoint& point, int, bool) {
+  if (point.x() >= 0 && point.x() < kIconBandPixels) OnItemToggle();
+}
+
+void MainView::OnLButtonDblClk(const QPoint&, int) { OnItemQuantity(); }

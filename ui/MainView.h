@@ -9,6 +9,11 @@
 // three columns. Row i always shows repository item i, and item i's index is the row's
 // item data; the view never sorts or filters. Every change rebuilds the rows from the
 // repository or rewrites one row in place.
+//
+// The item commands act on the selected row's item: check, uncheck and toggle it (always
+// emptying its quantity), edit it in the item dialog (with a quantity preset from the digit
+// keys), add a new item and delete one from the repository. Every accepted change marks the
+// trip modified; a command without a selected row says so and changes nothing.
 class MainView : public framework::ControlView {
  public:
   MainView() = default;
@@ -27,8 +32,33 @@ class MainView : public framework::ControlView {
 
   const framework::CommandMap& GetCommandMap() const override;
 
+ protected:
+  // A click in the band of the first 18 pixels toggles the row the click selected.
+  void OnLButtonDown(const QPoint& point, int row, bool onIcon) override;
+  // A double click edits the quantity of the row it selected.
+  void OnLButtonDblClk(const QPoint& point, int row) override;
+
  private:
+  enum class CheckChange { check, uncheck, toggle };
+
   Repository& GetRepository() const;
+  // The selected row's repository index; -1, after telling the user, when none is selected.
+  int SelectedItemOrReport();
+  void SetModified();
+
+  void ChangeCheck(CheckChange change);
+  void OnItemCheck() { ChangeCheck(CheckChange::check); }
+  void OnItemUncheck() { ChangeCheck(CheckChange::uncheck); }
+  void OnItemToggle() { ChangeCheck(CheckChange::toggle); }
+  // Runs the item dialog on the selected item with the quantity preset (null for none).
+  void EditSelectedItem(const char* preset);
+  void OnItemEdit() { EditSelectedItem(nullptr); }
+  void OnItemQuantity() { EditSelectedItem(""); }
+  void OnItemQuantityDigit(unsigned id);
+  void OnItemNew();
+  void OnItemDelete();
+  // Selects the row of this very item, if it is in the repository.
+  void SelectItem(const Item* item);
 
   void OnViewRefresh();
   // Accepted and does nothing: the list keeps showing every item.

@@ -1,0 +1,67 @@
+#include "ui/ItemDialog.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <string>
+
+#include "resources/DialogResources.h"
+#include "resources/ResourceIds.h"
+
+ItemDialog::ItemDialog(Item& item, const char* preset, QWidget* parent)
+    : Dialog(resources::kItemDialog, parent), item(item), preset(preset) {
+  auto* box = static_cast<QCheckBox*>(GetDlgItem(resources::IDC_TAKE_ALONG));
+  connect(box, &QCheckBox::clicked, this, &ItemDialog::OnTakeAlongClicked);
+}
+
+bool ItemDialog::OnInitDialog() {
+  Dialog::OnInitDialog();
+  if (preset == nullptr) return true;
+  auto* field = static_cast<QLineEdit*>(GetDlgItem(resources::IDC_QUANTITY));
+  field->setFocus();
+  const int length = static_cast<int>(field->text().length());
+  if (*preset != '\0') {
+    field->deselect();
+    field->setCursorPosition(length);
+  } else {
+    field->setSelection(0, length);
+  }
+  return false;
+}
+
+void ItemDialog::DoDataExchange(framework::DataExchange& exchange) {
+  if (!exchange.IsSaving()) {
+    name = item.GetName();
+    group = item.GetGroup();
+    takeAlong = item.IsChecked() || preset != nullptr;
+    quantity = !takeAlong ? toolbox::String() : preset != nullptr && *preset != '\0' ? toolbox::String(preset)
+                                                                                      : item.GetQuantity();
+  }
+  if (DDX_Text(exchange, resources::IDC_NAME, name)) ReplaceControlCharacters(name);
+  if (DDX_Text(exchange, resources::IDC_GROUP, group)) ReplaceControlCharacters(group);
+  DDX_Check(exchange, resources::IDC_TAKE_ALONG, takeAlong);
+  if (DDX_Text(exchange, resources::IDC_QUANTITY, quantity)) ReplaceControlCharacters(quantity);
+  if (!exchange.IsSaving()) {
+    GetDlgItem(resources::IDC_QUANTITY)->setEnabled(takeAlong);
+    return;
+  }
+  item.SetName(name);
+  item.SetGroup(group);
+  item.SetChecked(takeAlong);
+  item.SetQuantity(takeAlong ? quantity : toolbox::String());
+}
+
+void ItemDialog::OnTakeAlongClicked() {
+  const bool checked = static_cast<QCheckBox*>(GetDlgItem(resources::IDC_TAKE_ALONG))->isChecked();
+  GetDlgItem(resources::IDC_QUANTITY)->setEnabled(checked);
+}
+
+void ReplaceControlCharacters(toolbox::String& text) {
+  std::string bytes(text.Text(), static_cast<std::size_t>(text.Length()));
+  bool replaced = false;
+  for (char& byte : bytes) {
+    if (static_cast<unsigned char>(byte) >= 32) continue;
+    byte = ' ';
+    replaced = true;
+  }
+  if (replaced) text = bytes.c_str();
+}
