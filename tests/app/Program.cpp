@@ -7,33 +7,6 @@
 
 namespace program {
 
-Modals::Modals() {
-  framework::SetModalHook([this](const framework::ModalRequest& request) {
-    asked.push_back(request);
-    if (answers.empty()) {
-      ADD_FAILURE() << "unexpected modal window: " << request.text;
-      return framework::ModalAnswer{};
-    }
-    framework::ModalAnswer answer = answers.front();
-    answers.pop_front();
-    return answer;
-  });
-}
-
-Modals::~Modals() {
-  EXPECT_TRUE(answers.empty()) << answers.size() << " prepared answers were not asked for";
-  framework::SetModalHook([](const framework::ModalRequest& request) {
-    ADD_FAILURE() << "unexpected modal window: " << request.text;
-    return framework::ModalAnswer{};
-  });
-}
-
-std::vector<std::string> Modals::Texts() const {
-  std::vector<std::string> texts;
-  for (const framework::ModalRequest& request : asked) texts.push_back(request.text);
-  return texts;
-}
-
 CapturedLog::CapturedLog() : previous(toolbox::CurrentLogSink()) { toolbox::SetCurrentLogSink(this); }
 
 CapturedLog::~CapturedLog() { toolbox::SetCurrentLogSink(previous); }

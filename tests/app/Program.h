@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,6 +16,7 @@
 #include "core/Document.h"
 #include "framework/FrameWindow.h"
 #include "framework/MessageBox.h"
+#include "support/Modals.h"
 #include "support/Scratch.h"
 #include "toolbox/LogSink.h"
 #include "toolbox/config/Config.h"
@@ -24,22 +24,8 @@
 
 namespace program {
 
-// Answers modal windows from a queue and records what they asked; a window nobody prepared
-// an answer for fails the test.
-class Modals {
- public:
-  Modals();
-  ~Modals();
-  Modals(const Modals&) = delete;
-  Modals& operator=(const Modals&) = delete;
-
-  void Answer(int result, std::string path = {}) { answers.push_back({result, std::move(path)}); }
-  std::vector<framework::ModalRequest> asked;
-  std::vector<std::string> Texts() const;
-
- private:
-  std::deque<framework::ModalAnswer> answers;
-};
+// Answers modal windows from a queue and records what they asked.
+using Modals = support::Modals;
 
 // The log entries made while it lives, as "LEVEL location: message".
 class CapturedLog : public toolbox::LogSink {

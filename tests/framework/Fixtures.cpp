@@ -175,33 +175,6 @@ const CommandMap& TestApp::GetCommandMap() const {
   return map;
 }
 
-Modals::Modals() {
-  SetModalHook([this](const ModalRequest& request) {
-    asked.push_back(request);
-    if (answers.empty()) {
-      ADD_FAILURE() << "unexpected modal window: " << request.text;
-      return ModalAnswer{};
-    }
-    ModalAnswer answer = answers.front();
-    answers.pop_front();
-    return answer;
-  });
-}
-
-Modals::~Modals() {
-  EXPECT_TRUE(answers.empty()) << answers.size() << " prepared answers were not asked for";
-  SetModalHook([](const ModalRequest& request) {
-    ADD_FAILURE() << "unexpected modal window: " << request.text;
-    return ModalAnswer{};
-  });
-}
-
-std::vector<std::string> Modals::Texts() const {
-  std::vector<std::string> texts;
-  for (const ModalRequest& request : asked) texts.push_back(request.text);
-  return texts;
-}
-
 void Activate(FrameWindow* frame) {
   frame->show();
   frame->activateWindow();

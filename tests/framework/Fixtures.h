@@ -3,10 +3,10 @@
 // Small document, view, frame and application classes that exercise the framework the way
 // the program does, with resources like the program's, and a recorder for modal windows.
 
-#include <deque>
 #include <string>
 #include <vector>
 
+#include "support/Modals.h"
 #include "support/Scratch.h"
 #include "framework/Application.h"
 #include "framework/Archive.h"
@@ -108,19 +108,8 @@ class TestApp : public framework::Application {
   void OnAppOnly() { Log().push_back("app:" + std::to_string(ID_APP_ONLY)); }
 };
 
-// Answers modal windows from a queue and records what they asked; an unexpected one
-// fails the test.
-class Modals {
- public:
-  Modals();
-  ~Modals();
-  void Answer(int result, std::string path = {}) { answers.push_back({result, std::move(path)}); }
-  std::vector<framework::ModalRequest> asked;
-  std::vector<std::string> Texts() const;
-
- private:
-  std::deque<framework::ModalAnswer> answers;
-};
+// Answers modal windows from a queue and records what they asked.
+using Modals = support::Modals;
 
 // Shows the frame and makes it the active window, so that its keys work.
 void Activate(framework::FrameWindow* frame);

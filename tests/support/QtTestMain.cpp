@@ -5,16 +5,12 @@
 #include <QApplication>
 
 #include "framework/MessageBox.h"
+#include "support/Modals.h"
 
 namespace {
 
 class RefuseUnansweredModals : public testing::EmptyTestEventListener {
-  void OnTestStart(const testing::TestInfo&) override {
-    framework::SetModalHook([](const framework::ModalRequest& request) {
-      ADD_FAILURE() << "unexpected modal window: " << request.caption << ": " << request.text;
-      return framework::ModalAnswer{};
-    });
-  }
+  void OnTestStart(const testing::TestInfo&) override { support::RefuseModals(); }
 };
 
 }  // namespace
