@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QTest>
+#include <QWidget>
+
 #include <utility>
 
 namespace support {
@@ -44,6 +48,13 @@ std::vector<std::string> Modals::Texts() const {
   std::vector<std::string> texts;
   for (const framework::ModalRequest& request : asked) texts.push_back(request.text);
   return texts;
+}
+
+void ShowActive(QWidget& window) {
+  window.show();
+  window.activateWindow();
+  QApplication::setActiveWindow(&window);
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
 }
 
 void RefuseModals() {

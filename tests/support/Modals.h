@@ -35,6 +35,10 @@ class Modals {
   std::deque<std::function<framework::ModalAnswer(const framework::ModalRequest&)>> answers;
 };
 
+// Shows the window and makes it the active one, so that keys reach it and its shortcuts
+// as the user's would (a dialog a step works, say).
+void ShowActive(QWidget& window);
+
 // Installs the hook that fails every modal window: no test may leave one waiting for a
 // human.
 void RefuseModals();

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QLineEdit>
+#include <functional>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -12,6 +14,7 @@
 
 #include "core/Document.h"
 #include "framework/Application.h"
+#include "framework/Dialog.h"
 #include "framework/DocTemplate.h"
 #include "framework/FrameWindow.h"
 #include "framework/Menu.h"
@@ -20,6 +23,7 @@
 #include "resources/MainFrameResources.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
+#include "support/Modals.h"
 
 using namespace framework;
 
@@ -95,8 +99,36 @@ class MainViewTest : public testing::Test {
     return nullptr;
   }
 
+ public:
+  // Keys go to the widget with the focus in the main window, as the user's do.
+  void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    Activate();
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+  }
+
+  void ClickToolBar(unsigned id) {
+    for (QAction* button : Window()->GetToolBar()->actions()) {
+      if (Menu::CommandIdOf(button) != id) continue;
+      EXPECT_TRUE(button->isEnabled());
+      QTest::mouseClick(Window()->GetToolBar()->widgetForAction(button), Qt::LeftButton);
+      return;
+    }
+    ADD_FAILURE() << "no tool-bar button " << id;
+  }
+
+  QPoint RowPoint(int row, int x) const { return {x, View().visualItemRect(View().topLevelItem(row)).center().y()}; }
+
+  bool Modified() const { return Window()->GetActiveDocument()->IsModified(); }
+
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (int i = 0; i < repository.GetCount(); ++i) names.push_back(repository.GetAt(i)->GetName().Text());
+    return names;
+  }
+
   Repository repository;
   Application app;
+  support::Modals modals;
 };
 
 QImage Rendered(const QIcon& icon) { return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32); }
@@ -229,6 +261,184 @@ TEST_F(MainViewTest, ShowTripOnlyIsAlwaysEnabledNeverCheckedAndChangesNothing) {
   QTest::keyClick(Window(), Qt::Key_F8);
   EXPECT_EQ(View().GetItemCount(), 2);
   EXPECT_EQ(Selected(), 0);
+}
+
+// The dialog's field, for a step working the item dialog.
+QLineEdit* Field(QWidget& dialog, unsigned id) {
+  return static_cast<QLineEdit*>(static_cast<Dialog&>(dialog).GetDlgItem(id));
+}
+
+// Types into the dialog's focus field and presses Return, the default button.
+std::function<int(QWidget&)> TypeAndReturn(const char* text) {
+  return [text](QWidget& dialog) {
+    support::ShowActive(dialog);
+    QTest::keyClicks(QApplication::focusWidget(), text);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    return IDCANCEL;  // not applied: Return ended the dialog
+  };
+}
+
+struct CheckCase {
+  const char* title;
+  bool checked;
+  const char* quantity;
+  unsigned button;  // 0: the Space key
+  bool checkedAfter;
+};
+
+TEST_F(MainViewTest, CheckCommandsSetTheMarkEmptyTheQuantityAndRewriteOnlyTheirRow) {
+  const CheckCase cases[] = {
+      {"Space on a checked item with a quantity", true, "3", 0, false},
+      {"Space on an unchecked item", false, "", 0, true},
+      {"Check on a checked item", true, "2", resources::ID_ITEM_CHECK, true},
+      {"Uncheck on a checked item", true, "2", resources::ID_ITEM_UNCHECK, false},
+  };
+  Add(false, "", "Socks", "Clothes");
+  Add(false, "", "Towel", "Bathroom");
+  Start();
+  Activate();
+  for (const CheckCase& c : cases) {
+    SCOPED_TRACE(c.title);
+    repository.GetAt(0)->SetQuantity("");
+    repository.GetAt(1)->SetChecked(c.checked);
+    repository.GetAt(1)->SetQuantity(c.quantity);
+    View().OnUpdate(nullptr, 0, nullptr);
+    repository.GetAt(0)->SetQuantity("1");  // shown only if its row were rewritten
+    View().SelectAndShow(1);
+    Window()->GetActiveDocument()->SetModifiedFlag(false);
+    QTreeWidgetItem* untouched = View().topLevelItem(0);
+
+    if (c.button == 0) {
+      Press(Qt::Key_Space);
+    } else {
+      ClickToolBar(c.button);
+    }
+    EXPECT_EQ(repository.GetAt(1)->IsChecked(), c.checkedAfter);
+    EXPECT_EQ(Row(1), (std::vector<std::string>{"", "Towel", "Bathroom"}));
+    EXPECT_EQ(Image(1), c.checkedAfter ? 1 : 0);
+    EXPECT_EQ(Selected(), 1);
+    EXPECT_TRUE(Modified());
+    EXPECT_EQ(View().topLevelItem(0), untouched);
+    EXPECT_EQ(Row(0)[0], "");  // not rewritten from the repository
+  }
+}
+
+struct EditCase {
+  const char* title;
+  std::function<void(MainViewTest&)> command;
+  std::function<int(QWidget&)> work;  // null: no dialog opens
+  const char* quantityAfter;
+  bool checkedAfter;
+  bool modified;
+};
+
+TEST_F(MainViewTest, EditCommandsRunTheDialogOnTheSelectedItemAndRewriteItsRow) {
+  const auto key = [](Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) {
+    return [k, m](MainViewTest& test) { test.Press(k, m); };
+  };
+  const EditCase cases[] = {
+      {"5 then OK", key(Qt::Key_5), TypeAndReturn(""), "5", true, true},
+      {"5 then Cancel", key(Qt::Key_5), [](QWidget&) { return IDCANCEL; }, "old", false, false},
+      {"1 then typing 2", key(Qt::Key_1), TypeAndReturn("2"), "12", true, true},
+      {"the keypad's 5 is no digit key", key(Qt::Key_5, Qt::KeypadModifier), nullptr, "old", false, false},
+      // An unchecked item keeps no quantity once the dialog stores it.
+      {"Enter and OK without changes", key(Qt::Key_Return), TypeAndReturn(""), "", false, true},
+      {"Edit Quantity replaces the quantity",
+       [](MainViewTest& test) { test.ClickToolBar(resources::ID_ITEM_QUANTITY); }, TypeAndReturn("4"), "4", true, true},
+      {"Edit Item button", [](MainViewTest& test) { test.ClickToolBar(resources::ID_ITEM_EDIT); },
+       [](QWidget& dialog) { return Field(dialog, resources::IDC_NAME)->hasSelectedText() ? IDOK : IDCANCEL; }, "",
+       false, true},
+  };
+  Add(false, "", "Socks", "Clothes");
+  Add(false, "", "Towel", "Bathroom");
+  Start();
+  Activate();
+  for (const EditCase& c : cases) {
+    SCOPED_TRACE(c.title);
+    repository.GetAt(1)->SetChecked(false);
+    repository.GetAt(1)->SetQuantity("old");
+    View().OnUpdate(nullptr, 0, nullptr);
+    View().SelectAndShow(1);
+    Window()->GetActiveDocument()->SetModifiedFlag(false);
+    QTreeWidgetItem* untouched = View().topLevelItem(0);
+    if (c.work) modals.Work(c.work);
+
+    c.command(*this);
+    EXPECT_EQ(repository.GetAt(1)->GetQuantity().Text(), std::string(c.quantityAfter));
+    EXPECT_EQ(repository.GetAt(1)->IsChecked(), c.checkedAfter);
+    EXPECT_EQ(Modified(), c.modified);
+    EXPECT_EQ(Row(1)[0], c.quantityAfter);
+    EXPECT_EQ(Selected(), 1);
+    EXPECT_EQ(View().topLevelItem(0), untouched);  // no rebuild
+  }
+}
+
+TEST_F(MainViewTest, AnEditOfNameOrGroupReSortsRebuildsAndSelectsTheItemAgain) {
+  Add(false, "", "bread", "Food");
+  Add(false, "", "cheese", "Food");
+  Add(false, "", "eggs", "Food");
+  Start();
+  Activate();
+  const struct {
+    int row;
+    const char* name;
+    std::vector<std::string> names;
+    int selected;
+  } cases[] = {
+      {1, "Cheese", {"bread", "Cheese", "eggs"}, 1},  // only the letter case
+      {2, "apples", {"apples", "bread", "Cheese"}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    View().SelectAndShow(c.row);
+    QTreeWidgetItem* before = View().topLevelItem(0);
+    modals.Work([&c](QWidget& dialog) {
+      Field(dialog, resources::IDC_NAME)->setText(c.name);
+      return IDOK;
+    });
+    Press(Qt::Key_Return);
+    EXPECT_EQ(Names(), c.names);
+    EXPECT_NE(View().topLevelItem(0), before);  // rebuilt
+    EXPECT_EQ(Row(c.selected)[1], c.name);
+    EXPECT_EQ(Selected(), c.selected);
+    EXPECT_TRUE(Modified());
+  }
+}
+
+TEST_F(MainViewTest, NewItemTakesTheSelectedGroupGoesToItsSortedPlaceAndIsSelected) {
+  Add(false, "", "Socks", "Clothes");
+  Add(false, "", "Towel", "Bathroom");
+  Start();
+  Activate();
+
+  modals.Work([](QWidget&) { return IDCANCEL; });
+  Press(Qt::Key_Insert);
+  EXPECT_EQ(repository.GetCount(), 2);
+  EXPECT_FALSE(Modified());
+
+  View().SelectAndShow(0);  // Socks, Clothes
+  modals.Work([](QWidget& dialog) {
+    EXPECT_EQ(Field(dialog, resources::IDC_GROUP)->text(), "Clothes");
+    EXPECT_TRUE(Field(dialog, resources::IDC_QUANTITY)->isEnabled());
+    return TypeAndReturn("Hat")(dialog);
+  });
+  Press(Qt::Key_Insert);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Towel", "Hat", "Socks"}));
+  EXPECT_EQ(Row(1)[1], "Hat");
+  EXPECT_EQ(Selected(), 1);
+  Window()->GetActiveDocument()->SetModifiedFlag(false);
+
+  View().clearSelection();
+  modals.Work([](QWidget& dialog) {
+    Field(dialog, resources::IDC_GROUP)->setText("Bathroom");
+    return TypeAndReturn("Brush")(dialog);
+  });
+  ClickToolBar(resources::ID_ITEM_NEW);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Brush", "Towel", "Hat", "Socks"}));
+  EXPECT_EQ(Selected(), 0);
+  EXPECT_TRUE(Modified());
+  EXPECT_TRUE(repository.GetAt(0)->IsChecked());
+  EXPECT_EQ(Image(0), 1);
 }
 
 }  // namespace
