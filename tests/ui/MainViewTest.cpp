@@ -14,6 +14,7 @@
 
 #include "core/Document.h"
 #include "framework/Application.h"
+#include "framework/CommandIds.h"
 #include "framework/Dialog.h"
 #include "framework/DocTemplate.h"
 #include "framework/FrameWindow.h"
@@ -439,6 +440,101 @@ TEST_F(MainViewTest, NewItemTakesTheSelectedGroupGoesToItsSortedPlaceAndIsSelect
   EXPECT_TRUE(Modified());
   EXPECT_TRUE(repository.GetAt(0)->IsChecked());
   EXPECT_EQ(Image(0), 1);
+}
+
+TEST_F(MainViewTest, DeleteAsksThenSelectsTheItemThatTookThePlaceOrNoneAfterTheLast) {
+  const struct {
+    int row;
+    int answer;
+    std::vector<std::string> names;
+    int selected;
+  } cases[] = {
+      {1, IDNO, {"Hat", "Socks", "Towel"}, 1},
+      {1, IDYES, {"Hat", "Towel"}, 1},
+      {1, IDYES, {"Hat"}, -1},  // the last row
+  };
+  Add(false, "", "Hat", "Clothes");
+  Add(false, "", "Socks", "Clothes");
+  Add(false, "", "Towel", "Clothes");
+  Start();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.names.size());
+    View().SelectAndShow(c.row);
+    modals.Answer(c.answer);
+    Press(Qt::Key_Delete);
+    EXPECT_EQ(Names(), c.names);
+    EXPECT_EQ(View().GetItemCount(), repository.GetCount());
+    EXPECT_EQ(Selected(), c.selected);
+    EXPECT_EQ(Modified(), c.answer == IDYES);
+    ASSERT_FALSE(modals.asked.empty());
+    const ModalRequest& question = modals.asked.back();
+    EXPECT_EQ(question.caption, "The Voyanta");
+    EXPECT_EQ(question.type, MB_YESNO | MB_ICONQUESTION);
+    EXPECT_EQ(question.text, LoadString(resources::IDS_CONFIRM_DELETE));
+  }
+}
+
+TEST_F(MainViewTest, WithoutASelectionEveryCommandButNewItemReportsAndChangesNothing) {
+  const unsigned commands[] = {resources::ID_ITEM_CHECK,      resources::ID_ITEM_UNCHECK,
+                               resources::ID_ITEM_CHECK_TOGGLE, resources::ID_ITEM_QUANTITY,
+                               resources::ID_ITEM_QUANTITY_0, resources::ID_ITEM_QUANTITY_9,
+                               resources::ID_ITEM_EDIT,       ID_EDIT_CLEAR};
+  for (const bool empty : {true, false}) {
+    if (!empty) Add(true, "", "Socks", "Clothes");
+    Start();
+    for (const unsigned id : commands) {
+      SCOPED_TRACE(id);
+      modals.Answer(IDOK);
+      EXPECT_TRUE(Window()->RouteCommand(id));
+      ASSERT_FALSE(modals.asked.empty());
+      EXPECT_EQ(modals.asked.back().text, "Please select an item first.");
+      EXPECT_EQ(modals.asked.back().caption, "The Voyanta");
+      EXPECT_EQ(modals.asked.back().type, MB_OK | MB_ICONERROR);
+      EXPECT_FALSE(Modified());
+    }
+    EXPECT_EQ(repository.GetCount(), empty ? 0 : 1);
+  }
+}
+
+TEST_F(MainViewTest, AClickOnTheIconBandTogglesTheRowItSelectedAndADoubleClickEditsTheQuantity) {
+  Add(false, "", "Socks", "Clothes");
+  Add(false, "", "Towel", "Bathroom");
+  Start();
+  Activate();
+  QWidget* list = View().viewport();
+
+  QTest::mouseClick(list, Qt::LeftButton, {}, RowPoint(1, 18));
+  EXPECT_EQ(Selected(), 1);
+  EXPECT_FALSE(repository.GetAt(1)->IsChecked());
+  EXPECT_FALSE(Modified());
+
+  QTest::mouseClick(list, Qt::LeftButton, {}, RowPoint(0, 17));
+  EXPECT_EQ(Selected(), 0);
+  EXPECT_TRUE(repository.GetAt(0)->IsChecked());
+  EXPECT_EQ(Image(0), 1);
+  EXPECT_TRUE(Modified());
+
+  // Below the last row no row is selected.
+  modals.Answer(IDOK);
+  QTest::mouseClick(list, Qt::LeftButton, {}, QPoint(5, list->height() - 3));
+  EXPECT_EQ(Selected(), -1);
+  EXPECT_EQ(modals.Texts().back(), "Please select an item first.");
+
+  modals.Work([](QWidget& dialog) {
+    EXPECT_TRUE(Field(dialog, resources::IDC_QUANTITY)->isEnabled());  // the empty preset checks the box
+    return TypeAndReturn("3")(dialog);
+  });
+  QTest::mouseDClick(list, Qt::LeftButton, {}, RowPoint(1, 40));
+  EXPECT_EQ(repository.GetAt(1)->GetQuantity().Text(), std::string("3"));
+  EXPECT_TRUE(repository.GetAt(1)->IsChecked());
+}
+
+TEST_F(MainViewTest, ColumnsFitTheLongestTextAlsoFarDownALongList) {
+  for (int i = 0; i < 1500; ++i) Add(false, "", ("Item " + std::to_string(1000 + i)).c_str(), "Group");
+  repository.GetAt(1400)->SetName("A name far down the list that is longer than every other");
+  Start();
+  EXPECT_GT(View().GetColumnWidth(1),
+            View().fontMetrics().horizontalAdvance("A name far down the list that is longer than every other"));
 }
 
 }  // namespace
