@@ -326,6 +326,15 @@ void ListControl::mousePressEvent(QMouseEvent* event) {
   OnLButtonDown(point, row, onIcon);
 }
 
+void ListControl::focusInEvent(QFocusEvent* event) {
+  const bool hadCurrent = currentIndex().isValid();
+  QTreeWidget::focusInEvent(event);
+  // Taking the focus gives no row the focus by itself (the tree would give it to the first
+  // row without selecting it, and the first Down would then select the second row): the
+  // first arrow key selects the first row.
+  if (!hadCurrent && selectedItems().isEmpty()) selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
 void ListControl::mouseDoubleClickEvent(QMouseEvent* event) {
   QTreeWidget::mouseDoubleClickEvent(event);
   if (event->button() != Qt::LeftButton) return;

@@ -96,6 +96,7 @@ class ListControl : public QTreeWidget {
   // A last column sized to fill the list keeps filling it as the list changes size.
   void resizeEvent(QResizeEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
 
  private:
   QTreeWidgetItem* Row(int row) const;
