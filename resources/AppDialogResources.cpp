@@ -24,7 +24,7 @@ constexpr framework::DialogControl kAboutControls[] = {
      "Voyanta Version 1.2.1\n"
      "Copyright (C) 2024 Quorvane Software\n"
      "Harbour Row 12, Port Elswick\n"
-     "https://voyanta.example/  support@quorvane.example",
+     "support@quorvane.example",
      40, 8, 203, 35, 0},
     {framework::IDOK, ControlKind::defaultPushButton, "OK", 180, 168, 61, 14, WS_TABSTOP},
 };
