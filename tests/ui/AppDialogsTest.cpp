@@ -1,5 +1,4 @@
-// The options dialog and the about box: their layouts, what the about box shows, and how
-// each is closed.
+// The options dialog and the about box: what the about box shows, and how each is closed.
 
 #include <gtest/gtest.h>
 
@@ -30,39 +29,6 @@ const MakeDialog kOptions = [] { return std::make_unique<OptionsDialog>(); };
 const MakeDialog kAbout = [] { return std::make_unique<AboutDialog>(); };
 
 QPushButton* Button(const Dialog& dialog, unsigned id) { return qobject_cast<QPushButton*>(dialog.GetDlgItem(id)); }
-
-TEST(AppDialogsTest, LayoutsFollowTheirDialogUnits) {
-  struct Control {
-    unsigned id;
-    QRect units;
-    bool isDefault;
-  };
-  struct Row {
-    MakeDialog make;
-    const char* caption;
-    QSize units;
-    std::vector<Control> buttons;
-  };
-  const Row rows[] = {
-      {kOptions, "Options", {186, 95}, {{IDOK, {75, 75, 50, 14}, true}, {IDCANCEL, {130, 75, 50, 14}, false}}},
-      {kAbout, "About Voyanta", {247, 189}, {{IDOK, {180, 168, 61, 14}, true}}},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.caption);
-    const std::unique_ptr<Dialog> dialog = row.make();
-    EXPECT_EQ(dialog->windowTitle().toStdString(), row.caption);
-    EXPECT_EQ(dialog->size(), dialog->MapDialogRect(0, 0, row.units.width(), row.units.height()).size());
-    EXPECT_EQ(dialog->findChildren<QPushButton*>().size(), static_cast<qsizetype>(row.buttons.size()));
-    for (const Control& control : row.buttons) {
-      QPushButton* button = Button(*dialog, control.id);
-      ASSERT_NE(button, nullptr) << control.id;
-      const QRect& u = control.units;
-      EXPECT_EQ(button->geometry(), dialog->MapDialogRect(u.x(), u.y(), u.width(), u.height())) << control.id;
-      EXPECT_TRUE(dialog->rect().contains(button->geometry())) << control.id;
-      EXPECT_EQ(button->isDefault(), control.isDefault) << control.id;
-    }
-  }
-}
 
 TEST(AppDialogsTest, AboutBoxShowsTheProgramIconBesideTheVersionAndTheMaker) {
   AboutDialog dialog;
