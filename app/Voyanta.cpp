@@ -6,11 +6,13 @@
 #include "app/MainFrame.h"
 #include "core/Document.h"
 #include "core/ItemList.h"
+#include "framework/CommandIds.h"
 #include "framework/CommandLineInfo.h"
 #include "framework/DocTemplate.h"
 #include "framework/Exceptions.h"
 #include "framework/FrameWindow.h"
 #include "framework/MessageBox.h"
+#include "framework/Shell.h"
 #include "framework/Strings.h"
 #include "mfctriext/ConfigRecentFileList.h"
 #include "resources/MainFrameResources.h"
@@ -19,7 +21,9 @@
 #include "toolbox/Exception.h"
 #include "toolbox/LogSink.h"
 #include "toolbox/Path.h"
+#include "ui/AboutDialog.h"
 #include "ui/MainView.h"
+#include "ui/OptionsDialog.h"
 
 const char* mfctriext::GetApplicationName() { return "Voyanta"; }
 
@@ -106,4 +110,39 @@ void Voyanta::SaveRepository() {
     toolbox::LogToCurrent("Voyanta::SaveRepository", __LINE__, toolbox::LogError,
                           "The repository file could not be written: %s", error.GetErrorMessage().c_str());
   }
+}
+
+const framework::CommandMap& Voyanta::GetCommandMap() const {
+  static const framework::CommandMap map(&TriExtApp::GetCommandMap(), {
+      framework::OnCommand(resources::ID_APP_HELP, &Voyanta::OnAppHelp),
+      framework::OnCommand(resources::ID_APP_TERMS, &Voyanta::OnAppTerms),
+      framework::OnCommand(resources::ID_APP_WEBSITE, &Voyanta::OnAppWebsite),
+      framework::OnCommand(resources::ID_APP_OPTIONS, &Voyanta::OnOptions),
+      framework::OnCommand(framework::ID_APP_ABOUT, &Voyanta::OnAppAbout),
+  });
+  return map;
+}
+
+void Voyanta::OnAppHelp() { OpenBesideProgram("help", "index.html"); }
+
+void Voyanta::OnAppTerms() { OpenBesideProgram(nullptr, "Readme.txt"); }
+
+void Voyanta::OnAppWebsite() { framework::Shell::OpenAddress(framework::LoadString(resources::IDS_WEBSITE_URL)); }
+
+void Voyanta::OpenBesideProgram(const char* subfolder, const char* fileName) {
+  std::unique_ptr<toolbox::Path> folder(toolbox::Path::ProgramFolder());
+  folder->AddText("docs");
+  if (subfolder != nullptr) folder->AddText(subfolder);
+  std::unique_ptr<char, decltype(&std::free)> text(folder->ToText(false), &std::free);
+  framework::Shell::OpenFile(text.get(), fileName);
+}
+
+void Voyanta::OnOptions() {
+  OptionsDialog dialog(m_pMainWnd);
+  static_cast<void>(dialog.DoModal());
+}
+
+void Voyanta::OnAppAbout() {
+  AboutDialog dialog(m_pMainWnd);
+  static_cast<void>(dialog.DoModal());
 }

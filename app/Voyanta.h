@@ -31,7 +31,21 @@ class Voyanta : public mfctriext::TriExtApp {
   // name.
   static std::string RepositoryPath(const char* operation, int line);
 
+  const framework::CommandMap& GetCommandMap() const override;
+
  private:
+  // The help pages and the terms lie in "docs" beside the program file; they and the web
+  // site are handed to the desktop, which opens them in the associated program. Whether
+  // that worked is the desktop's to tell: a missing file gets no message from us.
+  void OnAppHelp();
+  void OnAppTerms();
+  void OnAppWebsite();
+  // The options and the about box, modal; their answers change nothing.
+  void OnOptions();
+  void OnAppAbout();
+  // Opens the file in the folder docs/<subfolder> (docs itself without one) beside the program.
+  static void OpenBesideProgram(const char* subfolder, const char* fileName);
+
   // Opens the repository file (created empty when missing) and merges it into the
   // repository; false after telling the user why it cannot be used.
   bool LoadRepository();

@@ -11,7 +11,9 @@ namespace framework {
 bool Shell::OpenFile(const char* folder, const char* fileName) {
   QString path = ToQString(fileName);
   if (folder != nullptr && *folder != '\0') path = QDir(ToQString(folder)).filePath(path);
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  // A file URL must be absolute: a path relative to the current folder (the program started
+  // as build/run/app/voyanta) would mean nothing to the program that opens it.
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::cleanPath(QDir::current().absoluteFilePath(path))));
 }
 
 bool Shell::OpenAddress(const char* address) {

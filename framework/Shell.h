@@ -6,7 +6,8 @@ namespace framework {
 // with it (a browser for an address or an HTML page, an editor for a text file).
 class Shell {
  public:
-  // A file: folder and file name are joined when a folder is given.
+  // A file: folder and file name are joined when a folder is given; a relative path counts
+  // from the current folder.
   static bool OpenFile(const char* folder, const char* fileName);
   static bool OpenAddress(const char* address);
 };

@@ -46,6 +46,10 @@ inline constexpr unsigned IDC_QUANTITY = 1003;
 inline constexpr unsigned IDI_CHECKED = 134;
 inline constexpr unsigned IDI_UNCHECKED = 135;
 
+// The application's own dialogs: the about box and the options.
+inline constexpr unsigned IDD_ABOUTBOX = 100;
+inline constexpr unsigned IDD_OPTIONS = 129;
+
 // Strings. The framework's own strings start at 57344, so these stay well below.
 inline constexpr unsigned IDS_COLUMN_QUANTITY = 201;
 inline constexpr unsigned IDS_COLUMN_NAME = 202;

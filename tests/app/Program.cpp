@@ -1,6 +1,8 @@
 #include "Program.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QTest>
 #include <QTimer>
 #include <cstdio>
 #include <sstream>
@@ -71,6 +73,13 @@ toolbox::ConfigSection& ProgramTest::SavedConfig() {
 }
 
 framework::FrameWindow& ProgramTest::Window() const { return *app->GetMainWnd(); }
+
+void ProgramTest::Activate() const {
+  Window().show();
+  Window().activateWindow();
+  QApplication::setActiveWindow(&Window());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&Window()));
+}
 
 MainView& ProgramTest::View() const { return *static_cast<MainView*>(Window().GetActiveView()); }
 

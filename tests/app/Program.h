@@ -76,6 +76,8 @@ class ProgramTest : public testing::Test {
   toolbox::ConfigSection& Settings(const char* section) { return app->GetConfigRoot()->GetSubsection(section); }
 
   framework::FrameWindow& Window() const;
+  // Shows the main window and makes it the active window, so that its keys work.
+  void Activate() const;
   MainView& View() const;
   Document& Trip() const;
 
