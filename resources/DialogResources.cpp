@@ -1,6 +1,7 @@
 #include "resources/DialogResources.h"
 
 #include "framework/MessageBox.h"
+#include "resources/Icons.h"
 #include "resources/ResourceIds.h"
 
 namespace resources {
@@ -25,6 +26,24 @@ constexpr framework::DialogControl kItemControls[] = {
     {framework::IDCANCEL, ControlKind::pushButton, "Cancel", 132, 90, 50, 14, WS_TABSTOP},
 };
 
+constexpr framework::DialogControl kOptionsControls[] = {
+    {framework::IDOK, ControlKind::defaultPushButton, "OK", 75, 75, 50, 14, WS_TABSTOP},
+    {framework::IDCANCEL, ControlKind::pushButton, "Cancel", 130, 75, 50, 14, WS_TABSTOP},
+};
+
+// The first line of the text is the version; the box below it stays empty down to the
+// button.
+constexpr framework::DialogControl kAboutControls[] = {
+    {0, ControlKind::icon, IconPath(IDR_MAINFRAME), 11, 10, 20, 20, 0},
+    {0, ControlKind::label,
+     "Voyanta Version 1.2.1\n"
+     "Copyright (C) 2024 Quorvane Software\n"
+     "Harbour Row 12, Port Elswick\n"
+     "support@quorvane.example",
+     40, 8, 203, 35, 0},
+    {framework::IDOK, ControlKind::defaultPushButton, "OK", 180, 168, 61, 14, WS_TABSTOP},
+};
+
 }  // namespace
 
 constinit const framework::DialogTemplate kItemDialog = {
@@ -34,6 +53,24 @@ constinit const framework::DialogTemplate kItemDialog = {
     .fontName = "MS Shell Dlg",
     .pointSize = 8,
     .controls = kItemControls,
+};
+
+constinit const framework::DialogTemplate kOptionsDialog = {
+    .caption = "Options",
+    .cx = 186,
+    .cy = 95,
+    .fontName = "MS Sans Serif",
+    .pointSize = 8,
+    .controls = kOptionsControls,
+};
+
+constinit const framework::DialogTemplate kAboutDialog = {
+    .caption = "About Voyanta",
+    .cx = 247,
+    .cy = 189,
+    .fontName = "MS Sans Serif",
+    .pointSize = 8,
+    .controls = kAboutControls,
 };
 
 }  // namespace resources

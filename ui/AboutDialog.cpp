@@ -1,5 +1,5 @@
 #include "ui/AboutDialog.h"
 
-#include "resources/AppDialogResources.h"
+#include "resources/DialogResources.h"
 
 AboutDialog::AboutDialog(QWidget* parent) : framework::Dialog(resources::kAboutDialog, parent) {}

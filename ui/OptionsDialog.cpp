@@ -1,5 +1,5 @@
 #include "ui/OptionsDialog.h"
 
-#include "resources/AppDialogResources.h"
+#include "resources/DialogResources.h"
 
 OptionsDialog::OptionsDialog(QWidget* parent) : framework::Dialog(resources::kOptionsDialog, parent) {}

@@ -74,12 +74,7 @@ toolbox::ConfigSection& ProgramTest::SavedConfig() {
 
 framework::FrameWindow& ProgramTest::Window() const { return *app->GetMainWnd(); }
 
-void ProgramTest::Activate() const {
-  Window().show();
-  Window().activateWindow();
-  QApplication::setActiveWindow(&Window());
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&Window()));
-}
+void ProgramTest::Activate() const { support::ShowActive(Window()); }
 
 MainView& ProgramTest::View() const { return *static_cast<MainView*>(Window().GetActiveView()); }
 

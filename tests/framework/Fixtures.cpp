@@ -175,11 +175,6 @@ const CommandMap& TestApp::GetCommandMap() const {
   return map;
 }
 
-void Activate(FrameWindow* frame) {
-  frame->show();
-  frame->activateWindow();
-  QApplication::setActiveWindow(frame);
-  EXPECT_TRUE(QTest::qWaitForWindowActive(frame));
-}
+void Activate(FrameWindow* frame) { support::ShowActive(*frame); }
 
 }  // namespace fixtures

@@ -84,11 +84,7 @@ class MainViewTest : public testing::Test {
 
   int Selected() const { return View().GetNextItem(-1, LVNI_SELECTED); }
 
-  void Activate() {
-    Window()->activateWindow();
-    QApplication::setActiveWindow(Window());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(Window()));
-  }
+  void Activate() { support::ShowActive(*Window()); }
 
   QAction* ViewMenuEntry(unsigned id) const {
     QMenu* viewMenu = Window()->menuBar()->actions().at(2)->menu();
