@@ -144,7 +144,7 @@ int Dialog::DoModal() {
       }
     }
     hide();
-  } else {
+  } else if (answer == 0) {  // unless initialisation already ended it
     exec();
   }
   return answer == IDOK ? IDOK : IDCANCEL;
