@@ -2,9 +2,9 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
-#include <QHash>
+#include <QIcon>
+#include <QSet>
 #include <QStyle>
-#include <QStyledItemDelegate>
 #include <algorithm>
 
 #include "framework/ImageList.h"
@@ -27,57 +27,7 @@ Qt::Alignment AlignmentOf(int format) {
 
 }  // namespace
 
-// A column's width is the widest size hint of the cells the view measures, and a column of
-// groups or quantities repeats a few texts over and over; working out a text's size means
-// laying it out. So while one column is measured, the size of each content is worked out
-// once. Nothing is kept from one measurement to the next: a change of font or style can
-// never meet an old size.
-class MeasuringDelegate : public QStyledItemDelegate {
- public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-
-  void BeginMeasuring() { measuring = true; }
-  void EndMeasuring() {
-    measuring = false;
-    sizes.clear();
-  }
-
-  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    if (!measuring || index.data(Qt::SizeHintRole).isValid()) return QStyledItemDelegate::sizeHint(option, index);
-    QStyleOptionViewItem cell = option;
-    initStyleOption(&cell, index);
-    // The view's options are the same for every cell of one measurement; a cell with a
-    // font of its own is measured on its own.
-    if (!(cell.font == option.font)) return QStyledItemDelegate::sizeHint(option, index);
-    const Content content{cell.text, static_cast<int>(cell.features), cell.decorationSize};
-    auto known = sizes.constFind(content);
-    if (known != sizes.constEnd()) return *known;
-    const QSize size = QStyledItemDelegate::sizeHint(option, index);
-    sizes.insert(content, size);
-    return size;
-  }
-
- private:
-  // What of a cell's own data goes into its size: the text, which parts the cell has (an
-  // image, a check box) and the size of its image.
-  struct Content {
-    QString text;
-    int features;
-    QSize decorationSize;
-
-    bool operator==(const Content&) const = default;
-    friend size_t qHash(const Content& content, size_t seed) {
-      return qHashMulti(seed, content.text, content.features, content.decorationSize.width(),
-                        content.decorationSize.height());
-    }
-  };
-
-  bool measuring = false;
-  mutable QHash<Content, QSize> sizes;
-};
-
-ListControl::ListControl(QWidget* parent) : QTreeWidget(parent), delegate(new MeasuringDelegate(this)) {
-  setItemDelegate(delegate);
+ListControl::ListControl(QWidget* parent) : QTreeWidget(parent) {
   setColumnCount(0);
   setRootIsDecorated(false);
   setItemsExpandable(false);
@@ -92,8 +42,8 @@ ListControl::ListControl(QWidget* parent) : QTreeWidget(parent), delegate(new Me
   header()->setSectionsClickable(false);
   header()->setSectionsMovable(false);
   header()->setStretchLastSection(false);
-  // A column fits every row, however long the list: by default only the first thousand
-  // rows are measured, and a long text further down would show cut off.
+  // A double click on a header divider fits the column to every row, however long the list
+  // (by default only a thousand rows are measured).
   header()->setResizeContentsPrecision(-1);
   // The selection stays as visible as with the focus.
   QPalette colours = palette();
@@ -123,10 +73,30 @@ int ListControl::InsertColumn(int column, const char* heading, int format, int w
   return column;
 }
 
+// A column's width is the widest size hint of its cells, over every row however long the
+// list. A column of groups or quantities repeats a few texts over and over, and working out
+// a cell's size means laying out its text: so each distinct content (its text and its
+// image) is measured once, and only a cell with a font, size or check box of its own on
+// its own. Nothing is kept from one measurement to the next: a change of font or style can
+// never meet an old size.
 int ListControl::ContentsWidth(int column) const {
-  delegate->BeginMeasuring();
-  const int width = std::max(0, sizeHintForColumn(column));
-  delegate->EndMeasuring();
+  QStyleOptionViewItem option;
+  initViewItemOption(&option);
+  QSet<std::pair<QString, int>> measured;
+  int width = 0;
+  for (int row = 0; row < GetItemCount(); ++row) {
+    QTreeWidgetItem* item = topLevelItem(row);
+    const bool own = item->data(column, Qt::FontRole).isValid() || item->data(column, Qt::SizeHintRole).isValid() ||
+                     item->data(column, Qt::CheckStateRole).isValid();
+    const QVariant decoration = item->data(column, Qt::DecorationRole);
+    const int image = !decoration.isValid() ? 0 : qvariant_cast<QIcon>(decoration).isNull() ? 1 : 2;
+    if (!own) {
+      const qsizetype before = measured.size();
+      measured.insert({item->text(column), image});
+      if (measured.size() == before) continue;
+    }
+    width = std::max(width, itemDelegate()->sizeHint(option, indexFromItem(item, column)).width());
+  }
   return width;
 }
 

@@ -8,7 +8,6 @@
 namespace framework {
 
 class ImageList;
-class MeasuringDelegate;
 
 // Which fields of a ListItem are given or wanted.
 inline constexpr unsigned LVIF_TEXT = 0x1;
@@ -106,8 +105,6 @@ class ListControl : public QTreeWidget {
   // width, whichever is larger.
   int FillingWidth(int ownWidth) const;
 
-  // Draws the cells and works out their sizes; owned by the list as its child.
-  MeasuringDelegate* delegate;
   const ImageList* images = nullptr;
   std::vector<int> formats;
   // The own width of the last column while it fills the list; -1 while it does not.
