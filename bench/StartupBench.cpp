@@ -14,148 +14,35 @@
 // closing of its file, and none the deletion of the items.
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
-#include <time.h>
 
-#include <QApplication>
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <memory>
-#include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
-#include "app/Voyanta.h"
 #include "core/Item.h"
 #include "core/ItemList.h"
 #include "framework/File.h"
-#include "framework/FrameWindow.h"
-#include "framework/ListControl.h"
-#include "framework/View.h"
-#include "framework/MessageBox.h"
-#include "toolbox/Memory.h"
-#include "toolbox/ProcessArguments.h"
-#include "toolbox/String.h"
+#include "support/Program.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// The folder of the whole run: HOME and XDG_CONFIG_HOME point into it, and each size has a
-// program folder of its own in it. Set by main.
-std::string scratchFolder;
-
-// Items as a user collects them: a dozen groups, names of mixed case, some not ASCII, a
-// quantity on two of three items and every fourth one checked.
-std::vector<std::unique_ptr<Item>> MakeItems(int n) {
-  static const char* const kGroups[] = {"Bathroom", "camping", "Clothes", "Documents", "Electronics",
-                                        "First aid", "Food", "Küche", "Shoes", "sports", "Tools",
-                                        "Zelt und Schlafen"};
-  static const char* const kNames[] = {"Socks", "shirt", "Zahnbürste", "Tent peg", "charger", "Map",
-                                       "Äpfel", "towel", "Rain jacket", "plaster"};
-  std::vector<std::unique_ptr<Item>> items;
-  for (int i = 0; i < n; ++i) {
-    auto item = std::make_unique<Item>();
-    const std::string name = std::string(kNames[i % std::size(kNames)]) + " " + std::to_string(i);
-    item->SetGroup(kGroups[(i / 7) % std::size(kGroups)]);
-    item->SetName(name.c_str());
-    if (i % 3 != 0) item->SetQuantity(std::to_string(i % 9 + 1).c_str());
-    item->SetChecked(i % 4 == 0);
-    items.push_back(std::move(item));
-  }
-  return items;
-}
-
-// A repository of n items in the program's order.
-void FillRepository(Repository& repository, int n) {
-  std::vector<std::unique_ptr<Item>> items = MakeItems(n);
-  std::sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return CompareItems(a.get(), b.get()) < 0; });
-  for (auto& item : items) repository.Add(item.release());
-}
-
-// The program folder for n items: the program path and its repository file, written once.
-struct Setting {
-  std::string programPath;
-  std::string repositoryPath;
-};
-
-const Setting& SettingFor(int n) {
-  static std::unordered_map<int, Setting> settings;
-  auto found = settings.find(n);
-  if (found != settings.end()) return found->second;
-  const std::string folder = scratchFolder + "/items" + std::to_string(n);
-  std::filesystem::create_directories(folder);
-  Setting setting{folder + "/voyanta", folder + "/voyanta.vyr"};
-  Repository repository;
-  FillRepository(repository, n);
-  framework::File file(setting.repositoryPath.c_str(), framework::File::modeCreate);
-  WriteItemList(repository, file, false);
-  file.Close();
-  return settings.emplace(n, setting).first->second;
-}
-
-// Times the measured part of each iteration: its wall time is the iteration's time, and the
-// processor time this thread spent in it is reported beside it as "cpu_ms" (per iteration).
-// The machine is shared with other work, which stretches the wall time but hardly the
-// processor time.
-class Stopwatch {
- public:
-  explicit Stopwatch(benchmark::State& state) : state(state) {}
-  ~Stopwatch() {
-    const int64_t iterations = state.iterations();
-    if (iterations > 0) state.counters["cpu_ms"] = cpuSeconds * 1000 / static_cast<double>(iterations);
-  }
-
-  void Start() {
-    wallStart = Clock::now();
-    cpuStart = ThreadSeconds();
-  }
-  void Stop() {
-    cpuSeconds += ThreadSeconds() - cpuStart;
-    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - wallStart).count());
-  }
-
- private:
-  static double ThreadSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-  }
-
-  benchmark::State& state;
-  Clock::time_point wallStart;
-  double cpuStart = 0;
-  double cpuSeconds = 0;
-};
+using bench::FillRepository;
+using bench::MakeItems;
+using bench::RunningProgram;
+using bench::Setting;
+using bench::SettingFor;
+using bench::Stopwatch;
 
 // One start of the program on the setting's folder, timed up to the filled, shown window
 // (when a stopwatch is given), then torn down. Answers the number of rows shown; -1 when it
 // did not start.
 int StartOnce(const Setting& setting, Stopwatch* stopwatch) {
-  const char* const arguments[] = {setting.programPath.c_str()};
-  toolbox::ProcessArguments::Set(1, arguments);
-  char* argv[] = {const_cast<char*>(setting.programPath.c_str()), nullptr};
-
-  if (stopwatch != nullptr) stopwatch->Start();
-  std::optional<Voyanta> app(std::in_place);
-  app->SetArguments(1, argv);
-  const bool started = app->InitInstance();
-  QCoreApplication::processEvents();
-  if (stopwatch != nullptr) stopwatch->Stop();
-
-  int rows = -1;
-  if (started && app->GetMainWnd() != nullptr && app->GetMainWnd()->isVisible()) {
-    auto* list = dynamic_cast<framework::ListControl*>(app->GetMainWnd()->GetActiveView());
-    if (list != nullptr) rows = list->GetItemCount();
-  }
-  app->ShutDown();
-  app.reset();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  return rows;
+  const RunningProgram program(setting, stopwatch);
+  return program.Rows();
 }
 
 void BM_Startup(benchmark::State& state) {
@@ -304,38 +191,3 @@ BENCHMARK(BM_Ours_WriteItemList)->Apply(Sizes);
 BENCHMARK(BM_Std_WriteItemList)->Apply(Sizes);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "voyanta-bench-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) {
-    std::perror("voyanta-bench: no scratch folder");
-    return 1;
-  }
-  scratchFolder = pattern;
-  // Nothing of the user's is read or written: the configuration and the known folders lie in
-  // the scratch folder, and no window reaches a screen.
-  setenv("HOME", scratchFolder.c_str(), 1);
-  setenv("XDG_CONFIG_HOME", (scratchFolder + "/config").c_str(), 1);
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-
-  int status = 0;
-  {
-    QApplication application(argc, argv);
-    // A start that asks anything has gone wrong: say what it asked and answer no.
-    framework::SetModalHook([](const framework::ModalRequest& request) {
-      std::fprintf(stderr, "voyanta-bench: unexpected modal window: %s\n", request.text.c_str());
-      return framework::ModalAnswer{};
-    });
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-      status = 1;
-    } else {
-      benchmark::RunSpecifiedBenchmarks();
-    }
-    benchmark::Shutdown();
-    framework::SetModalHook(nullptr);
-  }
-  std::error_code ignored;
-  std::filesystem::remove_all(scratchFolder, ignored);
-  return status;
-}
