@@ -3,7 +3,6 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QIcon>
-#include <QSet>
 #include <QStyle>
 #include <algorithm>
 
@@ -74,15 +73,15 @@ int ListControl::InsertColumn(int column, const char* heading, int format, int w
 }
 
 // A column's width is the widest size hint of its cells, over every row however long the
-// list. A column of groups or quantities repeats a few texts over and over, and working out
-// a cell's size means laying out its text: so each distinct content (its text and its
-// image) is measured once, and only a cell with a font, size or check box of its own on
-// its own. Nothing is kept from one measurement to the next: a change of font or style can
-// never meet an old size.
+// list. Working out a cell's size means laying out its text, and a list shows the same
+// texts again and again (a column of groups repeats a few; a row update or a rebuild shows
+// mostly texts measured before): so the width of each content (its text and whether it has
+// an image) is kept until the font, the style or the image size changes, and only a cell
+// with a font, size or check box of its own is measured every time.
 int ListControl::ContentsWidth(int column) const {
+  if (knownWidths.size() > 4 * static_cast<qsizetype>(GetItemCount()) + 1024) knownWidths.clear();
   QStyleOptionViewItem option;
   initViewItemOption(&option);
-  QSet<std::pair<QString, int>> measured;
   int width = 0;
   for (int row = 0; row < GetItemCount(); ++row) {
     QTreeWidgetItem* item = topLevelItem(row);
@@ -90,14 +89,22 @@ int ListControl::ContentsWidth(int column) const {
                      item->data(column, Qt::CheckStateRole).isValid();
     const QVariant decoration = item->data(column, Qt::DecorationRole);
     const int image = !decoration.isValid() ? 0 : qvariant_cast<QIcon>(decoration).isNull() ? 1 : 2;
-    if (!own) {
-      const qsizetype before = measured.size();
-      measured.insert({item->text(column), image});
-      if (measured.size() == before) continue;
+    const auto content = std::make_pair(item->text(column), image);
+    const auto known = own ? knownWidths.constEnd() : knownWidths.constFind(content);
+    if (known != knownWidths.constEnd()) {
+      width = std::max(width, *known);
+      continue;
     }
-    width = std::max(width, itemDelegate()->sizeHint(option, indexFromItem(item, column)).width());
+    const int cell = itemDelegate()->sizeHint(option, indexFromItem(item, column)).width();
+    if (!own) knownWidths.insert(content, cell);
+    width = std::max(width, cell);
   }
   return width;
+}
+
+void ListControl::changeEvent(QEvent* event) {
+  QTreeWidget::changeEvent(event);
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) knownWidths.clear();
 }
 
 bool ListControl::SetColumnWidth(int column, int width) {
@@ -134,6 +141,7 @@ int ListControl::GetColumnWidth(int column) const { return columnWidth(column); 
 
 void ListControl::SetImageList(const ImageList* imageList) {
   images = imageList;
+  knownWidths.clear();  // the image size goes into a cell's width
   if (images != nullptr) setIconSize(images->GetImageSize());
   for (int row = 0; row < GetItemCount(); ++row) {
     QTreeWidgetItem* item = Row(row);

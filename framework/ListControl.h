@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QHash>
+#include <QString>
 #include <QTreeWidget>
+#include <utility>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -96,6 +99,8 @@ class ListControl : public QTreeWidget {
   void resizeEvent(QResizeEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
+  // A change of font or style makes every width measured so far void.
+  void changeEvent(QEvent* event) override;
 
  private:
   QTreeWidgetItem* Row(int row) const;
@@ -106,6 +111,10 @@ class ListControl : public QTreeWidget {
   int FillingWidth(int ownWidth) const;
 
   const ImageList* images = nullptr;
+  // The width of each cell content measured since the font, the style or the images last
+  // changed: a content is its text and whether (0: no, 1: an empty one, 2: yes) it has an
+  // image.
+  mutable QHash<std::pair<QString, int>, int> knownWidths;
   std::vector<int> formats;
   // The own width of the last column while it fills the list; -1 while it does not.
   int fillingLastColumn = -1;

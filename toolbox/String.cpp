@@ -203,9 +203,14 @@ int String::Compare(const char* left, const char* right) {
 int String::CompareIgnoreCase(const char* left, const char* right) {
   const unsigned char* l = reinterpret_cast<const unsigned char*>(left != nullptr ? left : "");
   const unsigned char* r = reinterpret_cast<const unsigned char*>(right != nullptr ? right : "");
+  // Equal bytes need no folding: texts sorted side by side mostly share their beginnings.
   for (;; ++l, ++r) {
-    int difference = FoldAscii(*l) - FoldAscii(*r);
-    if (difference != 0 || *l == '\0') return difference;
+    if (*l == *r) {
+      if (*l == '\0') return 0;
+      continue;
+    }
+    const int difference = FoldAscii(*l) - FoldAscii(*r);
+    if (difference != 0) return difference;
   }
 }
 
