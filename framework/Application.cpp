@@ -101,10 +101,34 @@ bool Application::ProcessShellCommand(CommandLineInfo& info) {
       return m_pMainWnd != nullptr;
     case CommandLineInfo::FileOpen:
       return OpenDocumentFile(info.m_strFileName.c_str()) != nullptr;
+    case CommandLineInfo::FilePrint:
+    case CommandLineInfo::FilePrintTo:
+      exitCode = PrintFromCommandLine(info) ? 0 : 1;
+      ranAtStartUp = true;
+      return false;
     case CommandLineInfo::FileNothing:
       return true;
   }
   return false;
+}
+
+bool Application::PrintFromCommandLine(const CommandLineInfo& info) {
+  SetUnattended(true);
+  commandLinePrint = &info;
+  bool printed = false;
+  DocTemplate* docTemplate = GetFirstDocTemplate();
+  if (info.m_strFileName.empty() || (info.m_nShellCommand == CommandLineInfo::FilePrintTo && info.m_strPrinterName.empty())) {
+    MessageBox::Show(LoadString(AFX_IDP_PRINT_USAGE), MB_OK | MB_ICONERROR);
+  } else if (docTemplate == nullptr) {
+    MessageBox::Show(LoadString(AFX_IDP_FAILED_TO_CREATE_DOC), MB_OK | MB_ICONWARNING);
+  } else if (docTemplate->OpenDocumentFile(FullPath(info.m_strFileName).c_str(), true, false) != nullptr) {
+    printed = m_pMainWnd != nullptr && m_pMainWnd->RouteCommand(ID_FILE_PRINT);
+  }
+  // A message on the way (no such printer, a job that failed) means it did not print.
+  printed = printed && GetUnattendedMessageCount() == 0;
+  commandLinePrint = nullptr;
+  SetUnattended(false);
+  return printed;
 }
 
 Document* Application::OpenDocumentFile(const char* path) {
@@ -241,7 +265,7 @@ int RunApplication(int argc, char** argv) {
       app->running = true;
       app->exitCode = QApplication::exec();
       app->running = false;
-    } else {
+    } else if (!app->ranAtStartUp) {
       // Ended on request during start-up is a normal end; a start that failed is not.
       app->exitCode = app->terminating ? 0 : 1;
     }
