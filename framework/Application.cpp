@@ -36,7 +36,30 @@ bool IsOption(const char* argument) {
   return stat(argument, &info) != 0;
 }
 
+// Feeds the arguments to the info as ParseCommandLine describes.
+void FeedArguments(int argc, char** argv, CommandLineInfo& info) {
+  for (int i = 1; i < argc; ++i) {
+    const char* argument = argv[i];
+    if (std::strcmp(argument, "/log") == 0) {
+      ++i;  // the logger's option and its level
+      continue;
+    }
+    const bool last = i + 1 == argc;
+    if (IsOption(argument)) {
+      info.ParseParam(argument + 1, true, last);
+    } else {
+      info.ParseParam(argument, false, last);
+    }
+  }
+}
+
 }  // namespace
+
+void ChoosePlatform(int argc, char** argv) {
+  CommandLineInfo info;
+  FeedArguments(argc, argv, info);
+  if (info.IsPrint() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+}
 
 Application* GetApp() { return currentApplication; }
 
@@ -78,21 +101,7 @@ void Application::AddDocTemplate(DocTemplate* docTemplate) { templates.push_back
 
 DocTemplate* Application::GetFirstDocTemplate() const { return templates.empty() ? nullptr : templates.front(); }
 
-void Application::ParseCommandLine(CommandLineInfo& info) {
-  for (int i = 1; i < argc; ++i) {
-    const char* argument = argv[i];
-    if (std::strcmp(argument, "/log") == 0) {
-      ++i;  // the logger's option and its level
-      continue;
-    }
-    const bool last = i + 1 == argc;
-    if (IsOption(argument)) {
-      info.ParseParam(argument + 1, true, last);
-    } else {
-      info.ParseParam(argument, false, last);
-    }
-  }
-}
+void Application::ParseCommandLine(CommandLineInfo& info) { FeedArguments(argc, argv, info); }
 
 bool Application::ProcessShellCommand(CommandLineInfo& info) {
   switch (info.m_nShellCommand) {

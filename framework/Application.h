@@ -21,6 +21,7 @@ class RecentFileList;
 // hands over to RunApplication:
 //
 //   int main(int argc, char** argv) {
+//     framework::ChoosePlatform(argc, argv);
 //     QApplication qtApplication(argc, argv);
 //     return framework::RunApplication(argc, argv);
 //   }
@@ -119,6 +120,11 @@ class Application : public CmdTarget {
 
 // The application object, or null while there is none.
 Application* GetApp();
+
+// Before the QApplication is made: a run that only prints (the command line's print
+// options) needs no display and shows no window, so it takes Qt's offscreen platform
+// unless QT_QPA_PLATFORM chooses one. It can so print where there is no display at all.
+void ChoosePlatform(int argc, char** argv);
 
 // Runs the application object: InitInstance, the event loop, ExitInstance. SIGTERM,
 // SIGINT and SIGHUP close the main window without any question and end the loop
