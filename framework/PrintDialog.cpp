@@ -20,6 +20,18 @@ namespace framework {
 
 namespace {
 
+// Qt shows its page range for printers that can select pages themselves (CUPS), whatever
+// the dialog's options say. Every page of a check list is printed, so it goes.
+class AllPagesPrintDialog : public QPrintDialog {
+ public:
+  using QPrintDialog::QPrintDialog;
+
+  void setVisible(bool visible) override {
+    QPrintDialog::setVisible(visible);
+    if (QWidget* range = findChild<QWidget*>("gbPrintRange"); visible && range != nullptr) range->hide();
+  }
+};
+
 bool NamesPdfFile(const std::string& name) {
   return name.size() > 4 && QString::fromUtf8(name.substr(name.size() - 4)).compare(".pdf", Qt::CaseInsensitive) == 0;
 }
@@ -37,7 +49,7 @@ int PrintDialog::DoModal() {
   }
 
   QPrinter& printer = deviceContext.GetPrinter();
-  dialog.reset(New<QPrintDialog>(&printer, QApplication::activeWindow()));
+  dialog.reset(New<AllPagesPrintDialog>(&printer, QApplication::activeWindow()));
   dialog->setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
   dialog->setPrintRange(QAbstractPrintDialog::AllPages);
 

@@ -6,6 +6,7 @@
 #include <QFontInfo>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <optional>
 
 #include "framework/DeviceContext.h"
 #include "framework/MessageBox.h"
@@ -130,10 +131,16 @@ class PrintDialogTest : public testing::TestWithParam<DialogCase> {};
 TEST_P(PrintDialogTest, HookAnswersTheBuiltDialogAndCopiesBecomeSeparateJobs) {
   const DialogCase& row = GetParam();
   std::vector<ModalRequest> asked;
+  std::optional<bool> rangeShown;
   SetModalHook([&](const ModalRequest& request) {
     asked.push_back(request);
     auto* dialog = qobject_cast<QPrintDialog*>(request.window);
-    if (dialog != nullptr) dialog->printer()->setCopyCount(row.copiesChosen);
+    if (dialog == nullptr) return ModalAnswer{};
+    // On screen, Qt's page range stays out of sight.
+    dialog->show();
+    if (const QWidget* range = dialog->findChild<QWidget*>("gbPrintRange")) rangeShown = !range->isHidden();
+    dialog->hide();
+    dialog->printer()->setCopyCount(row.copiesChosen);
     return ModalAnswer{row.answer, {}};
   });
   PrintDialog dialog;
@@ -150,6 +157,8 @@ TEST_P(PrintDialogTest, HookAnswersTheBuiltDialogAndCopiesBecomeSeparateJobs) {
   EXPECT_FALSE(shown->testOption(QAbstractPrintDialog::PrintSelection));
   EXPECT_FALSE(shown->testOption(QAbstractPrintDialog::PrintCurrentPage));
   EXPECT_EQ(shown->printRange(), QAbstractPrintDialog::AllPages);
+  ASSERT_TRUE(rangeShown.has_value()) << "no page range in the dialog to hide";
+  EXPECT_FALSE(*rangeShown);
   if (row.result == IDOK) {
     EXPECT_EQ(dialog.GetCopies(), row.copies);
     EXPECT_EQ(dialog.GetPrinterDC().GetPrinter().copyCount(), 1);
