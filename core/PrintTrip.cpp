@@ -28,8 +28,8 @@ std::string Utf8(const toolbox::String& text) {
 // padding counts them, not bytes, so that the boxes line up also after a quantity such
 // as "½".
 std::size_t Columns(const std::string& utf8) {
-  return static_cast<std::size_t>(
-      std::count_if(utf8.begin(), utf8.end(), [](char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; }));
+  const auto startsCharacter = [](char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; };
+  return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), startsCharacter));
 }
 
 void DrawLine(framework::DeviceContext& dc, int slot, const std::string& text) {

@@ -126,7 +126,8 @@ bool Application::PrintFromCommandLine(const CommandLineInfo& info) {
   commandLinePrint = &info;
   bool printed = false;
   DocTemplate* docTemplate = GetFirstDocTemplate();
-  if (info.m_strFileName.empty() || (info.m_nShellCommand == CommandLineInfo::FilePrintTo && info.m_strPrinterName.empty())) {
+  const bool printerMissing = info.m_nShellCommand == CommandLineInfo::FilePrintTo && info.m_strPrinterName.empty();
+  if (info.m_strFileName.empty() || printerMissing) {
     MessageBox::Show(LoadString(AFX_IDP_PRINT_USAGE), MB_OK | MB_ICONERROR);
   } else if (docTemplate == nullptr) {
     MessageBox::Show(LoadString(AFX_IDP_FAILED_TO_CREATE_DOC), MB_OK | MB_ICONWARNING);

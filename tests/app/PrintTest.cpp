@@ -84,8 +84,8 @@ TEST_F(PrintTest, PrintOptionPrintsWithoutEverShowingTheWindowAndTheRunEndsWithS
   EXPECT_EQ(pdf::PageLines(Pdf(), 1), SummerPage());
   EXPECT_TRUE(modals.asked.empty());
   // The trip was opened as File Open opens it: merged into the repository, which is saved.
-  EXPECT_EQ(Lines(RepositoryFile()),
-            (Texts{"1\t\tTowel\tBath\t", "0\t\tTent\tCamping\t", "1\t10\tShirts\tClothes\t", "1\t2\tSocks\tClothes\t"}));
+  EXPECT_EQ(Lines(RepositoryFile()), (Texts{"1\t\tTowel\tBath\t", "0\t\tTent\tCamping\t",
+                                            "1\t10\tShirts\tClothes\t", "1\t2\tSocks\tClothes\t"}));
 
   // Start-up ends the run with the frame made but never shown.
   std::filesystem::remove(Pdf());

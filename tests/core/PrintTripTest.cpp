@@ -15,7 +15,9 @@ using Page = std::map<int, std::string>;
 // A device context that draws nowhere and records what it is asked to do.
 class RecordingDC : public framework::DeviceContext {
  public:
-  void SetMapMode(framework::MapMode mode) override { calls.push_back(mode == framework::MM_LOMETRIC ? "MapMode(LOMETRIC)" : "MapMode(other)"); }
+  void SetMapMode(framework::MapMode mode) override {
+    calls.push_back(mode == framework::MM_LOMETRIC ? "MapMode(LOMETRIC)" : "MapMode(other)");
+  }
   void CreatePointFont(int tenths, const char* face) override {
     calls.push_back("Font(" + std::to_string(tenths) + " " + face + ")");
   }
