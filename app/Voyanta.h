@@ -15,7 +15,8 @@ class Voyanta : public mfctriext::TriExtApp {
   ~Voyanta() override;
 
   // Reads the recent-file list and the repository, makes the main window with a new or the
-  // named trip and shows it. False ends the program (after a reported failure).
+  // named trip and shows it. False ends the program (after a reported failure, or after
+  // printing a trip from the command line, which never shows the window).
   bool InitInstance() override;
   // The recent-file list goes into the configuration, then the repository file is written.
   int ExitInstance() override;

@@ -14,6 +14,7 @@ Voyanta theApp;
 toolbox::Logger theLogger;
 
 int main(int argc, char** argv) {
+  framework::ChoosePlatform(argc, argv);
   QApplication qtApplication(argc, argv);
   QApplication::setDesktopFileName("voyanta");
   const int status = framework::RunApplication(argc, argv);

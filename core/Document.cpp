@@ -1,7 +1,19 @@
 #include "core/Document.h"
 
 #include "core/ItemList.h"
+#include "core/PrintTrip.h"
 #include "framework/Archive.h"
+#include "framework/CommandIds.h"
+#include "framework/MessageBox.h"
+#include "framework/PrintDialog.h"
+#include "framework/Strings.h"
+
+const framework::CommandMap& Document::GetCommandMap() const {
+  static const framework::CommandMap map(&framework::Document::GetCommandMap(), {
+      framework::OnCommand(framework::ID_FILE_PRINT, &Document::OnFilePrint),
+  });
+  return map;
+}
 
 bool Document::OnNewDocument() {
   if (!framework::Document::OnNewDocument()) return false;
@@ -24,5 +36,16 @@ void Document::ClearCheckMarks() {
     Item* item = repository.GetAt(i);
     item->SetChecked(false);
     item->SetQuantity(empty);
+  }
+}
+
+void Document::OnFilePrint() {
+  framework::PrintDialog dialog;
+  if (dialog.DoModal() != framework::IDOK) return;
+  framework::DeviceContext& dc = dialog.GetPrinterDC();
+  PrintTrip(dc, GetPathName(), repository, dialog.GetCopies());
+  if (dc.HasFailed()) {
+    const std::string message = framework::FormatString(framework::AFX_IDP_FAILED_TO_PRINT, dc.GetDeviceName().c_str());
+    framework::MessageBox::Show(message.c_str(), framework::MB_OK | framework::MB_ICONWARNING);
   }
 }

@@ -19,6 +19,12 @@ class Document : public framework::Document {
 
   Repository& GetRepository() const { return repository; }
 
+  // File Print: the print dialog, then the trip as a check list (PrintTrip), one job per
+  // copy. Cancelling prints nothing; a printer that fails is reported.
+  void OnFilePrint();
+
+  const framework::CommandMap& GetCommandMap() const override;
+
  private:
   void ClearCheckMarks();
 

@@ -36,7 +36,30 @@ bool IsOption(const char* argument) {
   return stat(argument, &info) != 0;
 }
 
+// Feeds the arguments to the info as ParseCommandLine describes.
+void FeedArguments(int argc, char** argv, CommandLineInfo& info) {
+  for (int i = 1; i < argc; ++i) {
+    const char* argument = argv[i];
+    if (std::strcmp(argument, "/log") == 0) {
+      ++i;  // the logger's option and its level
+      continue;
+    }
+    const bool last = i + 1 == argc;
+    if (IsOption(argument)) {
+      info.ParseParam(argument + 1, true, last);
+    } else {
+      info.ParseParam(argument, false, last);
+    }
+  }
+}
+
 }  // namespace
+
+void ChoosePlatform(int argc, char** argv) {
+  CommandLineInfo info;
+  FeedArguments(argc, argv, info);
+  if (info.IsPrint() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+}
 
 Application* GetApp() { return currentApplication; }
 
@@ -78,21 +101,7 @@ void Application::AddDocTemplate(DocTemplate* docTemplate) { templates.push_back
 
 DocTemplate* Application::GetFirstDocTemplate() const { return templates.empty() ? nullptr : templates.front(); }
 
-void Application::ParseCommandLine(CommandLineInfo& info) {
-  for (int i = 1; i < argc; ++i) {
-    const char* argument = argv[i];
-    if (std::strcmp(argument, "/log") == 0) {
-      ++i;  // the logger's option and its level
-      continue;
-    }
-    const bool last = i + 1 == argc;
-    if (IsOption(argument)) {
-      info.ParseParam(argument + 1, true, last);
-    } else {
-      info.ParseParam(argument, false, last);
-    }
-  }
-}
+void Application::ParseCommandLine(CommandLineInfo& info) { FeedArguments(argc, argv, info); }
 
 bool Application::ProcessShellCommand(CommandLineInfo& info) {
   switch (info.m_nShellCommand) {
@@ -101,10 +110,35 @@ bool Application::ProcessShellCommand(CommandLineInfo& info) {
       return m_pMainWnd != nullptr;
     case CommandLineInfo::FileOpen:
       return OpenDocumentFile(info.m_strFileName.c_str()) != nullptr;
+    case CommandLineInfo::FilePrint:
+    case CommandLineInfo::FilePrintTo:
+      exitCode = PrintFromCommandLine(info) ? 0 : 1;
+      ranAtStartUp = true;
+      return false;
     case CommandLineInfo::FileNothing:
       return true;
   }
   return false;
+}
+
+bool Application::PrintFromCommandLine(const CommandLineInfo& info) {
+  SetUnattended(true);
+  commandLinePrint = &info;
+  bool printed = false;
+  DocTemplate* docTemplate = GetFirstDocTemplate();
+  const bool printerMissing = info.m_nShellCommand == CommandLineInfo::FilePrintTo && info.m_strPrinterName.empty();
+  if (info.m_strFileName.empty() || printerMissing) {
+    MessageBox::Show(LoadString(AFX_IDP_PRINT_USAGE), MB_OK | MB_ICONERROR);
+  } else if (docTemplate == nullptr) {
+    MessageBox::Show(LoadString(AFX_IDP_FAILED_TO_CREATE_DOC), MB_OK | MB_ICONWARNING);
+  } else if (docTemplate->OpenDocumentFile(FullPath(info.m_strFileName).c_str(), true, false) != nullptr) {
+    printed = m_pMainWnd != nullptr && m_pMainWnd->RouteCommand(ID_FILE_PRINT);
+  }
+  // A message on the way (no such printer, a job that failed) means it did not print.
+  printed = printed && GetUnattendedMessageCount() == 0;
+  commandLinePrint = nullptr;
+  SetUnattended(false);
+  return printed;
 }
 
 Document* Application::OpenDocumentFile(const char* path) {
@@ -241,7 +275,7 @@ int RunApplication(int argc, char** argv) {
       app->running = true;
       app->exitCode = QApplication::exec();
       app->running = false;
-    } else {
+    } else if (!app->ranAtStartUp) {
       // Ended on request during start-up is a normal end; a start that failed is not.
       app->exitCode = app->terminating ? 0 : 1;
     }

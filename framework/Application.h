@@ -21,6 +21,7 @@ class RecentFileList;
 // hands over to RunApplication:
 //
 //   int main(int argc, char** argv) {
+//     framework::ChoosePlatform(argc, argv);
 //     QApplication qtApplication(argc, argv);
 //     return framework::RunApplication(argc, argv);
 //   }
@@ -53,8 +54,12 @@ class Application : public CmdTarget {
   // neither a folder path nor an existing file, are options; the rest are plain.
   void ParseCommandLine(CommandLineInfo& info);
   // Makes the new document or opens the named one (creating the main window); false
-  // when that failed.
+  // when that failed. A print command opens the document with its window hidden, prints
+  // it and answers false, since the run ends there: the exit status is then 0 when it
+  // printed and 1 when anything went wrong (told on standard error, see SetUnattended).
   bool ProcessShellCommand(CommandLineInfo& info);
+  // The command line that is printing, while it prints; null otherwise.
+  const CommandLineInfo* GetCommandLinePrint() const { return commandLinePrint; }
 
   // Opens a document file (asking to save a modified one first); null when cancelled or
   // failed (reported). A file that is already the open document is not read again.
@@ -99,17 +104,27 @@ class Application : public CmdTarget {
   void DestroyWindowsAndTemplates();
   // The rest of a termination: the main window closes without questions, the loop ends.
   void EndForTermination();
+  // Opens and prints the command line's document without a user; true when it printed.
+  bool PrintFromCommandLine(const CommandLineInfo& info);
 
   std::vector<DocTemplate*> templates;
   int argc = 0;
   char** argv = nullptr;
   bool running = false;
   bool terminating = false;
+  // Start-up was the whole run (the command line printed); exitCode tells how it went.
+  bool ranAtStartUp = false;
   int exitCode = 0;
+  const CommandLineInfo* commandLinePrint = nullptr;
 };
 
 // The application object, or null while there is none.
 Application* GetApp();
+
+// Before the QApplication is made: a run that only prints (the command line's print
+// options) needs no display and shows no window, so it takes Qt's offscreen platform
+// unless QT_QPA_PLATFORM chooses one. It can so print where there is no display at all.
+void ChoosePlatform(int argc, char** argv);
 
 // Runs the application object: InitInstance, the event loop, ExitInstance. SIGTERM,
 // SIGINT and SIGHUP close the main window without any question and end the loop

@@ -39,5 +39,9 @@ inline constexpr unsigned AFX_IDP_FAILED_MEMORY_ALLOC = 61456;  // "Out of memor
 inline constexpr unsigned AFX_IDS_ALLFILTER = 61457;            // "All Files"
 inline constexpr unsigned AFX_IDS_OPENFILE = 61458;             // "Open"
 inline constexpr unsigned AFX_IDS_SAVEFILE = 61459;             // "Save As"
+inline constexpr unsigned AFX_IDP_FAILED_TO_PRINT = 61460;      // printing to %1 failed
+inline constexpr unsigned AFX_IDP_NO_SUCH_PRINTER = 61461;      // no printer named %1
+inline constexpr unsigned AFX_IDP_NO_DEFAULT_PRINTER = 61462;
+inline constexpr unsigned AFX_IDP_PRINT_USAGE = 61463;          // how the command line prints
 
 }  // namespace framework

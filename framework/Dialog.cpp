@@ -128,6 +128,7 @@ QWidget* Dialog::GetDlgItem(unsigned id) const {
 
 int Dialog::DoModal() {
   answer = 0;
+  if (IsUnattended()) return IDCANCEL;  // nobody to ask: as if cancelled, never shown
   if (OnInitDialog()) FocusFirstTabStop();
   if (const ModalHook& hook = GetModalHook()) {
     ModalRequest request;

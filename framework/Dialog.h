@@ -88,6 +88,8 @@ void DDX_Check(DataExchange& exchange, unsigned id, bool& value);
 // button, also pressed by Return) runs OnOK: the saving exchange, then the answer IDOK.
 // Cancel, Escape and closing the window run OnCancel: the answer IDCANCEL, no exchange.
 //
+// Without a user to ask (framework::IsUnattended) a dialog answers IDCANCEL unseen.
+//
 // Tests answer dialogs through the framework's modal hook: the hook gets the initialised
 // dialog (not shown) as the request's window. It may work the dialog itself (show it, type,
 // press its buttons); if the hook ended the dialog, DoModal answers how it ended, otherwise

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
+#include <cstdio>
 #include <utility>
 
 #include "framework/CommandIds.h"
@@ -21,14 +22,66 @@ ModalHook& Hook() {
 
 QWidget* OwnerWindow() { return QApplication::activeWindow(); }
 
+struct Unattended {
+  bool on = false;
+  int messages = 0;
+};
+
+Unattended& UnattendedState() {
+  static Unattended state;
+  return state;
+}
+
+// The answer of a box closed without pressing a button.
+int ClosedAnswer(unsigned type) {
+  switch (type & 0x0F) {
+    case MB_OKCANCEL:
+    case MB_YESNOCANCEL:
+      return IDCANCEL;
+    case MB_YESNO:
+      return IDNO;
+    default:
+      return IDOK;
+  }
+}
+
+// "caption: text" as one line: each run of line breaks in the text becomes ": ".
+void WriteToStandardError(const char* caption, const char* text) {
+  std::string line = std::string(caption) + ": ";
+  for (const char* at = text == nullptr ? "" : text; *at != '\0'; ++at) {
+    if (*at != '\n') {
+      line += *at;
+    } else if (at[1] != '\n' && at[1] != '\0') {
+      line += ": ";
+    }
+  }
+  line += '\n';
+  std::fputs(line.c_str(), stderr);
+  std::fflush(stderr);
+}
+
 }  // namespace
 
 void SetModalHook(ModalHook hook) { Hook() = std::move(hook); }
 
 const ModalHook& GetModalHook() { return Hook(); }
 
+void SetUnattended(bool unattended) {
+  UnattendedState().on = unattended;
+  if (unattended) UnattendedState().messages = 0;
+}
+
+bool IsUnattended() { return UnattendedState().on; }
+
+int GetUnattendedMessageCount() { return UnattendedState().messages; }
+
 int MessageBox::Show(const char* text, unsigned type, const char* caption) {
   const char* title = caption != nullptr ? caption : LoadString(AFX_IDS_APP_TITLE);
+  if (IsUnattended()) {
+    ++UnattendedState().messages;
+    WriteToStandardError(title, text);
+    return ClosedAnswer(type);
+  }
   if (Hook()) {
     ModalRequest request;
     request.kind = ModalRequest::messageBox;
@@ -76,6 +129,7 @@ int MessageBox::Show(const char* text, unsigned type, const char* caption) {
 
 bool AskFileName(bool open, const char* title, const std::string& fileName,
                  const std::vector<FileFilter>& filters, std::string& chosen) {
+  if (IsUnattended()) return false;
   if (Hook()) {
     ModalRequest request;
     request.kind = open ? ModalRequest::openFile : ModalRequest::saveFile;

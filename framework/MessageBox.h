@@ -54,10 +54,19 @@ using ModalHook = std::function<ModalAnswer(const ModalRequest&)>;
 void SetModalHook(ModalHook hook);
 const ModalHook& GetModalHook();
 
+// Without a user to ask (the command line prints and ends): while unattended, no window
+// appears. A message box writes "caption: text" to standard error and answers as if closed;
+// a file dialog answers cancelled. Setting it starts the count of such messages afresh.
+void SetUnattended(bool unattended);
+bool IsUnattended();
+// The messages written since SetUnattended(true).
+int GetUnattendedMessageCount();
+
 class MessageBox {
  public:
   // Shows the text with the caption (the application title when null) and answers the
   // button pressed; closing the box answers IDCANCEL (or IDOK/IDNO where there is none).
+  // Unattended, the text goes to standard error instead (see SetUnattended).
   static int Show(const char* text, unsigned type = MB_OK, const char* caption = nullptr);
 };
 

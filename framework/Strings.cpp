@@ -20,6 +20,12 @@ constexpr StringEntry kFrameworkStrings[] = {
     {AFX_IDS_ALLFILTER, "All Files"},
     {AFX_IDS_OPENFILE, "Open"},
     {AFX_IDS_SAVEFILE, "Save As"},
+    {AFX_IDP_FAILED_TO_PRINT, "Could not print to %1."},
+    {AFX_IDP_NO_SUCH_PRINTER, "There is no printer named %1."},
+    {AFX_IDP_NO_DEFAULT_PRINTER, "There is no default printer."},
+    {AFX_IDP_PRINT_USAGE,
+     "Printing from the command line takes /p FILE, or /pt FILE PRINTER (a PRINTER ending in .pdf is a PDF file "
+     "to write)."},
     {ID_FILE_MRU_FILE1, "Open this document.\nOpen document"},
 };
 

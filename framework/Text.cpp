@@ -45,4 +45,6 @@ std::string ToBytes(const QString& text) {
   return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
 }
 
+std::string ToUtf8(const char* bytes, std::size_t length) { return ToBytes(ToQString(bytes, length)); }
+
 }  // namespace framework

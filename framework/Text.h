@@ -14,4 +14,8 @@ QString ToQString(const char* bytes, std::size_t length);
 // What the user typed, as the program's bytes: UTF-8.
 std::string ToBytes(const QString& text);
 
+// A text of the program as UTF-8, read the way ToQString reads it: unchanged when it is
+// valid UTF-8, else its Windows-1252 reading. Texts of both kinds can so be joined.
+std::string ToUtf8(const char* bytes, std::size_t length);
+
 }  // namespace framework

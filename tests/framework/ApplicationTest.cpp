@@ -48,6 +48,32 @@ TEST(CommandLineTest, LogLevelIsNeverTheDocumentAndOptionsAreNotNames) {
   EXPECT_EQ(options.m_strFileName, "/home/user/trips/summer.vyt");
 }
 
+struct PrintArguments {
+  std::vector<std::string> arguments;
+  CommandLineInfo::ShellCommand command;
+  const char* file;
+  const char* printer;
+};
+
+TEST(CommandLineTest, PrintOptionsNameTheDocumentAndThePrinter) {
+  for (const PrintArguments& row : {
+           PrintArguments{{"voyanta", "/p", "trip.vyt"}, CommandLineInfo::FilePrint, "trip.vyt", ""},
+           PrintArguments{{"voyanta", "/pt", "trip.vyt", "Office"}, CommandLineInfo::FilePrintTo, "trip.vyt", "Office"},
+           PrintArguments{{"voyanta", "-PT", "trip.vyt", "/tmp/out.pdf"}, CommandLineInfo::FilePrintTo, "trip.vyt", "/tmp/out.pdf"},
+           PrintArguments{{"voyanta", "trip.vyt", "/pt", "out.pdf"}, CommandLineInfo::FilePrintTo, "trip.vyt", "out.pdf"},
+           PrintArguments{{"voyanta", "/p", "a.vyt", "b.vyt"}, CommandLineInfo::FilePrint, "a.vyt", ""},
+           PrintArguments{{"voyanta", "/pt", "trip.vyt"}, CommandLineInfo::FilePrintTo, "trip.vyt", ""},
+           PrintArguments{{"voyanta", "/P"}, CommandLineInfo::FilePrint, "", ""},
+       }) {
+    CommandLineInfo info = Parse(row.arguments);
+    SCOPED_TRACE(testing::PrintToString(row.arguments));
+    EXPECT_EQ(info.m_nShellCommand, row.command);
+    EXPECT_TRUE(info.IsPrint());
+    EXPECT_EQ(info.m_strFileName, row.file);
+    EXPECT_EQ(info.m_strPrinterName, row.printer);
+  }
+}
+
 class RecentFilesTest : public testing::Test {
  protected:
   void SetUp() override {

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+#include "core/Item.h"
+#include "framework/DeviceContext.h"
+
+// Prints the trip as a check list on the device context, once per copy, each copy a print
+// job of its own named after the trip's path: the path (empty for a trip never saved) on
+// the first line, then the checked items of the repository in its order, a header before
+// each group (a change in the group's bytes, letter case included), each item as its
+// quantity padded to the widest one, two boxes to tick and its name. Lines are 3.5 mm apart
+// from 20 mm below the top of the printable area, 15 mm from its left, in "Courier New" of
+// 10 points; a page holds 71 lines, a little more where a group starts near its end. The
+// paper size is not consulted. Failures of the device are left to it (HasFailed).
+void PrintTrip(framework::DeviceContext& dc, const std::string& pathName, const Repository& repository, int copies);

@@ -1,0 +1,98 @@
+#include "framework/PrintDialog.h"
+
+#include <QApplication>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <algorithm>
+#include <string>
+
+#include "framework/Application.h"
+#include "framework/CommandIds.h"
+#include "framework/CommandLineInfo.h"
+#include "framework/Exceptions.h"
+#include "framework/MessageBox.h"
+#include "framework/Paths.h"
+#include "framework/Strings.h"
+#include "framework/Text.h"
+
+namespace framework {
+
+namespace {
+
+// Qt shows its page range for printers that can select pages themselves (CUPS), whatever
+// the dialog's options say. Every page of a check list is printed, so it goes.
+class AllPagesPrintDialog : public QPrintDialog {
+ public:
+  using QPrintDialog::QPrintDialog;
+
+  void setVisible(bool visible) override {
+    QPrintDialog::setVisible(visible);
+    if (QWidget* range = findChild<QWidget*>("gbPrintRange"); visible && range != nullptr) range->hide();
+  }
+};
+
+bool NamesPdfFile(const std::string& name) {
+  return name.size() > 4 && QString::fromUtf8(name.substr(name.size() - 4)).compare(".pdf", Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+PrintDialog::PrintDialog() = default;
+
+PrintDialog::~PrintDialog() = default;
+
+int PrintDialog::DoModal() {
+  const Application* app = GetApp();
+  if (app != nullptr && app->GetCommandLinePrint() != nullptr) {
+    return SelectCommandLinePrinter(*app->GetCommandLinePrint()) ? IDOK : IDCANCEL;
+  }
+
+  QPrinter& printer = deviceContext.GetPrinter();
+  dialog.reset(New<AllPagesPrintDialog>(&printer, QApplication::activeWindow()));
+  dialog->setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+  dialog->setPrintRange(QAbstractPrintDialog::AllPages);
+
+  bool confirmed;
+  if (const ModalHook& hook = GetModalHook()) {
+    ModalRequest request;
+    request.kind = ModalRequest::dialog;
+    request.text = ToBytes(dialog->windowTitle());
+    request.caption = request.text;
+    request.window = dialog.get();
+    confirmed = hook(request).result == IDOK;
+  } else {
+    confirmed = dialog->exec() == QDialog::Accepted;
+  }
+  if (!confirmed) return IDCANCEL;
+  // The copies are separate jobs of the program's; the printer must not multiply each.
+  copies = std::max(1, printer.copyCount());
+  printer.setCopyCount(1);
+  return IDOK;
+}
+
+bool PrintDialog::SelectCommandLinePrinter(const CommandLineInfo& commandLine) {
+  QPrinter& printer = deviceContext.GetPrinter();
+  const std::string& name = commandLine.m_strPrinterName;
+  copies = 1;
+  if (name.empty()) {
+    const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
+    if (defaultPrinter.isNull()) {
+      MessageBox::Show(LoadString(AFX_IDP_NO_DEFAULT_PRINTER), MB_OK | MB_ICONERROR);
+      return false;
+    }
+    printer.setPrinterName(defaultPrinter.printerName());
+  } else if (NamesPdfFile(name)) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(ToQString(FullPath(name).c_str()));
+  } else if (QPrinterInfo::printerInfo(ToQString(name.c_str())).isNull()) {
+    MessageBox::Show(FormatString(AFX_IDP_NO_SUCH_PRINTER, name.c_str()).c_str(), MB_OK | MB_ICONERROR);
+    return false;
+  } else {
+    printer.setPrinterName(ToQString(name.c_str()));
+  }
+  printer.setCopyCount(1);
+  return true;
+}
+
+}  // namespace framework

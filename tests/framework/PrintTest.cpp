@@ -1,0 +1,188 @@
+// The printer's device context drawing real PDF files, and the print dialog answered
+// through the modal hook.
+
+#include <gtest/gtest.h>
+
+#include <QFontInfo>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <optional>
+
+#include "framework/DeviceContext.h"
+#include "framework/MessageBox.h"
+#include "framework/PrintDialog.h"
+#include "framework/Text.h"
+#include "support/Pdf.h"
+#include "support/Scratch.h"
+
+using namespace framework;
+
+namespace {
+
+constexpr double kPointsPerLoMetric = 72.0 / 254.0;
+
+class DeviceContextTest : public testing::Test {
+ protected:
+  // The context writes the PDF file at path.
+  void PrintTo(const std::string& path) {
+    dc.GetPrinter().setOutputFormat(QPrinter::PdfFormat);
+    dc.GetPrinter().setOutputFileName(ToQString(path.c_str()));
+    dc.SetMapMode(MM_LOMETRIC);
+    dc.CreatePointFont(100, "Courier New");
+  }
+
+  void Text(int x, int y, const std::string& text) { dc.TextOut(x, y, text.data(), text.size()); }
+
+  scratch::Folder folder;
+  DeviceContext dc;
+};
+
+TEST_F(DeviceContextTest, MetricPointIsTheTopLeftOfACellOfTenPointMonospaceBelowThePrintableAreasCorner) {
+  const std::string out = folder / "out.pdf";
+  PrintTo(out);
+  dc.StartDoc("/trips/summer.vyt");
+  dc.StartPage();
+  Text(150, -200, "iiiii");
+  Text(1000, -2755, "WWWWW");
+  dc.EndPage();
+  dc.EndDoc();
+  ASSERT_FALSE(dc.HasFailed());
+
+  // Within a quarter of a millimetre; five characters of 0.6 em in either case.
+  const QPointF origin = dc.GetPrinter().pageLayout().paintRectPoints().topLeft();
+  const std::vector<pdf::Word> words = pdf::Words(out);
+  ASSERT_EQ(words.size(), 2u);
+  EXPECT_NEAR(words[0].x, origin.x() + 150 * kPointsPerLoMetric, 0.7);
+  EXPECT_NEAR(words[0].y, origin.y() + 200 * kPointsPerLoMetric, 0.7);
+  EXPECT_NEAR(words[0].right - words[0].x, 30.0, 0.5);
+  EXPECT_NEAR(words[1].x, origin.x() + 1000 * kPointsPerLoMetric, 0.7);
+  EXPECT_NEAR(words[1].y, origin.y() + 2755 * kPointsPerLoMetric, 0.7);
+  EXPECT_NEAR(words[1].right - words[1].x, 30.0, 0.5);
+  EXPECT_TRUE(QFontInfo(dc.GetFont()).fixedPitch()) << ToBytes(QFontInfo(dc.GetFont()).family());
+  EXPECT_EQ(pdf::Info(out, "Title"), "/trips/summer.vyt");
+}
+
+TEST_F(DeviceContextTest, PagesFollowStartAndEndPageAndEachJobRewritesItsFile) {
+  const std::string out = folder / "out.pdf";
+  PrintTo(out);
+  dc.StartDoc("first");
+  dc.StartPage();
+  Text(150, -200, "One");
+  dc.EndPage();
+  dc.StartPage();
+  Text(150, -200, "Two");
+  dc.EndPage();
+  dc.EndDoc();
+  EXPECT_EQ(pdf::PageCount(out), 2);
+  EXPECT_EQ(pdf::PageLines(out, 2).back(), "Two");
+
+  dc.StartDoc("second");
+  dc.StartPage();
+  Text(150, -200, "Three");
+  dc.EndPage();
+  dc.EndDoc();
+  EXPECT_FALSE(dc.HasFailed());
+  EXPECT_EQ(pdf::PageCount(out), 1);
+  EXPECT_EQ(pdf::Info(out, "Title"), "second");
+}
+
+TEST_F(DeviceContextTest, JobThatCannotStartIsRememberedWithTheFileItWasFor) {
+  scratch::WriteFile(folder / "file", "x");
+  const std::string out = folder / "file/out.pdf";  // fails for root as well
+  PrintTo(out);
+  dc.StartDoc("trip");
+  dc.StartPage();
+  Text(150, -200, "Lost");
+  dc.EndPage();
+  dc.EndDoc();
+  EXPECT_TRUE(dc.HasFailed());
+  EXPECT_EQ(dc.GetDeviceName(), out);
+}
+
+struct DialogCase {
+  const char* what;
+  int answer;
+  int copiesChosen;
+  int result;
+  int copies;
+};
+
+class PrintDialogTest : public testing::TestWithParam<DialogCase> {};
+
+TEST_P(PrintDialogTest, HookAnswersTheBuiltDialogAndCopiesBecomeSeparateJobs) {
+  const DialogCase& row = GetParam();
+  std::vector<ModalRequest> asked;
+  std::optional<bool> rangeShown;
+  SetModalHook([&](const ModalRequest& request) {
+    asked.push_back(request);
+    auto* dialog = qobject_cast<QPrintDialog*>(request.window);
+    if (dialog == nullptr) return ModalAnswer{};
+    // On screen, Qt's page range stays out of sight.
+    dialog->show();
+    if (const QWidget* range = dialog->findChild<QWidget*>("gbPrintRange")) rangeShown = !range->isHidden();
+    dialog->hide();
+    dialog->printer()->setCopyCount(row.copiesChosen);
+    return ModalAnswer{row.answer, {}};
+  });
+  PrintDialog dialog;
+  EXPECT_EQ(dialog.DoModal(), row.result);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0].kind, ModalRequest::dialog);
+  auto* shown = qobject_cast<QPrintDialog*>(asked[0].window);
+  ASSERT_NE(shown, nullptr);
+  EXPECT_FALSE(shown->isVisible());
+  EXPECT_EQ(asked[0].text, ToBytes(shown->windowTitle()));
+  // All pages only; the PDF printer stays among the printers.
+  EXPECT_TRUE(shown->testOption(QAbstractPrintDialog::PrintToFile));
+  EXPECT_FALSE(shown->testOption(QAbstractPrintDialog::PrintPageRange));
+  EXPECT_FALSE(shown->testOption(QAbstractPrintDialog::PrintSelection));
+  EXPECT_FALSE(shown->testOption(QAbstractPrintDialog::PrintCurrentPage));
+  EXPECT_EQ(shown->printRange(), QAbstractPrintDialog::AllPages);
+  ASSERT_TRUE(rangeShown.has_value()) << "no page range in the dialog to hide";
+  EXPECT_FALSE(*rangeShown);
+  if (row.result == IDOK) {
+    EXPECT_EQ(dialog.GetCopies(), row.copies);
+    EXPECT_EQ(dialog.GetPrinterDC().GetPrinter().copyCount(), 1);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, PrintDialogTest,
+                         testing::Values(DialogCase{"OkWithOneCopy", IDOK, 1, IDOK, 1},
+                                         DialogCase{"OkWithThreeCopies", IDOK, 3, IDOK, 3},
+                                         DialogCase{"Cancel", IDCANCEL, 3, IDCANCEL, 0}),
+                         [](const testing::TestParamInfo<DialogCase>& info) { return info.param.what; });
+
+struct UnattendedCase {
+  unsigned type;
+  int answer;
+};
+
+TEST(UnattendedTest, MessagesGoToStandardErrorAnsweredAsClosedAndNoDialogAppears) {
+  SetModalHook([](const ModalRequest& request) {
+    ADD_FAILURE() << "asked a human: " << request.text;
+    return ModalAnswer{IDOK, "/chosen"};
+  });
+  SetUnattended(true);
+  testing::internal::CaptureStderr();
+  for (const UnattendedCase& row : {UnattendedCase{MB_OK | MB_ICONERROR, IDOK}, UnattendedCase{MB_OKCANCEL, IDCANCEL},
+                                    UnattendedCase{MB_YESNOCANCEL | MB_ICONQUESTION, IDCANCEL},
+                                    UnattendedCase{MB_YESNO, IDNO}}) {
+    EXPECT_EQ(MessageBox::Show("Asked", row.type, "Voyanta"), row.answer) << row.type;
+  }
+  // One line each: line breaks become ": ".
+  MessageBox::Show("/trips/gone.vyt\nFile not found.", MB_OK, "Voyanta");
+  MessageBox::Show("Cannot start.\n\nThe reason.\n", MB_OK, "Voyanta");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Voyanta: Asked\nVoyanta: Asked\nVoyanta: Asked\nVoyanta: Asked\n"
+            "Voyanta: /trips/gone.vyt: File not found.\nVoyanta: Cannot start.: The reason.\n");
+  std::string chosen;
+  EXPECT_FALSE(AskFileName(true, "Open", "", {}, chosen));
+  EXPECT_EQ(GetUnattendedMessageCount(), 6);
+  SetUnattended(false);
+  EXPECT_FALSE(IsUnattended());
+  SetUnattended(true);
+  EXPECT_EQ(GetUnattendedMessageCount(), 0);
+  SetUnattended(false);
+}
+
+}  // namespace
