@@ -1,5 +1,6 @@
 #include "app/Voyanta.h"
 
+#include <QApplication>
 #include <cstdlib>
 #include <memory>
 
@@ -12,6 +13,7 @@
 #include "framework/Exceptions.h"
 #include "framework/FrameWindow.h"
 #include "framework/MessageBox.h"
+#include "framework/Paths.h"
 #include "framework/Shell.h"
 #include "framework/Strings.h"
 #include "mfctriext/ConfigRecentFileList.h"
@@ -53,14 +55,19 @@ bool Voyanta::InitInstance() {
   m_nCmdShow = root.GetSubsection("MainFrame").GetBool("Maximized", false) ? framework::SW_SHOWMAXIMIZED
                                                                           : framework::SW_SHOW;
 
-  if (!LoadRepository()) return false;
+  framework::CommandLineInfo commandLine;
+  ParseCommandLine(commandLine);
+  if (!LoadRepository(commandLine)) return false;
+  // A print run ends at start-up: nobody could hand it anything.
+  if (instance.IsClaimed() && !commandLine.IsPrint()) {
+    // When it cannot listen (logged), later starts say that it runs; this run goes on.
+    static_cast<void>(instance.Listen([this](const std::string& trip) { return OpenHandedOver(trip); }));
+  }
 
   AddDocTemplate(framework::New<framework::DocTemplate>(
       resources::kMainFrameResources, [this] { return framework::New<Document>(repository); },
       [] { return framework::New<MainFrame>(); }, [] { return framework::New<MainView>(); }));
 
-  framework::CommandLineInfo commandLine;
-  ParseCommandLine(commandLine);
   if (!ProcessShellCommand(commandLine)) return false;
 
   m_pMainWnd->ShowWindow(m_nCmdShow);
@@ -69,12 +76,21 @@ bool Voyanta::InitInstance() {
   return true;
 }
 
-bool Voyanta::LoadRepository() {
+bool Voyanta::LoadRepository(const framework::CommandLineInfo& commandLine) {
   std::string reason;
   try {
     repositoryPath = RepositoryPath("Voyanta::InitInstance", 110);
-    toolbox::Path path(repositoryPath.c_str());
-    if (!path.Exists()) framework::File(repositoryPath.c_str(), framework::File::modeCreate).Close();
+    switch (instance.Claim(repositoryPath.c_str())) {
+      case framework::SingleInstance::claimed:
+        break;
+      case framework::SingleInstance::running:
+        if (!JoinRunningInstance(commandLine)) return false;
+        break;
+      default: {
+        const int error = instance.GetError();
+        throw framework::FileException(framework::FileException::CauseFromErrno(error), error, repositoryPath);
+      }
+    }
     framework::File file(repositoryPath.c_str(), framework::File::modeRead);
     ReadItemList(file);
     file.Close();
@@ -93,14 +109,59 @@ bool Voyanta::LoadRepository() {
   return false;
 }
 
+bool Voyanta::JoinRunningInstance(const framework::CommandLineInfo& commandLine) {
+  if (commandLine.IsPrint()) {
+    LeaveConfigurationUnsaved();  // the settings are the running instance's
+    return true;
+  }
+  // The running instance stands in another folder: the trip goes with its full path.
+  const bool named = commandLine.m_nShellCommand == framework::CommandLineInfo::FileOpen;
+  switch (instance.HandOver(named ? framework::FullPath(commandLine.m_strFileName) : std::string())) {
+    case framework::SingleInstance::claimed:
+      return true;  // that instance has ended meanwhile: this one runs instead
+    case framework::SingleInstance::handedOver:
+      EndAtStartUp(0);
+      break;
+    default:
+      ReportAlreadyRunning();
+      break;
+  }
+  LeaveConfigurationUnsaved();
+  return false;
+}
+
+void Voyanta::ReportAlreadyRunning() const {
+  const std::string message = framework::FormatString(resources::IDS_ALREADY_RUNNING, repositoryPath.c_str());
+  // On Qt's offscreen platform nobody could see the box, let alone close it, and the
+  // process would wait for ever: there the message goes to standard error, as in a run
+  // without a user. (A test that answers boxes itself gets the box.)
+  const bool unseen = QGuiApplication::platformName() == "offscreen" && !framework::GetModalHook();
+  if (unseen) framework::SetUnattended(true);
+  framework::MessageBox::Show(message.c_str(), framework::MB_OK | framework::MB_ICONERROR,
+                              framework::LoadString(resources::IDS_MESSAGE_CAPTION));
+  if (unseen) framework::SetUnattended(false);
+}
+
+bool Voyanta::OpenHandedOver(const std::string& trip) {
+  if (m_pMainWnd == nullptr || QApplication::activeModalWidget() != nullptr) return false;
+  // First to the front, so that the question about a modified trip is seen where it asks.
+  m_pMainWnd->BringToTop();
+  // A trip that cannot be opened has been reported by the opening.
+  if (!trip.empty()) static_cast<void>(OpenDocumentFile(trip.c_str()));
+  return true;
+}
+
 int Voyanta::ExitInstance() {
+  // The window is gone: a later start now waits for this run's end and then runs itself.
+  instance.StopListening();
   const int status = TriExtApp::ExitInstance();
   SaveRepository();
   return status;
 }
 
 void Voyanta::SaveRepository() {
-  if (!repositoryLoaded) return;
+  // A run beside the running instance (a print run) leaves the repository to it.
+  if (!repositoryLoaded || !instance.IsClaimed()) return;
   try {
     // A replace: the new file is complete on disk before it takes the old one's place.
     framework::File file(repositoryPath.c_str(), framework::File::modeReplace);

@@ -3,22 +3,30 @@
 #include <string>
 
 #include "core/Item.h"
+#include "framework/CommandLineInfo.h"
 #include "framework/File.h"
+#include "framework/SingleInstance.h"
 #include "mfctriext/TriExtApp.h"
 
 // The application object: the configuration-backed application base with the repository of
 // every item the user has ever entered. The repository file lies beside the program, named
 // like it with the extension "vyr"; it is read at start-up and written back at exit.
+//
+// One instance runs per repository: it holds the repository file's lock from start-up to
+// its end. A later start hands its trip to it and ends; printing from the command line
+// beside it reads the repository and writes back neither the repository nor the settings.
 class Voyanta : public mfctriext::TriExtApp {
  public:
   Voyanta();
   ~Voyanta() override;
 
   // Reads the recent-file list and the repository, makes the main window with a new or the
-  // named trip and shows it. False ends the program (after a reported failure, or after
-  // printing a trip from the command line, which never shows the window).
+  // named trip and shows it. False ends the program (after a reported failure, after
+  // printing a trip from the command line, which never shows the window, or after handing
+  // the trip over to the instance that runs on the repository).
   bool InitInstance() override;
-  // The recent-file list goes into the configuration, then the repository file is written.
+  // Later starts are no longer heard; the recent-file list goes into the configuration,
+  // then the repository file is written.
   int ExitInstance() override;
 
   Repository& GetRepository() { return repository; }
@@ -47,9 +55,19 @@ class Voyanta : public mfctriext::TriExtApp {
   // Opens the file in the folder docs/<subfolder> (docs itself without one) beside the program.
   static void OpenBesideProgram(const char* subfolder, const char* fileName);
 
-  // Opens the repository file (created empty when missing) and merges it into the
-  // repository; false after telling the user why it cannot be used.
-  bool LoadRepository();
+  // Takes the repository file (created empty when missing) for this run and merges it into
+  // the repository. False ends the run: after telling the user why the file cannot be used,
+  // or once another instance runs on it (see JoinRunningInstance).
+  bool LoadRepository(const framework::CommandLineInfo& commandLine);
+  // Another instance holds the repository. A print run goes on beside it, to write nothing
+  // back; any other run hands its trip (or nothing, to bring that instance's window to the
+  // front) over and ends with status 0, or says that the program is already running and
+  // ends with status 1. True when this run goes on.
+  bool JoinRunningInstance(const framework::CommandLineInfo& commandLine);
+  void ReportAlreadyRunning() const;
+  // A trip handed over by a later start opens as File Open opens it; the window comes to
+  // the front. False while a dialog or a question is open: the trip waits for its answer.
+  bool OpenHandedOver(const std::string& trip);
   // Replaces the repository file with every item; a failure is logged.
   void SaveRepository();
 
@@ -58,4 +76,5 @@ class Voyanta : public mfctriext::TriExtApp {
   // or a start that failed part-way would replace the user's items by a fraction of them.
   bool repositoryLoaded = false;
   std::string repositoryPath;
+  framework::SingleInstance instance;
 };

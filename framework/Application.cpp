@@ -112,13 +112,17 @@ bool Application::ProcessShellCommand(CommandLineInfo& info) {
       return OpenDocumentFile(info.m_strFileName.c_str()) != nullptr;
     case CommandLineInfo::FilePrint:
     case CommandLineInfo::FilePrintTo:
-      exitCode = PrintFromCommandLine(info) ? 0 : 1;
-      ranAtStartUp = true;
+      EndAtStartUp(PrintFromCommandLine(info) ? 0 : 1);
       return false;
     case CommandLineInfo::FileNothing:
       return true;
   }
   return false;
+}
+
+void Application::EndAtStartUp(int status) {
+  exitCode = status;
+  ranAtStartUp = true;
 }
 
 bool Application::PrintFromCommandLine(const CommandLineInfo& info) {

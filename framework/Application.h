@@ -76,6 +76,10 @@ class Application : public CmdTarget {
 
   const CommandMap& GetCommandMap() const override;
 
+  // Start-up was the whole run: InitInstance answers false and the program ends with this
+  // status (not as a start that failed).
+  void EndAtStartUp(int status);
+
   FrameWindow* GetMainWnd() const { return m_pMainWnd; }
   // The application title: string 57344.
   const char* GetAppTitle() const;

@@ -306,6 +306,8 @@ void FrameWindow::ShowWindow(int command) {
 void FrameWindow::UpdateWindow() { repaint(); }
 
 void FrameWindow::BringToTop() {
+  // A minimized window is restored: the user is to see it.
+  if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
   raise();
   activateWindow();
 }

@@ -84,6 +84,8 @@ class FrameWindow : public QMainWindow, public CmdTarget {
   void ShowWindow(int command);
   // Paints at once and brings the window to the top.
   void UpdateWindow();
+  // Restores a minimized window, raises it and makes it the active window (as far as the
+  // window manager lets a program do that).
   void BringToTop();
 
   // Closes without asking to save (the process is being ended).

@@ -19,8 +19,10 @@ TriExtApp::~TriExtApp() {
   // beside the program: that file only seeds a user's first configuration. A failed save
   // has nobody to be reported to at this point.
   try {
-    std::unique_ptr<toolbox::Path> folder(GetApplicationDataFolder());
-    config->SaveToFolder(*folder);
+    if (saveConfiguration) {
+      std::unique_ptr<toolbox::Path> folder(GetApplicationDataFolder());
+      config->SaveToFolder(*folder);
+    }
   } catch (const toolbox::Exception&) {
     // The exception has recorded itself in the log when it was made.
   }

@@ -30,10 +30,14 @@ class TriExtApp : public framework::Application {
   // The local application data folder, then "Quorvane", then the program's name, created
   // when missing; the program folder when that cannot be had. The caller deletes it.
   static toolbox::Path* GetApplicationDataFolder();
+  // The configuration file stays as this run found it: the destructor does not save. For a
+  // run beside another instance of the program, whose settings those are.
+  void LeaveConfigurationUnsaved() { saveConfiguration = false; }
 
  private:
   toolbox::Config* config = nullptr;
   bool firstRun = false;
+  bool saveConfiguration = true;
 };
 
 }  // namespace mfctriext

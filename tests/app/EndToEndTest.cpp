@@ -7,7 +7,9 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -59,6 +61,17 @@ int WaitForExit(pid_t pid) {
   return status;
 }
 
+// How a start is made: on Qt's offscreen platform, or without any display (no
+// QT_QPA_PLATFORM, DISPLAY or WAYLAND_DISPLAY); its output goes to a file of the folder;
+// it stands in the folder, with HOME and XDG_CONFIG_HOME the folder and the runtime
+// folder <folder>/run, unless the environment (NAME=value) says otherwise.
+struct Launch {
+  bool display = true;
+  std::string output = "output.txt";
+  std::string workingFolder = {};
+  std::vector<std::string> environment = {};
+};
+
 class EndToEndTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -70,10 +83,8 @@ class EndToEndTest : public testing::Test {
   std::string Program() const { return folder / "voyanta"; }
   std::string Trip() const { return folder / "summer.vyt"; }
 
-  // Starts the program in its folder with the arguments after its path; the output of this
-  // start goes to a file of the folder. It runs on Qt's offscreen platform, or without any
-  // display: no QT_QPA_PLATFORM, DISPLAY or WAYLAND_DISPLAY.
-  pid_t Start(const std::vector<std::string>& options, bool display = true) {
+  // Starts the program with the arguments after its path.
+  pid_t Start(const std::vector<std::string>& options, const Launch& launch = {}) {
     std::vector<std::string> environment;
     for (char** variable = environ; *variable != nullptr; ++variable) {
       const std::string text = *variable;
@@ -82,9 +93,17 @@ class EndToEndTest : public testing::Test {
         environment.push_back(text);
       }
     }
-    environment.push_back("HOME=" + folder.Path());
-    environment.push_back("XDG_CONFIG_HOME=" + folder.Path());
-    if (display) environment.push_back("QT_QPA_PLATFORM=offscreen");
+    const auto set = [&](const std::string& name, const std::string& value) {
+      for (const std::string& given : launch.environment) {
+        if (given.starts_with(name + "=")) return;
+      }
+      environment.push_back(name + "=" + value);
+    };
+    set("HOME", folder.Path());
+    set("XDG_CONFIG_HOME", folder.Path());
+    set("XDG_RUNTIME_DIR", folder / "run");
+    if (launch.display) set("QT_QPA_PLATFORM", "offscreen");
+    environment.insert(environment.end(), launch.environment.begin(), launch.environment.end());
     std::vector<std::string> arguments = {Program()};
     arguments.insert(arguments.end(), options.begin(), options.end());
 
@@ -95,10 +114,11 @@ class EndToEndTest : public testing::Test {
     for (std::string& text : arguments) argv.push_back(text.data());
     argv.push_back(nullptr);
 
-    const std::string output = folder / "output.txt";
+    const std::string output = folder / launch.output;
+    const std::string workingFolder = launch.workingFolder.empty() ? folder.Path() : launch.workingFolder;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, folder.Path().c_str());
+    posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
     pid_t pid = -1;
@@ -108,7 +128,16 @@ class EndToEndTest : public testing::Test {
     return error == 0 ? pid : -1;
   }
 
-  std::string Output() const { return scratch::ReadFile(folder / "output.txt"); }
+  // Runs the program to its end; its exit status, or -1 when it did not end by itself.
+  int RunToEnd(const std::vector<std::string>& arguments, const Launch& launch = {}) {
+    const pid_t pid = Start(arguments, launch);
+    if (pid <= 0) return -1;
+    const int status = WaitForExit(pid);
+    EXPECT_TRUE(WIFEXITED(status)) << "wait status " << status << "\n" << Output(launch.output);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  std::string Output(const std::string& name = "output.txt") const { return scratch::ReadFile(folder / name); }
 
   scratch::Folder folder;
 };
@@ -156,17 +185,7 @@ TEST_F(EndToEndTest, EachTerminationSignalEndsTheProgramNormallyAndItsFilesAreWr
 
 // Command-line printing: the trip is printed and the program ends by itself, with no
 // window, also where there is no display at all.
-class PrintEndToEndTest : public EndToEndTest {
- protected:
-  // Runs the program to its end; its exit status, or -1 when it did not end by itself.
-  int RunToEnd(const std::vector<std::string>& arguments, bool display = true) {
-    const pid_t pid = Start(arguments, display);
-    if (pid <= 0) return -1;
-    const int status = WaitForExit(pid);
-    EXPECT_TRUE(WIFEXITED(status)) << "wait status " << status << "\n" << Output();
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-};
+class PrintEndToEndTest : public EndToEndTest {};
 
 TEST_F(PrintEndToEndTest, PrintToOptionWritesTheTripIntoThePdfFileWithAnEmbeddedMonospaceFont) {
   scratch::WriteFile(Trip(), "1\t2\tSocks\tClothes\t\n1\t10\tShirts\tClothes\t\n1\t\tTowel\tBath\t\n");
@@ -174,7 +193,7 @@ TEST_F(PrintEndToEndTest, PrintToOptionWritesTheTripIntoThePdfFileWithAnEmbedded
   for (bool display : {true, false}) {
     SCOPED_TRACE(display ? "offscreen" : "no display");
     std::filesystem::remove(pdf);
-    ASSERT_EQ(RunToEnd({"/pt", "summer.vyt", "out.pdf"}, display), 0) << Output();
+    ASSERT_EQ(RunToEnd({"/pt", "summer.vyt", "out.pdf"}, {.display = display}), 0) << Output();
     EXPECT_EQ(pdf::PageCount(pdf), 1);
     EXPECT_EQ(pdf::PageLines(pdf, 1), (Texts{Trip(), "Bath " + std::string(55, '-'), "   [ ] [ ] Towel",
                                              "Clothes " + std::string(52, '-'), "10 [ ] [ ] Shirts",
@@ -218,6 +237,172 @@ TEST_F(PrintEndToEndTest, PrintOptionWithoutADefaultPrinterSaysSo) {
   if (!QPrinterInfo::defaultPrinter().isNull()) GTEST_SKIP() << "this machine has a default printer";
   EXPECT_EQ(RunToEnd({"/p", "summer.vyt"}), 1);
   EXPECT_NE(Output().find("Voyanta: There is no default printer.\n"), std::string::npos) << Output();
+}
+
+// One running program per repository: later starts hand their trip over to it and end.
+class InstanceEndToEndTest : public EndToEndTest {
+ protected:
+  void SetUp() override {
+    EndToEndTest::SetUp();
+    std::filesystem::create_directory(folder / "trips");
+    scratch::WriteFile(Winter(), "1\t1\tGloves\tClothes\t\n");
+  }
+
+  std::string Winter() const { return folder / "trips/winter.vyt"; }
+  std::string Repository() const { return folder / "voyanta.vyr"; }
+  std::string ConfigFile() const { return folder / "Quorvane/Voyanta/voyanta.cfg"; }
+
+  // The socket in the runtime folder; empty while there is none.
+  std::string Socket() const {
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(folder / "run", ignored)) {
+      if (entry.is_socket()) return entry.path();
+    }
+    return {};
+  }
+
+  // True when a program listens on the socket; one that was killed left a socket that
+  // refuses every connection.
+  bool Listening() const {
+    const std::string path = Socket();
+    sockaddr_un address{};
+    if (path.empty() || path.size() >= sizeof address.sun_path) return false;
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, path.size());
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool connected = connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(socket);
+    return connected;
+  }
+
+  // Starts a program that runs on the repository and waits until it listens.
+  pid_t StartRunning(const std::vector<std::string>& options) {
+    const pid_t pid = Start(options, {.output = "running.txt"});
+    const auto deadline = Clock::now() + kTimeLimit;
+    while (!Listening() && Clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(Listening()) << Output("running.txt");
+    return pid;
+  }
+
+  // Ends it as the desktop does; its exit status, -1 when it did not end normally.
+  int End(pid_t pid) {
+    if (kill(pid, SIGTERM) != 0) return -1;
+    const int status = WaitForExit(pid);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  // The first entry of the saved recent-file list.
+  std::string FirstRecentFile() const {
+    toolbox::Config config;
+    if (!config.LoadFile(ConfigFile().c_str())) return "(no configuration)";
+    return config.GetRoot().GetSubsection("MRU").GetText("0", "(missing)");
+  }
+};
+
+TEST_F(InstanceEndToEndTest, SecondStartHandsItsTripToTheRunningProgramAndEndsWritingNothing) {
+  struct Row {
+    const char* what;
+    std::vector<std::string> arguments;
+    std::string repository;  // as the running program writes it at its end
+    std::string recentFile;
+  };
+  const std::vector<Row> rows = {
+      // Named relative to the second start's own folder.
+      {"trip", {"winter.vyt"}, "0\t\tTent\tCamping\t\n1\t1\tGloves\tClothes\t\n0\t\tSocks\tClothes\t\n", Winter()},
+      {"no trip: the window comes to the front", {}, "0\t\tTent\tCamping\t\n0\t\tSocks\tClothes\t\n", ""},
+  };
+  const std::string before = scratch::ReadFile(Repository());
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    scratch::WriteFile(Repository(), before);
+    std::filesystem::remove_all(folder / "Quorvane");
+    const pid_t running = StartRunning({});
+    ASSERT_GT(running, 0);
+
+    EXPECT_EQ(RunToEnd(row.arguments, {.output = "second.txt", .workingFolder = folder / "trips"}), 0)
+        << Output("second.txt");
+    EXPECT_EQ(scratch::ReadFile(Repository()), before);
+    EXPECT_FALSE(std::filesystem::exists(ConfigFile()));
+
+    ASSERT_EQ(End(running), 0) << Output("running.txt");
+    EXPECT_EQ(scratch::ReadFile(Repository()), row.repository);
+    EXPECT_EQ(FirstRecentFile(), row.recentFile);
+  }
+}
+
+TEST_F(InstanceEndToEndTest, SecondStartThatCannotHandOverSaysSoEndsWith1AndWritesNothing) {
+  scratch::WriteFile(folder / "blocker", "");
+  struct Row {
+    const char* what;
+    std::vector<std::string> environment;
+  };
+  const std::vector<Row> rows = {
+      // Below a file: even root cannot make them.
+      {"no runtime folder", {"XDG_RUNTIME_DIR=" + (folder / "blocker/run"), "TMPDIR=" + (folder / "blocker")}},
+      {"nobody listens in its runtime folder", {"XDG_RUNTIME_DIR=" + (folder / "elsewhere")}},
+  };
+  const pid_t running = StartRunning({Trip()});
+  ASSERT_GT(running, 0);
+  const std::string before = scratch::ReadFile(Repository());
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const Launch launch = {.output = "second.txt", .workingFolder = folder / "trips", .environment = row.environment};
+    EXPECT_EQ(RunToEnd({"winter.vyt"}, launch), 1);
+    const std::string message = "The Voyanta: Voyanta is already running with the repository " + Repository() + ".\n";
+    EXPECT_NE(Output("second.txt").find(message), std::string::npos) << Output("second.txt");
+    EXPECT_EQ(scratch::ReadFile(Repository()), before);
+    EXPECT_FALSE(std::filesystem::exists(ConfigFile()));
+  }
+  ASSERT_EQ(End(running), 0) << Output("running.txt");
+  EXPECT_EQ(scratch::ReadFile(Repository()), "0\t\tTent\tCamping\t\n0\t\tSocks\tClothes\t\n1\t3\tPassport\tPapers\t\n");
+  EXPECT_EQ(FirstRecentFile(), Trip());
+}
+
+TEST_F(InstanceEndToEndTest, KilledProgramDoesNotBlockTheNextStart) {
+  const pid_t killed = StartRunning({});
+  ASSERT_GT(killed, 0);
+  ASSERT_EQ(kill(killed, SIGKILL), 0);
+  ASSERT_TRUE(WIFSIGNALED(WaitForExit(killed)));
+  ASSERT_NE(Socket(), "");  // left behind
+  ASSERT_FALSE(Listening());
+
+  const pid_t next = StartRunning({Trip()});
+  ASSERT_GT(next, 0);
+  // It listens where the killed one did: a later start reaches it.
+  EXPECT_EQ(RunToEnd({"trips/winter.vyt"}, {.output = "third.txt"}), 0) << Output("third.txt");
+  ASSERT_EQ(End(next), 0) << Output("running.txt");
+  EXPECT_EQ(scratch::ReadFile(Repository()),
+            "0\t\tTent\tCamping\t\n1\t1\tGloves\tClothes\t\n0\t\tSocks\tClothes\t\n0\t\tPassport\tPapers\t\n");
+  EXPECT_EQ(FirstRecentFile(), Winter());
+}
+
+TEST_F(InstanceEndToEndTest, PrintingBesideTheRunningProgramWritesBackNothing) {
+  ASSERT_EQ(End(StartRunning({})), 0);  // a configuration of earlier runs
+  const pid_t running = StartRunning({});
+  ASSERT_GT(running, 0);
+  struct stat repositoryBefore, configBefore;
+  ASSERT_EQ(stat(Repository().c_str(), &repositoryBefore), 0);
+  ASSERT_EQ(stat(ConfigFile().c_str(), &configBefore), 0);
+  const std::string repository = scratch::ReadFile(Repository());
+  const std::string config = scratch::ReadFile(ConfigFile());
+
+  ASSERT_EQ(RunToEnd({"/pt", "summer.vyt", "out.pdf"}, {.output = "print.txt"}), 0) << Output("print.txt");
+  EXPECT_EQ(pdf::PageLines(folder / "out.pdf", 1),
+            (Texts{Trip(), "Papers " + std::string(53, '-'), "3 [ ] [ ] Passport"}));
+  struct stat repositoryAfter, configAfter;
+  ASSERT_EQ(stat(Repository().c_str(), &repositoryAfter), 0);
+  ASSERT_EQ(stat(ConfigFile().c_str(), &configAfter), 0);
+  EXPECT_EQ(scratch::ReadFile(Repository()), repository);
+  EXPECT_EQ(scratch::ReadFile(ConfigFile()), config);
+  for (const auto& [before, after] : {std::pair{repositoryBefore, repositoryAfter}, {configBefore, configAfter}}) {
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+  }
+
+  // The running program never heard of the trip.
+  ASSERT_EQ(End(running), 0) << Output("running.txt");
+  EXPECT_EQ(scratch::ReadFile(Repository()), "0\t\tTent\tCamping\t\n0\t\tSocks\tClothes\t\n");
 }
 
 }  // namespace

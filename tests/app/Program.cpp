@@ -27,7 +27,10 @@ std::vector<std::string> CapturedLog::Entries(int level) const {
   return texts;
 }
 
-ProgramTest::ProgramTest() : home("HOME", folder.Path()), configHome("XDG_CONFIG_HOME", folder.Path()) {
+ProgramTest::ProgramTest()
+    : home("HOME", folder.Path()),
+      configHome("XDG_CONFIG_HOME", folder.Path()),
+      runtimeHome("XDG_RUNTIME_DIR", folder / "run") {
   SetArguments({});
 }
 

@@ -48,7 +48,8 @@ class CapturedLog : public toolbox::LogSink {
   toolbox::LogSink* previous;
 };
 
-// The program at <folder>/voyanta; HOME and XDG_CONFIG_HOME are the folder itself.
+// The program at <folder>/voyanta; HOME and XDG_CONFIG_HOME are the folder itself, the
+// runtime folder (where the running program listens for later starts) is <folder>/run.
 class ProgramTest : public testing::Test {
  protected:
   ProgramTest();
@@ -93,6 +94,7 @@ class ProgramTest : public testing::Test {
   scratch::Folder folder;
   scratch::Environment home;
   scratch::Environment configHome;
+  scratch::Environment runtimeHome;
   std::vector<std::string> commandLine;
   std::vector<char*> argv;
   std::optional<scratch::Arguments> processArguments;

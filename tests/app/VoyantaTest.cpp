@@ -8,8 +8,12 @@
 #include <csignal>
 #include <filesystem>
 
+#include <QDialog>
+#include <QTest>
+
 #include "Program.h"
 #include "framework/MessageBox.h"
+#include "support/LaterStart.h"
 
 using program::ProgramTest;
 
@@ -101,6 +105,40 @@ TEST_P(UnusableRepositoryTest, StartEndsWithAMessageNamingTheFileAndTheFileIsNot
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, UnusableRepositoryTest, testing::Values("folder", "loop"));
+
+// A later start hands its trip to the running program (support::LaterStart plays it).
+class HandOverTest : public ProgramTest {};
+
+TEST_F(HandOverTest, TripWaitsForTheOpenDialogThenOpensAsFileOpenDoesAndTheWindowComesBack) {
+  scratch::WriteFile(folder / "summer.vyt", "1\t3\tSocks\tClothes\t\n");
+  ASSERT_TRUE(Start());
+  Trip().SetModifiedFlag();
+  Window().showMinimized();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Window().isMinimized(); }));
+  {
+    QDialog options(&Window());
+    options.setWindowModality(Qt::ApplicationModal);
+    options.show();
+    EXPECT_EQ(support::LaterStart(RepositoryFile(), folder / "summer.vyt").Finish(),
+              framework::SingleInstance::handedOver);
+    QTest::qWait(600);
+    EXPECT_EQ(Trip().GetTitle(), "Unnamed");
+    EXPECT_TRUE(modals.asked.empty());
+    modals.Answer(framework::IDNO);
+  }
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Trip().GetTitle() == "summer.vyt"; }));
+  EXPECT_EQ(modals.Texts(), Texts{"Save changes to Unnamed?"});
+  EXPECT_EQ(View().GetItemText(0, 0), "3");
+  EXPECT_FALSE(Window().isMinimized());
+
+  // Without a trip the window only comes back.
+  Window().showMinimized();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Window().isMinimized(); }));
+  EXPECT_EQ(support::LaterStart(RepositoryFile(), "").Finish(), framework::SingleInstance::handedOver);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !Window().isMinimized(); }));
+  EXPECT_EQ(Trip().GetTitle(), "summer.vyt");
+  EXPECT_EQ(modals.asked.size(), 1u);
+}
 
 class ExitTest : public ProgramTest {};
 

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "toolbox/FileLock.h"
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace framework {
+
+// One running instance of the program per data file: the process that holds the file's
+// lock is the running instance. It listens on a local socket in the user's runtime folder,
+// named after the file's real path; a later start on the same file hands its request (a
+// text, such as a document to open) over through that socket and ends.
+//
+// Owned by the application object for the whole run. The lock lasts as long as the object,
+// or as the process (see toolbox::FileLock: a killed instance never blocks the next
+// start). The listening socket is a Qt object: StopListening, or the object's destruction,
+// must come before the QApplication goes.
+//
+// Failures are results: Claim tells why this process did not get the file; Listen and
+// HandOver answer false or failed (and log why) when no request can pass.
+class SingleInstance {
+ public:
+  enum Outcome {
+    claimed,     // this process holds the file: it is the running instance
+    running,     // another process holds it
+    handedOver,  // the running instance has taken the request
+    failed,      // the file cannot be locked (GetError tells why), or nothing took the request
+  };
+  // Receives a later start's request, from the event loop. A handler that cannot take it
+  // yet (a question to the user is open) answers false: it is offered again a moment later.
+  using Handler = std::function<bool(const std::string& request)>;
+
+  SingleInstance();
+  ~SingleInstance();
+  SingleInstance(const SingleInstance&) = delete;
+  SingleInstance& operator=(const SingleInstance&) = delete;
+
+  // Takes the file's lock without waiting; the file is created empty when missing.
+  [[nodiscard]] Outcome Claim(const char* path);
+  bool IsClaimed() const { return lock.IsHeld(); }
+  // The system's error number when Claim failed.
+  int GetError() const { return lock.GetError(); }
+
+  // For the holder: takes the requests of later starts. False when it cannot listen (no
+  // runtime folder, no socket): later starts then cannot hand over and say so.
+  [[nodiscard]] bool Listen(Handler onRequest);
+  // Takes no further request and removes the socket; the lock stays.
+  void StopListening();
+
+  // Hands the request over to the process that holds the file (after Claim answered
+  // running): handedOver once that process has it. An instance that is still starting has
+  // a few seconds to listen; when the holder ends meanwhile, this process takes the file
+  // itself and answers claimed. Failed when no instance took the request.
+  [[nodiscard]] Outcome HandOver(const std::string& request);
+
+ private:
+  // The runtime folder, then the file's name and a hash of its real path; empty when there
+  // is no runtime folder.
+  QString SocketName() const;
+  void Accept();
+  void Receive(QLocalSocket* socket);
+  void Offer(const std::string& request);
+
+  toolbox::FileLock lock;
+  std::string path;  // the file's real path, once claimed or found held
+  std::unique_ptr<QLocalServer> server;
+  Handler handler;
+};
+
+}  // namespace framework

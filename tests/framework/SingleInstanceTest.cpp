@@ -1,0 +1,88 @@
+#include "framework/SingleInstance.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/LaterStart.h"
+#include "support/Scratch.h"
+
+using framework::SingleInstance;
+
+namespace {
+
+// The running instance is this test; a later start is a thread (support::LaterStart).
+class SingleInstanceTest : public testing::Test {
+ protected:
+  std::string File() const { return folder / "data.vyr"; }
+  SingleInstance::Outcome HandOver(const std::string& request) { return support::LaterStart(File(), request).Finish(); }
+
+  scratch::Folder folder;
+  scratch::Environment runtime{"XDG_RUNTIME_DIR", folder / "run"};
+};
+
+TEST_F(SingleInstanceTest, EachRequestReachesTheHolderByteForByte) {
+  SingleInstance holder;
+  ASSERT_EQ(holder.Claim(File().c_str()), SingleInstance::claimed);
+  std::vector<std::string> received;
+  ASSERT_TRUE(holder.Listen([&](const std::string& request) {
+    received.push_back(request);
+    return true;
+  }));
+  const std::vector<std::string> requests = {
+      "",  // no document: the window comes to the front
+      "/home/me/trips/summer.vyt",
+      "/trips/two\nlines, \xc3\xbc and a stray \xff byte.vyt",
+      "/" + std::string(4095, 'x'),
+  };
+  for (const std::string& request : requests) {
+    SCOPED_TRACE(request.substr(0, 40));
+    const std::size_t before = received.size();
+    EXPECT_EQ(HandOver(request), SingleInstance::handedOver);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return received.size() > before; }));
+    EXPECT_EQ(received.back(), request);
+  }
+  EXPECT_EQ(received.size(), requests.size());
+}
+
+TEST_F(SingleInstanceTest, RequestTheHolderCannotTakeYetIsOfferedAgainWithoutKeepingTheLaterStart) {
+  SingleInstance holder;
+  ASSERT_EQ(holder.Claim(File().c_str()), SingleInstance::claimed);
+  int offers = 0;
+  std::vector<std::string> taken;
+  ASSERT_TRUE(holder.Listen([&](const std::string& request) {
+    if (++offers < 3) return false;  // a question to the user is open
+    taken.push_back(request);
+    return true;
+  }));
+  EXPECT_EQ(HandOver("/trips/summer.vyt"), SingleInstance::handedOver);
+  EXPECT_TRUE(taken.empty());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !taken.empty(); }));
+  EXPECT_EQ(offers, 3);
+  EXPECT_EQ(taken, std::vector<std::string>{"/trips/summer.vyt"});
+}
+
+TEST_F(SingleInstanceTest, LaterStartTakesTheFileWhenTheHolderEndsWhileItWaits) {
+  std::optional<SingleInstance> holder(std::in_place);
+  ASSERT_EQ(holder->Claim(File().c_str()), SingleInstance::claimed);  // still starting: not listening
+  support::LaterStart later(File(), "/trips/summer.vyt");
+  QTest::qWait(300);
+  holder.reset();
+  EXPECT_EQ(later.Finish(), SingleInstance::claimed);
+}
+
+TEST_F(SingleInstanceTest, HolderThatStoppedListeningTakesNoRequest) {
+  SingleInstance holder;
+  ASSERT_EQ(holder.Claim(File().c_str()), SingleInstance::claimed);
+  int offers = 0;
+  ASSERT_TRUE(holder.Listen([&](const std::string&) { return ++offers > 0; }));
+  holder.StopListening();
+  EXPECT_EQ(HandOver("/trips/summer.vyt"), SingleInstance::failed);
+  EXPECT_EQ(offers, 0);
+  EXPECT_TRUE(holder.IsClaimed());
+}
+
+}  // namespace
