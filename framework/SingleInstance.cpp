@@ -24,7 +24,7 @@ namespace {
 // instance answers with one byte once it has taken it.
 constexpr qsizetype kLengthBytes = 4;
 constexpr char kTaken = '\x06';
-// A request is a path or two, never more.
+// A request is one path: anything longer is not one of ours.
 constexpr quint32 kLongestRequest = 64 * 1024;
 // How long a later start waits for an instance that is still starting, and for an answer.
 constexpr auto kStartingTime = std::chrono::seconds(3);
