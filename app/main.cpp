@@ -16,7 +16,8 @@ toolbox::Logger theLogger;
 int main(int argc, char** argv) {
   framework::ChoosePlatform(argc, argv);
   QApplication qtApplication(argc, argv);
-  QApplication::setDesktopFileName("voyanta");
+  // Docks and task bars match the windows to the launcher entry by this name.
+  QApplication::setDesktopFileName(VOYANTA_APP_ID);
   const int status = framework::RunApplication(argc, argv);
   // The program is on its way out: a further termination signal must not cut short the
   // saving of the configuration that the application object's destruction still does.
