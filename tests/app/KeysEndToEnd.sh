@@ -6,7 +6,8 @@
 set -euo pipefail
 
 folder=$(mktemp -d)
-trap 'kill -KILL "${pid:-0}" 2>/dev/null || true; rm -rf "$folder"' EXIT
+pid=
+trap '[ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null || true; rm -rf "$folder"' EXIT
 cp "$1" "$folder/voyanta"
 printf '0\t\tSocks\tClothes\t\n0\t\tTent\tCamping\t\n' >"$folder/voyanta.vyr"
 export HOME="$folder" XDG_CONFIG_HOME="$folder"
