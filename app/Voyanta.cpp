@@ -21,6 +21,7 @@
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
 #include "toolbox/Exception.h"
+#include "toolbox/Files.h"
 #include "toolbox/LogSink.h"
 #include "toolbox/Path.h"
 #include "ui/AboutDialog.h"
@@ -82,6 +83,9 @@ bool Voyanta::LoadRepository(const framework::CommandLineInfo& commandLine) {
     repositoryPath = RepositoryPath("Voyanta::InitInstance", 110);
     switch (instance.Claim(repositoryPath.c_str())) {
       case framework::SingleInstance::claimed:
+        // This run has the repository to itself: what a run that crashed while saving it
+        // left beside it can go.
+        toolbox::RemoveStaleTemporaries(repositoryPath.c_str());
         break;
       case framework::SingleInstance::running:
         if (!JoinRunningInstance(commandLine)) return false;

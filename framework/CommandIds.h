@@ -43,5 +43,6 @@ inline constexpr unsigned AFX_IDP_FAILED_TO_PRINT = 61460;      // printing to %
 inline constexpr unsigned AFX_IDP_NO_SUCH_PRINTER = 61461;      // no printer named %1
 inline constexpr unsigned AFX_IDP_NO_DEFAULT_PRINTER = 61462;
 inline constexpr unsigned AFX_IDP_PRINT_USAGE = 61463;          // how the command line prints
+inline constexpr unsigned AFX_IDP_FILE_NOT_REGULAR = 61464;     // "%1 is not a regular file."
 
 }  // namespace framework

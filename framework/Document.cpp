@@ -107,9 +107,13 @@ void Document::ReportSaveLoadException(const char* path, const Exception* error,
       case FileException::badPath:
       case FileException::accessDenied:
       case FileException::diskFull:
+      case FileException::notRegularFile:
         message = fileError->GetErrorMessage();
         break;
       default:
+        // An input or output error, a move across file systems: the system says what it was.
+        message = FormatString(defaultId, path);
+        if (fileError->GetOsError() != 0) message += "\n" + fileError->GetSystemReason();
         break;
     }
   } else if (dynamic_cast<const MemoryException*>(error) != nullptr) {

@@ -5,6 +5,7 @@
 
 #include "framework/CommandIds.h"
 #include "framework/Strings.h"
+#include "toolbox/Files.h"
 
 namespace framework {
 
@@ -38,6 +39,8 @@ FileException::Cause FileException::CauseFromErrno(int error) {
     case EDQUOT:
     case EFBIG:
       return diskFull;
+    case toolbox::kNotRegularFile:
+      return notRegularFile;
     default:
       return genericException;
   }
@@ -52,9 +55,15 @@ std::string FileException::GetErrorMessage() const {
       return FormatString(AFX_IDP_FILE_ACCESS_DENIED, path.c_str());
     case diskFull:
       return LoadString(AFX_IDP_FILE_DISK_FULL);
+    case notRegularFile:
+      return FormatString(AFX_IDP_FILE_NOT_REGULAR, path.c_str());
     default:
       return FormatString(AFX_IDP_FILE_GENERIC, path.c_str());
   }
+}
+
+std::string FileException::GetSystemReason() const {
+  return osError != 0 ? toolbox::DescribeFileError(osError) : std::string();
 }
 
 }  // namespace framework

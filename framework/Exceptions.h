@@ -34,17 +34,20 @@ class FileException : public Exception {
     invalidFile,
     diskFull,
     endOfFile,
+    notRegularFile,  // a FIFO, a device or a socket where a file was expected
   };
 
   FileException(Cause cause, int osError, std::string path);
 
-  // The cause that matches a POSIX error number.
+  // The cause that matches a POSIX error number, or the file layer's toolbox::kNotRegularFile.
   static Cause CauseFromErrno(int error);
 
   Cause GetCause() const { return cause; }
   int GetOsError() const { return osError; }
   const std::string& GetFileName() const { return path; }
   std::string GetErrorMessage() const override;
+  // The system's own words for the error number; empty without one.
+  std::string GetSystemReason() const;
 
  private:
   Cause cause;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "toolbox/Files.h"
+
 namespace framework {
 
 struct FileStatus {
@@ -12,12 +14,15 @@ struct FileStatus {
 
 // A file of the file system, opened for reading, for writing a new or truncated file, or
 // for a safe replace. Every failure throws FileException with the cause and the path.
+// Opening never waits on a FIFO; reading and replacing take regular files (or links to
+// them) only, and refuse anything else (FileException::notRegularFile, badPath for a folder).
 //
-// A safe replace writes into a temporary file beside the target. Close commits it: the data
-// is flushed to disk, the temporary file renamed over the target and the folder flushed,
-// so the target is always either the old file or the complete new one. A replace that is
-// destroyed or aborted without Close removes the temporary file and leaves the target as
-// it was.
+// A safe replace (toolbox::FileReplacement) writes into a temporary file beside the target.
+// Close commits it: the data is flushed to disk, the temporary file renamed over the target
+// and the folder flushed, so the target is always either the old file or the complete new
+// one. Where no temporary file can be made beside an existing target, Close rewrites the
+// target in place. A read-only target is refused. A replace that is destroyed or aborted
+// without Close leaves the target as it was.
 class File {
  public:
   enum OpenMode {
@@ -34,12 +39,12 @@ class File {
   ~File();
 
   void Open(const char* path, OpenMode mode);
-  bool IsOpen() const { return fd >= 0; }
+  bool IsOpen() const { return fd >= 0 || replacement.IsActive(); }
   // The path given to Open.
   const std::string& GetFilePath() const { return path; }
 
   std::uint64_t GetLength() const;
-  // False when the status cannot be had (no file open, or the system refuses).
+  // False when the status cannot be had (no file open, a replace, or the system refuses).
   bool GetStatus(FileStatus& status) const;
 
   // Reads up to max bytes; answers how many were read, 0 at the end of the file.
@@ -55,13 +60,11 @@ class File {
 
  private:
   [[noreturn]] void Throw(int error) const;
-  void Commit();
 
-  int fd = -1;
+  int fd = -1;  // of a file read or created
   OpenMode mode = modeRead;
   std::string path;
-  std::string target;     // a replace's resolved target
-  std::string temporary;  // a replace's temporary file
+  toolbox::FileReplacement replacement;
 };
 
 }  // namespace framework

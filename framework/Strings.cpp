@@ -26,6 +26,7 @@ constexpr StringEntry kFrameworkStrings[] = {
     {AFX_IDP_PRINT_USAGE,
      "Printing from the command line takes /p FILE, or /pt FILE PRINTER (a PRINTER ending in .pdf is a PDF file "
      "to write)."},
+    {AFX_IDP_FILE_NOT_REGULAR, "%1 is not a regular file."},
     {ID_FILE_MRU_FILE1, "Open this document.\nOpen document"},
 };
 

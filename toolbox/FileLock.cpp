@@ -1,11 +1,12 @@
 #include "toolbox/FileLock.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "toolbox/Files.h"
 
 namespace toolbox {
 
@@ -17,36 +18,22 @@ constexpr int kAttempts = 10;
 
 }  // namespace
 
-FileLock::Result FileLock::Acquire(const char* path) {
+FileLock::Result FileLock::Acquire(const char* path, bool wait) {
   Release();
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    const int result = TryOnce(path);
+    const int result = TryOnce(path, wait);
     if (result != kReplaced) return static_cast<Result>(result);
   }
   error = EAGAIN;
   return failed;
 }
 
-int FileLock::TryOnce(const char* path) {
-  // Without blocking, so that a FIFO at the path cannot stall the open; read-only, since
-  // the lock needs no more and a read-only file is still the user's repository.
-  const int opened = open(path, O_RDONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-  if (opened < 0) {
-    error = errno;
-    return failed;
-  }
-  struct stat own {};
-  if (fstat(opened, &own) != 0 || !S_ISREG(own.st_mode)) {
-    error = S_ISDIR(own.st_mode) ? EISDIR : EINVAL;
-    close(opened);
-    return failed;
-  }
-  int locked;
-  do {
-    locked = flock(opened, LOCK_EX | LOCK_NB);
-  } while (locked != 0 && errno == EINTR);
-  if (locked != 0) {
-    const int cause = errno;
+int FileLock::TryOnce(const char* path, bool wait) {
+  // Read-only, since the lock needs no more and a read-only file is still the user's.
+  const int opened = OpenFile(path, O_RDONLY | O_CREAT, error);
+  if (opened < 0) return failed;
+  int cause = 0;
+  if (!LockFile(opened, wait, cause)) {
     close(opened);
     if (cause == EWOULDBLOCK) return held;
     error = cause;
@@ -54,8 +41,10 @@ int FileLock::TryOnce(const char* path) {
   }
   // The holder may have replaced the file between the open and the lock, and then ended:
   // this lock is then on a file that no longer bears the name.
+  struct stat own;
   struct stat named;
-  if (stat(path, &named) != 0 || named.st_dev != own.st_dev || named.st_ino != own.st_ino) {
+  if (fstat(opened, &own) != 0 || stat(path, &named) != 0 || named.st_dev != own.st_dev ||
+      named.st_ino != own.st_ino) {
     close(opened);
     return kReplaced;
   }

@@ -26,9 +26,11 @@ class FileLock {
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
 
-  // Opens the regular file at path (created empty when missing, never truncated) and
-  // locks it without waiting. An object that holds a lock releases it first.
-  [[nodiscard]] Result Acquire(const char* path);
+  // Opens the regular file at path (created empty when missing, never truncated; the
+  // opening never waits, see OpenFile) and locks it, without waiting for another holder
+  // unless wait is set. An object that holds a lock releases it first. Anything but a
+  // regular file fails with EISDIR or kNotRegularFile.
+  [[nodiscard]] Result Acquire(const char* path, bool wait = false);
   void Release();
   bool IsHeld() const { return fd >= 0; }
   // The error number of the last failed Acquire.
@@ -37,7 +39,7 @@ class FileLock {
  private:
   // One attempt: acquired, held, failed, or -1 when the file was replaced while it was
   // being locked (the lock then sits on a file that no longer has the name).
-  int TryOnce(const char* path);
+  int TryOnce(const char* path, bool wait);
 
   int fd = -1;
   int error = 0;

@@ -33,4 +33,14 @@ void SetCurrentLogSink(LogSink* sink);
 void LogToCurrent(const char* location, int line, int level, const char* format, ...)
     __attribute__((format(printf, 4, 5)));
 
+// As LogToCurrent, but an entry made before any sink was installed (during static
+// initialisation, where the configuration is loaded before the logger exists) is kept for
+// the program's logger, which writes it when it starts. Up to kKeptEntries are kept; more
+// are dropped, and so is an entry when its memory cannot be had.
+inline constexpr int kKeptEntries = 16;
+void LogToCurrentOrKeep(const char* location, int line, int level, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
+// Writes the kept entries to the sink, in the order they were made, and forgets them.
+void WriteKeptEntries(LogSink& sink);
+
 }  // namespace toolbox

@@ -1,17 +1,15 @@
 #include "toolbox/Logger.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <time.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
 #include "toolbox/ArrayList.h"
 #include "toolbox/Exception.h"
+#include "toolbox/Files.h"
 #include "toolbox/Path.h"
 #include "toolbox/ProcessArguments.h"
 #include "toolbox/String.h"
@@ -49,13 +47,8 @@ int ThresholdFromCommandLine() {
 
 // Writes all of text, ignoring errors: a log that cannot be written is not worth failing for.
 void WriteAll(int file, const char* text, std::size_t length) {
-  while (length > 0) {
-    ssize_t written = write(file, text, length);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;
-    text += written;
-    length -= static_cast<std::size_t>(written);
-  }
+  int ignored;
+  static_cast<void>(WriteToFile(file, text, length, ignored));
 }
 
 }  // namespace
@@ -86,6 +79,8 @@ Logger::Logger() : startTick(Tick()) {
     threshold = ThresholdFromCommandLine();
     SetCurrentLogSink(this);
     Log("toolbox::Logger::Logger", 83, LogInfo, "Logger initialized");
+    // What was found before the logger existed (the configuration's load) comes next.
+    WriteKeptEntries(*this);
   } catch (...) {
     Release();
     throw;
@@ -142,11 +137,12 @@ void Logger::LogV(const char* location, int line, int level, const char* format,
 bool Logger::Open() {
   if (file >= 0) return true;
   if (fileName == nullptr || fileName[0] == '\0') return false;
-  int opened = open(fileName, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  int error;
+  const int opened = OpenFile(fileName, O_WRONLY | O_APPEND | O_CREAT, error);
   if (opened < 0) return false;
   // Sharing denied: whoever holds the lock has the file to itself.
-  if (flock(opened, LOCK_EX | LOCK_NB) != 0) {
-    close(opened);
+  if (!LockFile(opened, false, error)) {
+    static_cast<void>(CloseFile(opened, error));
     return false;
   }
   file = opened;
@@ -159,7 +155,8 @@ bool Logger::Open() {
 
 void Logger::Close() {
   if (file < 0) return;
-  close(file);
+  int ignored;
+  static_cast<void>(CloseFile(file, ignored));
   file = -1;
 }
 

@@ -1,6 +1,5 @@
 #include "toolbox/Path.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
@@ -13,7 +12,7 @@
 #include <memory>
 
 #include "toolbox/Exception.h"
-#include "toolbox/FileText.h"
+#include "toolbox/Files.h"
 #include "toolbox/Memory.h"
 #include "toolbox/ProcessArguments.h"
 
@@ -78,7 +77,8 @@ bool IsNetworkFuseType(const char* type) {
 // network file system reached through fuse.
 bool IsNetworkFuseMount(dev_t device) {
   std::size_t length;
-  HeapText table(ReadFileText("/proc/self/mountinfo", length));
+  int error;
+  HeapText table(ReadWholeFile("/proc/self/mountinfo", length, error));
   if (!table) return false;
   char wanted[48];
   std::snprintf(wanted, sizeof wanted, " %u:%u ", major(device), minor(device));
@@ -108,7 +108,8 @@ bool IsRemovableBlockDevice(dev_t device) {
     std::snprintf(name, sizeof name, "/sys/dev/block/%u:%u/%s", major(device), minor(device),
                   file);
     std::size_t length;
-    HeapText flag(ReadFileText(name, length));
+    int error;
+    HeapText flag(ReadWholeFile(name, length, error));
     if (flag) return flag.get()[0] == '1';
   }
   return false;
@@ -119,7 +120,8 @@ bool IsRemovableBlockDevice(dev_t device) {
 // character; the last assignment counts. False when the file or the key is missing.
 bool ReadUserDirectory(const char* fileName, const char* key, const char* home, String& folder) {
   std::size_t length;
-  HeapText content(ReadFileText(fileName, length));
+  int error;
+  HeapText content(ReadWholeFile(fileName, length, error));
   if (!content) return false;
   std::size_t keyLength = std::strlen(key);
   bool found = false;
@@ -431,16 +433,6 @@ void Path::SetExtension(String& name, const char* extension) {
   name.Append('.');
   if (extension != nullptr && extension[0] == '.') ++extension;
   name.Append(extension);
-}
-
-void Path::SyncFolderOf(const char* filePath) {
-  const char* slash = std::strrchr(filePath, '/');
-  String folder(".");
-  if (slash != nullptr) folder = String(filePath, 0, slash == filePath ? 1 : static_cast<int>(slash - filePath));
-  const int descriptor = open(folder.Text(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (descriptor < 0) return;
-  fsync(descriptor);
-  close(descriptor);
 }
 
 }  // namespace toolbox

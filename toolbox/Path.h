@@ -98,10 +98,6 @@ class Path {
   // Cuts the name at its first full stop and appends a full stop and the extension, which
   // may be given with or without its leading full stop: my.trip.exe and "log" give my.log.
   static void SetExtension(String& name, const char* extension);
-  // Flushes the folder that holds the file at filePath to disk, so that a rename in it is
-  // durable. Best effort: some file systems cannot sync a folder, and the rename has
-  // happened all the same.
-  static void SyncFolderOf(const char* filePath);
 
   const String& GetRoot() const { return root; }
   Grammar GetGrammar() const { return grammar; }

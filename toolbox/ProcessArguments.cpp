@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "toolbox/FileText.h"
+#include "toolbox/Files.h"
 #include "toolbox/Memory.h"
 
 namespace toolbox {
@@ -131,7 +131,8 @@ void ProcessArguments::Set(int count, const char* const* arguments) {
 
 void ProcessArguments::ReadFromSystem() {
   std::size_t size = 0;
-  char* texts = ReadFileText("/proc/self/cmdline", size);
+  int error;
+  char* texts = ReadWholeFile("/proc/self/cmdline", size, error);
   if (texts == nullptr) {
     texts = static_cast<char*>(AllocateOrThrow(1));
     size = 0;

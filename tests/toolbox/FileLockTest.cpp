@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <functional>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "support/Scratch.h"
+#include "toolbox/Files.h"
 
 using toolbox::FileLock;
 
@@ -30,7 +32,10 @@ TEST(FileLockTest, ARegularFileIsLockedByOneHolderAtATimeAndAnythingElseIsRefuse
        "0\t\tSocks\tClothes\t\n"},
       {"folder", "voyanta.vyr", [](const std::string& path) { mkdir(path.c_str(), 0755); }, EISDIR, nullptr},
       // Opened without waiting for a writer, then refused.
-      {"fifo", "voyanta.vyr", [](const std::string& path) { mkfifo(path.c_str(), 0644); }, EINVAL, nullptr},
+      {"fifo", "voyanta.vyr", [](const std::string& path) { mkfifo(path.c_str(), 0644); }, toolbox::kNotRegularFile,
+       nullptr},
+      {"link to a device", "voyanta.vyr", [](const std::string& path) { symlink("/dev/zero", path.c_str()); },
+       toolbox::kNotRegularFile, nullptr},
       {"in a missing folder", "gone/voyanta.vyr", [](const std::string&) {}, ENOENT, nullptr},
   };
   for (const Row& row : rows) {

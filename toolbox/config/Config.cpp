@@ -1,12 +1,16 @@
 #include "toolbox/config/Config.h"
 
-#include <cstdio>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
 #include "toolbox/ArrayList.h"
-#include "toolbox/FileText.h"
+#include "toolbox/FileLock.h"
+#include "toolbox/Files.h"
+#include "toolbox/LogSink.h"
 #include "toolbox/Memory.h"
 #include "toolbox/Path.h"
 #include "toolbox/PointeredList.h"
@@ -21,6 +25,13 @@ struct FreeDeleter {
 };
 using Buffer = std::unique_ptr<char, FreeDeleter>;
 
+constexpr const char* kLoadLocation = "toolbox::Config::LoadFile";
+
+String WithSuffix(const char* path, const char* suffix) {
+  String text(path);
+  text.Append(suffix);
+  return text;
+}
 
 // Where the token that starts at pos ends: before the next unescaped "<" or after the next
 // unescaped ">", whichever comes first, looking from the second byte on when the token starts
@@ -181,37 +192,86 @@ bool Config::ParseInto(const char* text) {
   return open.GetCount() == 1;
 }
 
-bool Config::LoadFile(const char* path) {
-  std::size_t length;
-  Buffer text(ReadFileText(path, length));
-  if (text == nullptr) {
-    String oldPath(path);
-    oldPath.Append(".old");
-    text.reset(ReadFileText(oldPath.Text(), length));
+bool Config::LoadFile(const char* path) { return Load(path, true); }
+
+bool Config::Load(const char* path, bool setAside) {
+  FileLock lock;
+  if (setAside) Lock(lock, path);
+  const String candidates[] = {String(path), WithSuffix(path, ".old")};
+  for (const String& candidate : candidates) {
+    std::size_t length;
+    int error;
+    Buffer text(ReadWholeFile(candidate.Text(), length, error));
+    if (text == nullptr) {
+      if (error != ENOENT) {
+        LogToCurrentOrKeep(kLoadLocation, __LINE__, LogWarn, "The configuration file %s cannot be read: %s",
+                           candidate.Text(), DescribeFileError(error));
+      }
+      continue;
+    }
+    if (Parse(text.get())) return true;
+    if (setAside) {
+      SetAside(candidate);
+    } else {
+      LogToCurrentOrKeep(kLoadLocation, __LINE__, LogWarn, "The configuration file %s is not well formed",
+                         candidate.Text());
+    }
   }
-  if (text == nullptr) return false;
-  return Parse(text.get());
+  return false;
+}
+
+void Config::SetAside(const String& file) {
+  const String bad = WithSuffix(file.Text(), ".bad");
+  int error;
+  if (RenameFile(file.Text(), bad.Text(), error)) {
+    LogToCurrentOrKeep(kLoadLocation, __LINE__, LogWarn, "The configuration file %s is not well formed; it is kept as %s",
+                       file.Text(), bad.Text());
+  } else {
+    LogToCurrentOrKeep(kLoadLocation, __LINE__, LogWarn,
+                       "The configuration file %s is not well formed and cannot be kept as %s: %s", file.Text(),
+                       bad.Text(), DescribeFileError(error));
+  }
+}
+
+void Config::Lock(FileLock& lock, const char* path) {
+  const String lockPath = WithSuffix(path, ".lock");
+  if (lock.Acquire(lockPath.Text(), true) == FileLock::acquired || lock.GetError() == ENOENT) return;
+  // Better unguarded than not at all: the file is then only as safe as before the lock.
+  LogToCurrentOrKeep("toolbox::Config::Lock", __LINE__, LogWarn,
+                     "The configuration file %s is used without its lock %s: %s", path, lockPath.Text(),
+                     DescribeFileError(lock.GetError()));
+}
+
+bool Config::SaveFailed(const char* path, const char* file, int error) {
+  LogToCurrent("toolbox::Config::SaveFile", __LINE__, LogError, "The configuration file %s could not be saved: %s: %s",
+               path, file, DescribeFileError(error));
+  return false;
 }
 
 bool Config::SaveFile(const char* path) {
   ExchangeConfigurables(true);
-  String newPath(path);
-  newPath.Append(".new");
-  String oldPath(path);
-  oldPath.Append(".old");
+  // Saves of other processes wait meanwhile, so each leaves a whole file and a whole old copy.
+  FileLock lock;
+  Lock(lock, path);
+  const String newPath = WithSuffix(path, ".new");
+  const String oldPath = WithSuffix(path, ".old");
 
   FileWriter writer;
-  if (!writer.Open(newPath.Text())) return false;
-  bool written = root.Write(writer, 0);
+  if (!writer.Open(newPath.Text())) return SaveFailed(path, newPath.Text(), writer.GetError());
+  const bool written = root.Write(writer, 0);
   // Closed in any case; only a file that reached the disk whole may replace the old one.
-  if (!writer.Close() || !written) return false;
+  if (!writer.Close() || !written) return SaveFailed(path, newPath.Text(), writer.GetError());
 
-  if (Path(path).Exists()) {
-    std::remove(oldPath.Text());
-    if (std::rename(path, oldPath.Text()) != 0) return false;
+  int error;
+  struct stat existing;
+  if (stat(path, &existing) == 0) {
+    // Only a file becomes the old copy: a folder in its place stays where the user put it.
+    if (!S_ISREG(existing.st_mode)) return SaveFailed(path, path, S_ISDIR(existing.st_mode) ? EISDIR : kNotRegularFile);
+    static_cast<void>(RemoveFile(oldPath.Text(), error));
+    if (!RenameFile(path, oldPath.Text(), error)) return SaveFailed(path, oldPath.Text(), error);
   }
-  if (std::rename(newPath.Text(), path) != 0) return false;
-  Path::SyncFolderOf(path);
+  if (!RenameFile(newPath.Text(), path, error)) return SaveFailed(path, newPath.Text(), error);
+  SyncFolderOf(path);
   return true;
 }
 
@@ -233,7 +293,8 @@ bool Config::LoadFromProgramFolder() {
   if (name == nullptr) return false;
   Path::SetExtension(*name, "cfg");
   Buffer text(path->ToText(false));
-  return LoadFile(text.get());
+  // The file beside the program is only read: it is neither locked nor set aside.
+  return Load(text.get(), false);
 }
 
 }  // namespace toolbox

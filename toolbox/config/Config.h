@@ -1,6 +1,8 @@
 #pragma once
 
+#include "toolbox/FileLock.h"
 #include "toolbox/Path.h"
+#include "toolbox/String.h"
 #include "toolbox/StringKeyHashMap.h"
 #include "toolbox/config/ConfigSection.h"
 #include "toolbox/config/Configurable.h"
@@ -55,15 +57,25 @@ class Config {
   // their settings.
   bool Parse(const char* text);
 
-  // Reads path, or path + ".old" when path cannot be read, and parses it. False, with the
-  // tree untouched, when neither can be read; false and an empty tree when the text is
-  // malformed. The text ends at a NUL byte in the file.
+  // Reads path and parses it; when path cannot be read or is malformed, path + ".old" the
+  // same way. Only regular files are read, and the reading never waits on a FIFO. A
+  // malformed file is set aside as its name + ".bad" (voyanta.cfg.bad, voyanta.cfg.old.bad),
+  // where no save touches it, and a warning names it; a warning also names a file that
+  // cannot be read for another reason than being missing. False, with the tree untouched, when neither can be
+  // read; false and an empty tree when what was read is malformed. The text ends at a NUL
+  // byte in the file. Holds the lock of SaveFile meanwhile.
   bool LoadFile(const char* path);
 
   // Has the registered objects store their settings, then writes the whole tree to path
   // + ".new", flushed to the disk, and moves it to path, the previous file becoming
   // path + ".old". On failure the previous contents stay whole, in path or in path + ".old"
-  // (which LoadFile falls back to), and the answer is false.
+  // (which LoadFile falls back to), the failure is logged (Error) with the file and the
+  // system's reason, and the answer is false. Something other than a file at path is left
+  // alone and fails the save.
+  //
+  // Loads and saves of all processes take turns: each waits for the exclusive lock of the
+  // file path + ".lock" (made when missing, never removed). Where the lock cannot be had,
+  // the file is used without it, with a warning.
   bool SaveFile(const char* path);
 
   // LoadFile and SaveFile on the configuration file in the folder: the program's file name
@@ -88,6 +100,12 @@ class Config {
   };
 
   bool ParseInto(const char* text);
+  // LoadFile; setAside for a file of the program's own (locked, a malformed one set aside),
+  // not for the starting configuration beside the program, which is only read.
+  bool Load(const char* path, bool setAside);
+  void SetAside(const String& file);
+  static void Lock(FileLock& lock, const char* path);
+  static bool SaveFailed(const char* path, const char* file, int error);
 
   Registry registry;
   ConfigSection root{"Root"};

@@ -1,35 +1,66 @@
 #include "toolbox/config/FileWriter.h"
 
-#include <unistd.h>
+#include <fcntl.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "toolbox/Files.h"
 
 namespace toolbox {
 
 FileWriter::~FileWriter() {
-  if (file != nullptr) std::fclose(file);
+  if (descriptor < 0) return;
+  static_cast<void>(Flush());
+  int ignored;
+  static_cast<void>(CloseFile(descriptor, ignored));
 }
 
 bool FileWriter::Open(const char* path) {
-  if (file != nullptr) {
-    std::fclose(file);
-    file = nullptr;
+  if (descriptor >= 0) {
+    int ignored;
+    static_cast<void>(CloseFile(descriptor, ignored));
   }
-  file = std::fopen(path, "wt");
-  return file != nullptr;
+  buffered = 0;
+  failed = false;
+  // Any kind of file, as a plain creating write takes it: a device is written too.
+  descriptor = OpenFile(path, O_WRONLY | O_CREAT | O_TRUNC, error, true);
+  return descriptor >= 0;
 }
 
-bool FileWriter::Write(const char* text) {
-  return file != nullptr && std::fputs(text, file) >= 0;
+bool FileWriter::Write(const char* text) { return Put(text, std::strlen(text)); }
+
+bool FileWriter::WriteChar(char character) { return Put(&character, 1); }
+
+bool FileWriter::Put(const char* bytes, std::size_t count) {
+  if (descriptor < 0 || failed) return false;
+  while (count > 0) {
+    if (buffered == kBufferSize && !Flush()) return false;
+    const std::size_t part = count < kBufferSize - buffered ? count : kBufferSize - buffered;
+    std::memcpy(buffer + buffered, bytes, part);
+    buffered += part;
+    bytes += part;
+    count -= part;
+  }
+  return true;
 }
 
-bool FileWriter::WriteChar(char character) {
-  return file != nullptr && std::fputc(static_cast<unsigned char>(character), file) != EOF;
+bool FileWriter::Flush() {
+  if (failed) return false;
+  const std::size_t count = buffered;
+  buffered = 0;
+  failed = !WriteToFile(descriptor, buffer, count, error);
+  return !failed;
 }
 
 bool FileWriter::Close() {
-  if (file == nullptr) return false;
-  bool ok = std::fflush(file) == 0 && fsync(fileno(file)) == 0;
-  ok = std::fclose(file) == 0 && ok;
-  file = nullptr;
+  if (descriptor < 0) {
+    error = EBADF;
+    return false;
+  }
+  bool ok = Flush() && SyncFile(descriptor, error);
+  ok = CloseFile(descriptor, error) && ok;
+  descriptor = -1;
   return ok;
 }
 

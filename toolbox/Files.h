@@ -1,0 +1,113 @@
+#pragma once
+
+#include <cstddef>
+
+#include "toolbox/String.h"
+
+namespace toolbox {
+
+// The program's one way to its files: opening without ever waiting, reading a file whole,
+// writing a file safely (FileReplacement), flushing a folder, and clearing away the
+// temporary files of replaces that a crash cut short. Nothing else in the program opens,
+// writes, renames or removes files itself.
+//
+// Failures are answers, never exceptions (an exhausted heap excepted: EOutOfMemory). They
+// come as an error number: the system's (errno), or kNotRegularFile.
+
+// The path names something that is neither a regular file nor a link to one: a FIFO, a
+// device, a socket. (A directory is the system's EISDIR.) No error number of the system has
+// this value.
+inline constexpr int kNotRegularFile = 0x10000;
+
+// The reason an error number stands for: the system's own text, "Not a regular file" for
+// kNotRegularFile.
+const char* DescribeFileError(int error);
+
+// Opens the file at path with open's flags (O_RDONLY, O_WRONLY or O_RDWR, with O_CREAT,
+// O_TRUNC or O_APPEND as wanted), close-on-exec. The opening itself never waits, so a FIFO
+// with nobody at its other end cannot hang it; the descriptor then blocks as usual. Unless
+// anyKind is set, what is not a regular file is closed again and refused (EISDIR,
+// kNotRegularFile). The descriptor, or -1 with the error.
+int OpenFile(const char* path, int flags, int& error, bool anyKind = false);
+// Reads up to max bytes; how many, 0 at the end of the file, -1 on failure.
+long ReadFromFile(int descriptor, void* buffer, std::size_t max, int& error);
+// Writes all count bytes, piece by piece where the system takes less at a time.
+[[nodiscard]] bool WriteToFile(int descriptor, const void* bytes, std::size_t count, int& error);
+// Hands what was written to the disk (fsync).
+[[nodiscard]] bool SyncFile(int descriptor, int& error);
+// Closes the descriptor; it is closed even when the answer is false.
+[[nodiscard]] bool CloseFile(int descriptor, int& error);
+// Takes the exclusive advisory lock (flock) of the open file, waiting for its holder or,
+// without wait, failing at once (EWOULDBLOCK) while another open file holds it.
+[[nodiscard]] bool LockFile(int descriptor, bool wait, int& error);
+[[nodiscard]] bool RenameFile(const char* from, const char* to, int& error);
+// Removes a file, or an empty folder, as remove does.
+[[nodiscard]] bool RemoveFile(const char* path, int& error);
+// Flushes the folder that holds the file at path to disk, so that a rename in it is
+// durable. Best effort: some file systems cannot sync a folder, and the rename has happened
+// all the same.
+void SyncFolderOf(const char* path);
+
+// The whole content of the regular file at path as a new heap text that the caller frees
+// with std::free, with a NUL byte after the content (which may itself hold NUL bytes); its
+// length, without that byte, goes to length. Files of /proc and /sys, which tell no size,
+// are read whole too. Null, with the error, when the file cannot be opened or read.
+char* ReadWholeFile(const char* path, std::size_t& length, int& error);
+
+// Removes what replaces of the file at path (or of the file a link there points to) left
+// behind when their process died before the rename: the files ".NAME.PID-N.tmp" beside it
+// whose process PID no longer exists. A file whose PID runs (also as another program, the
+// number having been given again) is kept. Answers how many were removed.
+int RemoveStaleTemporaries(const char* path);
+
+// Writes a file as a whole or not at all. The bytes go into a new temporary file beside the
+// target, ".NAME.PID-N.tmp", with the target's permissions; Commit flushes it to the disk,
+// renames it over the target and flushes the folder, so the target is always the old file or
+// the complete new one. A link is replaced through the file it points to, so it stays a
+// link. Where no temporary file can be made beside an existing target (a folder the user may
+// not write in, a name too long for the suffix), the target is rewritten in place instead:
+// the bytes are kept in memory and Commit truncates the file, writes them and flushes it.
+//
+// A target that is not a regular file, or that the user may not write (a read-only file), is
+// refused, as a truncating write would refuse it. A replacement that is destroyed or abandoned
+// before Commit removes its temporary file and leaves the target untouched. Owns one
+// descriptor and the kept bytes while it is active.
+class FileReplacement {
+ public:
+  FileReplacement() = default;
+  ~FileReplacement() { Abandon(); }
+  FileReplacement(const FileReplacement&) = delete;
+  FileReplacement& operator=(const FileReplacement&) = delete;
+
+  // Begins replacing the file at path; a replacement begun before is abandoned.
+  [[nodiscard]] bool Begin(const char* path);
+  [[nodiscard]] bool Write(const void* bytes, std::size_t count);
+  // Puts the written bytes in the target's place and ends the replacement, also when it
+  // fails (the target is then as it was, except after a failed write in place).
+  [[nodiscard]] bool Commit();
+  // Ends without touching the target. Never fails.
+  void Abandon();
+
+  bool IsActive() const { return descriptor >= 0; }
+  bool IsInPlace() const { return inPlace; }
+  // The error number of the last failure.
+  int GetError() const { return error; }
+
+ private:
+  bool Fail(int cause);
+  bool CreateTemporary(bool keepMode, unsigned mode);
+  bool CommitTemporary();
+  bool CommitInPlace();
+
+  int descriptor = -1;
+  bool inPlace = false;
+  int error = 0;
+  String target;     // the file replaced: a link resolved
+  String temporary;  // while one exists
+  // The bytes of a replace in place, until Commit.
+  char* kept = nullptr;
+  std::size_t keptLength = 0;
+  std::size_t keptCapacity = 0;
+};
+
+}  // namespace toolbox
