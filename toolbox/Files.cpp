@@ -248,6 +248,7 @@ bool FileReplacement::Begin(const char* path) {
   descriptor = OpenFile(target.Text(), O_WRONLY, error);
   if (descriptor < 0) return Fail(error);
   inPlace = true;
+  error = 0;
   return true;
 }
 

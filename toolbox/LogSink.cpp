@@ -9,7 +9,6 @@ namespace toolbox {
 namespace {
 
 LogSink* currentSink = nullptr;
-bool sinkInstalled = false;
 
 // An entry kept for the logger: its texts on the heap.
 struct KeptEntry {
@@ -59,10 +58,7 @@ const char* ShortLocation(const char* location) {
 
 LogSink* CurrentLogSink() { return currentSink; }
 
-void SetCurrentLogSink(LogSink* sink) {
-  currentSink = sink;
-  if (sink != nullptr) sinkInstalled = true;
-}
+void SetCurrentLogSink(LogSink* sink) { currentSink = sink; }
 
 void LogToCurrent(const char* location, int line, int level, const char* format, ...) {
   LogSink* sink = currentSink;
@@ -75,7 +71,6 @@ void LogToCurrent(const char* location, int line, int level, const char* format,
 
 void LogToCurrentOrKeep(const char* location, int line, int level, const char* format, ...) {
   LogSink* sink = currentSink;
-  if (sink == nullptr && sinkInstalled) return;
   va_list args;
   va_start(args, format);
   if (sink != nullptr) {

@@ -16,7 +16,8 @@ enum LogLevel {
 
 // Where the process's log entries go. The program's one logger installs itself as the
 // current sink while it lives; before it exists and after it is gone there is none, and
-// entries (such as those of exceptions raised during static initialisation) are dropped.
+// entries (such as those of exceptions raised during static initialisation) are dropped,
+// except those made through LogToCurrentOrKeep.
 class LogSink {
  public:
   virtual ~LogSink() = default;
@@ -33,10 +34,10 @@ void SetCurrentLogSink(LogSink* sink);
 void LogToCurrent(const char* location, int line, int level, const char* format, ...)
     __attribute__((format(printf, 4, 5)));
 
-// As LogToCurrent, but an entry made before any sink was installed (during static
-// initialisation, where the configuration is loaded before the logger exists) is kept for
-// the program's logger, which writes it when it starts. Up to kKeptEntries are kept; more
-// are dropped, and so is an entry when its memory cannot be had.
+// As LogToCurrent, but an entry made while there is no sink is kept for the next logger,
+// which writes it when it starts: so what the program finds during static initialisation
+// (the configuration is loaded before the logger exists) reaches the log. Up to
+// kKeptEntries are kept; more are dropped, and so is an entry whose memory cannot be had.
 inline constexpr int kKeptEntries = 16;
 void LogToCurrentOrKeep(const char* location, int line, int level, const char* format, ...)
     __attribute__((format(printf, 4, 5)));

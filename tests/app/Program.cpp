@@ -9,24 +9,6 @@
 
 namespace program {
 
-CapturedLog::CapturedLog() : previous(toolbox::CurrentLogSink()) { toolbox::SetCurrentLogSink(this); }
-
-CapturedLog::~CapturedLog() { toolbox::SetCurrentLogSink(previous); }
-
-void CapturedLog::LogV(const char* location, int, int level, const char* format, va_list args) {
-  char message[1024];
-  std::vsnprintf(message, sizeof message, format, args);
-  entries.push_back({level, std::string(location) + ": " + message});
-}
-
-std::vector<std::string> CapturedLog::Entries(int level) const {
-  std::vector<std::string> texts;
-  for (const Entry& entry : entries) {
-    if (entry.level >= level) texts.push_back(entry.text);
-  }
-  return texts;
-}
-
 ProgramTest::ProgramTest()
     : home("HOME", folder.Path()),
       configHome("XDG_CONFIG_HOME", folder.Path()),

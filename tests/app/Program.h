@@ -16,6 +16,7 @@
 #include "core/Document.h"
 #include "framework/FrameWindow.h"
 #include "framework/MessageBox.h"
+#include "support/CapturedLog.h"
 #include "support/Modals.h"
 #include "support/Scratch.h"
 #include "toolbox/LogSink.h"
@@ -27,26 +28,8 @@ namespace program {
 // Answers modal windows from a queue and records what they asked.
 using Modals = support::Modals;
 
-// The log entries made while it lives, as "LEVEL location: message".
-class CapturedLog : public toolbox::LogSink {
- public:
-  CapturedLog();
-  ~CapturedLog() override;
-  CapturedLog(const CapturedLog&) = delete;
-  CapturedLog& operator=(const CapturedLog&) = delete;
-
-  void LogV(const char* location, int line, int level, const char* format, va_list args) override;
-  // The entries of at least the level.
-  std::vector<std::string> Entries(int level) const;
-
- private:
-  struct Entry {
-    int level;
-    std::string text;
-  };
-  std::vector<Entry> entries;
-  toolbox::LogSink* previous;
-};
+// The log entries made while it lives, as "location: message".
+using CapturedLog = support::CapturedLog;
 
 // The program at <folder>/voyanta; HOME and XDG_CONFIG_HOME are the folder itself, the
 // runtime folder (where the running program listens for later starts) is <folder>/run.

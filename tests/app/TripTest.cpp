@@ -80,6 +80,25 @@ TEST_F(TripTest, SaveWritesOnlyTheCheckedItems) {
   EXPECT_FALSE(Trip().IsModified());
 }
 
+// What a run left when it ended between writing a temporary file and renaming it: its own
+// go, those of a running process stay.
+TEST_F(TripTest, LeftoversOfAnEndedRunGoBesideTheRepositoryAtStartAndBesideTheTripWhenItIsSaved) {
+  const std::string ended = std::to_string(scratch::EndedProcess());
+  const std::string repositoryLeftover = ".voyanta.vyr." + ended + "-0.tmp";
+  const std::string tripLeftover = ".summer.vyt." + ended + "-3.tmp";
+  const std::string running = ".voyanta.vyr.1-0.tmp";
+  for (const std::string& name : {repositoryLeftover, tripLeftover, running}) scratch::WriteFile(folder / name, "0\t");
+  SetArguments({Summer()});
+  ASSERT_TRUE(Start());
+  EXPECT_FALSE(Exists(folder / repositoryLeftover));
+  EXPECT_TRUE(Exists(folder / tripLeftover));
+  Check("Tent", "1");
+  Window().RouteCommand(framework::ID_FILE_SAVE);
+  EXPECT_FALSE(Trip().IsModified());
+  EXPECT_FALSE(Exists(folder / tripLeftover));
+  EXPECT_TRUE(Exists(folder / running));
+}
+
 TEST_F(TripTest, SaveAsUnderANameWithoutExtensionAppendsVyt) {
   ASSERT_TRUE(Start());
   Check("Tent", "");

@@ -84,6 +84,10 @@ TEST_P(UnusableRepositoryTest, StartEndsWithAMessageNamingTheFileAndTheFileIsNot
   const std::string kind = GetParam();
   if (kind == "folder") {
     ASSERT_EQ(mkdir(RepositoryFile().c_str(), 0755), 0);
+  } else if (kind == "fifo") {
+    ASSERT_EQ(mkfifo(RepositoryFile().c_str(), 0644), 0);  // the start must not wait for a writer
+  } else if (kind == "device") {
+    ASSERT_EQ(symlink("/dev/zero", RepositoryFile().c_str()), 0);
   } else {
     ASSERT_EQ(symlink("voyanta.vyr", RepositoryFile().c_str()), 0);  // a link to itself
   }
@@ -96,15 +100,20 @@ TEST_P(UnusableRepositoryTest, StartEndsWithAMessageNamingTheFileAndTheFileIsNot
   ASSERT_EQ(modals.asked.size(), 1u);
   EXPECT_NE(modals.asked[0].text.find(RepositoryFile()), std::string::npos) << modals.asked[0].text;
   EXPECT_EQ(modals.asked[0].caption, "The Voyanta");
+  if (kind == "fifo" || kind == "device") {
+    EXPECT_NE(modals.asked[0].text.find(RepositoryFile() + " is not a regular file."), std::string::npos)
+        << modals.asked[0].text;
+  }
   struct stat info;
   ASSERT_EQ(lstat(RepositoryFile().c_str(), &info), 0);
-  EXPECT_EQ(kind == "folder" ? S_ISDIR(info.st_mode) : S_ISLNK(info.st_mode), true);
+  EXPECT_EQ(kind == "folder" ? S_ISDIR(info.st_mode) : kind == "fifo" ? S_ISFIFO(info.st_mode) : S_ISLNK(info.st_mode),
+            true);
   EXPECT_EQ(TemporaryFiles(), Texts{});
   // The configuration is still saved.
   EXPECT_FALSE(SavedConfig().GetSubsection("Application").GetSubsection("OnceActions").GetBool("FirstRun", true));
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, UnusableRepositoryTest, testing::Values("folder", "loop"));
+INSTANTIATE_TEST_SUITE_P(Kinds, UnusableRepositoryTest, testing::Values("folder", "loop", "fifo", "device"));
 
 // A later start hands its trip to the running program (support::LaterStart plays it).
 class HandOverTest : public ProgramTest {};

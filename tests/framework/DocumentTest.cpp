@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "Fixtures.h"
 #include "framework/CommandIds.h"
@@ -90,7 +92,9 @@ TEST_F(DocumentTest, ReadErrorFallsBackToNewUntitledDocumentWithMessage) {
   const int updatesBefore = app.View()->updateCount;
   modals.Answer(IDOK);
   EXPECT_EQ(app.OpenDocumentFile((folder / "bad.vyt").c_str()), nullptr);
-  EXPECT_EQ(modals.Texts().back(), "Encountered an unexpected error while reading " + (folder / "bad.vyt") + ".");
+  // The system's reason follows the message.
+  EXPECT_EQ(modals.Texts().back(),
+            "Encountered an unexpected error while reading " + (folder / "bad.vyt") + ".\nInput/output error");
   EXPECT_EQ(document->newCount, newBefore + 1);
   EXPECT_EQ(document->GetTitle(), "Unnamed");
   EXPECT_EQ(document->GetPathName(), "");  // a later Save cannot overwrite old.vyt
@@ -110,6 +114,25 @@ TEST_F(DocumentTest, FileThatCannotBeOpenedIsReportedAndTheDocumentKept) {
   EXPECT_EQ(document->content, "old trip");
   EXPECT_EQ(document->GetPathName(), folder / "old.vyt");
   EXPECT_TRUE(document->IsModified());
+}
+
+TEST_F(DocumentTest, WhatIsNotARegularFileIsNeitherOpenedNorSavedOverAndTheMessageSaysSo) {
+  scratch::WriteFile(folder / "old.vyt", "old trip");
+  OpenThroughDialog(folder / "old.vyt");
+  ASSERT_EQ(mkfifo((folder / "fifo.vyt").c_str(), 0644), 0);
+  ASSERT_EQ(symlink("/dev/zero", (folder / "zero.vyt").c_str()), 0);
+  for (const std::string name : {"fifo.vyt", "zero.vyt"}) {
+    SCOPED_TRACE(name);
+    const std::string expected = (folder / name) + " is not a regular file.";
+    modals.Answer(IDOK);
+    EXPECT_EQ(app.OpenDocumentFile((folder / name).c_str()), nullptr);  // the opening does not wait on the FIFO
+    EXPECT_EQ(modals.Texts().back(), expected);
+    EXPECT_EQ(document->content, "old trip");
+    modals.Answer(IDOK);
+    EXPECT_FALSE(document->DoSave((folder / name).c_str()));
+    EXPECT_EQ(modals.Texts().back(), expected);
+  }
+  EXPECT_EQ(document->GetPathName(), folder / "old.vyt");
 }
 
 TEST_F(DocumentTest, OpenAsksToSaveAModifiedDocumentAndCancelKeepsIt) {
@@ -157,7 +180,7 @@ TEST_F(DocumentTest, FailedSaveKeepsTheOldFileAndTheModifiedFlagAndLeavesNoTempo
   document->failAfter = 3;
   modals.Answer(IDOK);
   EXPECT_FALSE(document->DoFileSave());
-  EXPECT_EQ(modals.Texts().back(), "Failed to save document.");
+  EXPECT_EQ(modals.Texts().back(), "Failed to save document.\nInput/output error");
   EXPECT_EQ(scratch::ReadFile(folder / "trip.vyt"), "old contents");
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"trip.vyt"});
   EXPECT_TRUE(document->IsModified());

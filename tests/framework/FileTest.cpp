@@ -52,6 +52,13 @@ TEST(FileTest, OpenFailuresThrowWithCauseAndPath) {
   EXPECT_EQ(CauseOfOpening(folder.Path(), File::modeRead), FileException::badPath);
   EXPECT_EQ(CauseOfOpening(folder.Path(), File::modeReplace), FileException::badPath);
   EXPECT_EQ(CauseOfOpening("", File::modeRead), FileException::fileNotFound);
+  // Opened without waiting for a writer, then refused; a device likewise.
+  ASSERT_EQ(mkfifo((folder / "fifo.vyt").c_str(), 0644), 0);
+  ASSERT_EQ(symlink("/dev/zero", (folder / "zero.vyt").c_str()), 0);
+  for (const char* name : {"fifo.vyt", "zero.vyt"}) {
+    EXPECT_EQ(CauseOfOpening(folder / name, File::modeRead), FileException::notRegularFile) << name;
+    EXPECT_EQ(CauseOfOpening(folder / name, File::modeReplace), FileException::notRegularFile) << name;
+  }
   if (geteuid() != 0) {  // root may write anywhere
     chmod(folder.Path().c_str(), 0500);
     EXPECT_EQ(CauseOfOpening(folder / "new.vyt", File::modeReplace), FileException::accessDenied);

@@ -1,6 +1,7 @@
 #include "toolbox/Logger.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <time.h>
 
 #include <filesystem>
@@ -255,4 +256,28 @@ TEST_F(LoggerTest, ProgramPathWithoutFileNameIsIllegal) {
     EXPECT_EQ(39, e.GetLine());
   }
   EXPECT_EQ(nullptr, CurrentLogSink());
+}
+
+TEST_F(LoggerTest, EntriesKeptWhileThereWasNoLoggerFollowTheStartOfTheNextOne) {
+  LogToCurrentOrKeep("toolbox::Config::LoadFile", 12, LogError, "The file %s is not well formed", "x.cfg");
+  LogToCurrentOrKeep("toolbox::Config::LoadFile", 13, LogInfo, "below the threshold");
+  {
+    Logger logger;
+  }
+  {
+    Logger again;
+  }
+  const std::string text = Read(logFile);
+  EXPECT_EQ(1, Count(text, "Error (toolbox::Config::LoadFile:12) The file x.cfg is not well formed\n")) << text;
+  EXPECT_EQ(0, Count(text, "below the threshold"));
+  EXPECT_EQ(1, Count(text, kSeparator));  // the second logger found nothing to write
+}
+
+TEST_F(LoggerTest, SomethingOtherThanAFileAtTheLogsPlaceDropsTheEntriesWithoutWaiting) {
+  fs::create_directories(temp / "home/Documents");
+  ASSERT_EQ(0, mkfifo(logFile.c_str(), 0644));
+  Logger logger;
+  logger.Log("a", 1, LogError, "dropped");
+  EXPECT_FALSE(logger.IsOpen());
+  EXPECT_TRUE(fs::is_fifo(logFile));
 }

@@ -204,7 +204,7 @@ bool Config::Load(const char* path, bool setAside) {
     Buffer text(ReadWholeFile(candidate.Text(), length, error));
     if (text == nullptr) {
       if (error != ENOENT) {
-        LogToCurrentOrKeep(kLoadLocation, __LINE__, LogWarn, "The configuration file %s cannot be read: %s",
+        LogToCurrentOrKeep(kLoadLocation, __LINE__, LogError, "The configuration file %s cannot be read: %s",
                            candidate.Text(), DescribeFileError(error));
       }
       continue;
@@ -213,7 +213,7 @@ bool Config::Load(const char* path, bool setAside) {
     if (setAside) {
       SetAside(candidate);
     } else {
-      LogToCurrentOrKeep(kLoadLocation, __LINE__, LogWarn, "The configuration file %s is not well formed",
+      LogToCurrentOrKeep(kLoadLocation, __LINE__, LogError, "The configuration file %s is not well formed",
                          candidate.Text());
     }
   }
@@ -224,10 +224,10 @@ void Config::SetAside(const String& file) {
   const String bad = WithSuffix(file.Text(), ".bad");
   int error;
   if (RenameFile(file.Text(), bad.Text(), error)) {
-    LogToCurrentOrKeep(kLoadLocation, __LINE__, LogWarn, "The configuration file %s is not well formed; it is kept as %s",
+    LogToCurrentOrKeep(kLoadLocation, __LINE__, LogError, "The configuration file %s is not well formed; it is kept as %s",
                        file.Text(), bad.Text());
   } else {
-    LogToCurrentOrKeep(kLoadLocation, __LINE__, LogWarn,
+    LogToCurrentOrKeep(kLoadLocation, __LINE__, LogError,
                        "The configuration file %s is not well formed and cannot be kept as %s: %s", file.Text(),
                        bad.Text(), DescribeFileError(error));
   }

@@ -60,8 +60,10 @@ class Config {
   // Reads path and parses it; when path cannot be read or is malformed, path + ".old" the
   // same way. Only regular files are read, and the reading never waits on a FIFO. A
   // malformed file is set aside as its name + ".bad" (voyanta.cfg.bad, voyanta.cfg.old.bad),
-  // where no save touches it, and a warning names it; a warning also names a file that
-  // cannot be read for another reason than being missing. False, with the tree untouched, when neither can be
+  // where no save touches it, and an entry of the log names it; another names a file that
+  // cannot be read for another reason than being missing. They are logged as errors, since
+  // the log leaves out less by default, and kept until the logger starts when there is none
+  // yet (LogToCurrentOrKeep). False, with the tree untouched, when neither can be
   // read; false and an empty tree when what was read is malformed. The text ends at a NUL
   // byte in the file. Holds the lock of SaveFile meanwhile.
   bool LoadFile(const char* path);

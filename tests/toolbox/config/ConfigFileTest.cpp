@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/CapturedLog.h"
 #include "support/Scratch.h"
 #include "toolbox/Exception.h"
 #include "toolbox/Path.h"
@@ -191,4 +198,174 @@ TEST_F(ConfigFileTest, ProgramPathWithoutFileNameFindsNoConfiguration) {
   Path where(folder.Path().c_str());
   EXPECT_THROW(config.LoadFromFolder(where), EIllegalState);
   EXPECT_THROW(config.SaveToFolder(where), EIllegalState);
+}
+
+namespace {
+
+using Make = std::function<void(const std::string& path)>;
+
+Make Content(const std::string& text) {
+  return [text](const std::string& path) { scratch::WriteFile(path, text); };
+}
+const Make kNone = [](const std::string&) {};
+const Make kFolder = [](const std::string& path) { std::filesystem::create_directories(path + "/inside"); };
+const Make kFifo = [](const std::string& path) { mkfifo(path.c_str(), 0644); };
+const Make kDevice = [](const std::string& path) { std::filesystem::create_symlink("/dev/zero", path); };
+
+const std::string kMalformed = "<MainFrame>\n<XPos>9</>\n";
+const std::string kGood = "<MainFrame>\n<XPos>7</>\n</MainFrame>\n";
+
+// The first entry of at least the level that holds every part, or "" when none does.
+std::string EntryWith(const support::CapturedLog& log, int level, const std::vector<std::string>& parts) {
+  for (const std::string& entry : log.Entries(level)) {
+    bool all = true;
+    for (const std::string& part : parts) all = all && entry.find(part) != std::string::npos;
+    if (all) return entry;
+  }
+  return "";
+}
+
+}  // namespace
+
+TEST_F(ConfigFileTest, FileThatIsMalformedOrCannotBeReadGivesWayToTheOldCopyAndAMalformedOneIsKeptAside) {
+  struct Row {
+    const char* what;
+    Make file;
+    Make old;
+    int xPos;                  // as loaded; -1: the load fails
+    const char* warning;       // in the entry that names the file
+    bool fileKept;             // as ".bad"
+    bool oldKept;              // as ".old.bad"
+  };
+  const std::vector<Row> rows = {
+      {"malformed, whole old copy", Content(kMalformed), Content(kGood), 7, "is not well formed; it is kept as", true, false},
+      {"malformed, no old copy", Content(kMalformed), kNone, -1, "is not well formed; it is kept as", true, false},
+      {"missing, malformed old copy", kNone, Content(kMalformed), -1, "is not well formed; it is kept as", false, true},
+      {"both malformed", Content(kMalformed), Content(kMalformed), -1, "is not well formed; it is kept as", true, true},
+      {"fifo", kFifo, Content(kGood), 7, "cannot be read: Not a regular file", false, false},
+      {"link to a device", kDevice, Content(kGood), 7, "cannot be read: Not a regular file", false, false},
+      {"folder", kFolder, Content(kGood), 7, "cannot be read: Is a directory", false, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    std::filesystem::remove_all(folder.Path());
+    std::filesystem::create_directory(folder.Path());
+    row.file(path);
+    row.old(oldPath);
+    support::CapturedLog log;
+    EXPECT_EQ(LoadedXPos(), row.xPos);
+    const std::string named = row.fileKept || !row.oldKept ? path : oldPath;
+    EXPECT_NE(EntryWith(log, toolbox::LogError, {named, row.warning}), "") << testing::PrintToString(log.Entries(0));
+    EXPECT_EQ(Exists(path + ".bad"), row.fileKept);
+    EXPECT_EQ(Exists(oldPath + ".bad"), row.oldKept);
+    if (row.fileKept) {
+      EXPECT_EQ(scratch::ReadFile(path + ".bad"), kMalformed);
+    }
+    if (row.oldKept) {
+      EXPECT_EQ(scratch::ReadFile(oldPath + ".bad"), kMalformed);
+    }
+    if (!row.fileKept && !row.oldKept) continue;
+    // The kept files are no part of the saves that follow.
+    Saved(1);
+    Saved(2);
+    EXPECT_EQ(LoadedXPos(), 2);
+    if (row.fileKept) {
+      EXPECT_EQ(scratch::ReadFile(path + ".bad"), kMalformed);
+    }
+    if (row.oldKept) {
+      EXPECT_EQ(scratch::ReadFile(oldPath + ".bad"), kMalformed);
+    }
+  }
+}
+
+TEST_F(ConfigFileTest, StartingConfigurationBesideTheProgramIsOnlyReadEvenWhenMalformed) {
+  std::filesystem::create_directory(folder / "bin");
+  scratch::WriteFile(folder / "bin/voyanta.cfg", kMalformed);
+  scratch::Arguments program({folder / "bin/voyanta"});
+  support::CapturedLog log;
+  Config config;
+  EXPECT_FALSE(config.LoadFromProgramFolder());
+  EXPECT_EQ(scratch::ReadFile(folder / "bin/voyanta.cfg"), kMalformed);
+  EXPECT_EQ(std::filesystem::directory_iterator(folder / "bin")->path().filename(), "voyanta.cfg");
+  EXPECT_NE(EntryWith(log, toolbox::LogError, {folder / "bin/voyanta.cfg", "is not well formed"}), "");
+}
+
+TEST_F(ConfigFileTest, SomethingOtherThanAFileInTheWayFailsEverySaveNamingItAndTheReason) {
+  struct Row {
+    const char* what;
+    std::string where;
+    Make make;
+    const char* reason;
+  };
+  const std::vector<Row> rows = {
+      {"folder as the file", path, kFolder, "Is a directory"},
+      {"fifo as the file", path, kFifo, "Not a regular file"},
+      {"folder as the new file", newPath, kFolder, "Is a directory"},
+      {"folder as the old copy", oldPath, kFolder, "Is a directory"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    std::filesystem::remove_all(folder.Path());
+    std::filesystem::create_directory(folder.Path());
+    const std::string first = row.where == path ? "" : Saved(1);
+    row.make(row.where);
+    const auto kind = std::filesystem::symlink_status(row.where).type();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      support::CapturedLog log;
+      Config config;
+      config.GetRoot().GetSubsection("MainFrame").GetLong("XPos", 2);
+      EXPECT_FALSE(config.SaveFile(path.c_str()));
+      EXPECT_NE(EntryWith(log, toolbox::LogError, {"The configuration file " + path + " could not be saved: " +
+                                                       row.where + ": " + row.reason}),
+                "")
+          << testing::PrintToString(log.Entries(0));
+    }
+    EXPECT_EQ(std::filesystem::symlink_status(row.where).type(), kind);  // left where the user put it
+    if (!first.empty()) {
+      EXPECT_EQ(scratch::ReadFile(path), first);
+    }
+  }
+}
+
+TEST_F(ConfigFileTest, SavesOfSeveralProcessesTakeTurnsSoEachLeavesAWholeFileAndAWholeOldCopy) {
+  constexpr int kProcesses = 3;
+  constexpr int kSaves = 40;
+  std::vector<pid_t> children;
+  for (int process = 0; process < kProcesses; ++process) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      bool all = true;
+      for (int save = 0; save < kSaves; ++save) {
+        Config config;
+        ConfigSection& frame = config.GetRoot().GetSubsection("MainFrame");
+        frame.GetLong("XPos", process * 1000 + save);
+        // Several pieces of writing each, so that saves overlap.
+        frame.GetText("Padding", std::string(20000, static_cast<char>('a' + process)).c_str());
+        all = config.SaveFile(path.c_str()) && all;
+      }
+      _exit(all ? 0 : 1);
+    }
+    children.push_back(child);
+  }
+  for (pid_t child : children) {
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  for (const std::string& file : {path, oldPath}) {
+    SCOPED_TRACE(file);
+    Config config;
+    const std::string text = scratch::ReadFile(file);
+    ASSERT_TRUE(config.Parse(text.c_str())) << text.size() << " bytes";
+    ConfigSection& frame = config.GetRoot().GetSubsection("MainFrame");
+    const int xPos = frame.GetLong("XPos", -1);
+    ASSERT_GE(xPos, 0);
+    // The save that came last is the last one of its process.
+    if (file == path) {
+      EXPECT_EQ(xPos % 1000, kSaves - 1);
+    }
+    EXPECT_EQ(std::string(frame.GetText("Padding", "")), std::string(20000, static_cast<char>('a' + xPos / 1000)));
+  }
+  EXPECT_FALSE(Exists(newPath));
 }

@@ -1,0 +1,210 @@
+#include "toolbox/Files.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/Scratch.h"
+
+using namespace toolbox;
+
+namespace {
+
+using Make = std::function<void(const std::string& path)>;
+
+const Make kNothing = [](const std::string&) {};
+const Make kFile = [](const std::string& path) { scratch::WriteFile(path, "old"); };
+const Make kFolder = [](const std::string& path) { mkdir(path.c_str(), 0755); };
+const Make kFifo = [](const std::string& path) { mkfifo(path.c_str(), 0644); };
+const Make kDevice = [](const std::string& path) { symlink("/dev/zero", path.c_str()); };
+
+ino_t Inode(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+TEST(FilesTest, OpeningNeverWaitsAndTakesOnlyARegularFileOrALinkToOne) {
+  struct Row {
+    const char* what;
+    Make make;
+    int flags;
+    bool anyKind;
+    int error;  // 0: opened
+  };
+  const std::vector<Row> rows = {
+      {"file", kFile, O_RDONLY, false, 0},
+      {"link to a file",
+       [](const std::string& path) {
+         kFile(path + ".real");
+         symlink((path + ".real").c_str(), path.c_str());
+       },
+       O_RDONLY, false, 0},
+      {"missing", kNothing, O_RDONLY, false, ENOENT},
+      {"missing, created", kNothing, O_WRONLY | O_CREAT, false, 0},
+      {"folder", kFolder, O_RDONLY, false, EISDIR},
+      {"fifo without a writer", kFifo, O_RDONLY, false, kNotRegularFile},
+      {"fifo without a reader", kFifo, O_WRONLY | O_APPEND | O_CREAT, false, ENXIO},
+      {"link to a device", kDevice, O_RDONLY, false, kNotRegularFile},
+      {"fifo, any kind", kFifo, O_RDONLY, true, 0},
+      {"device, any kind", kDevice, O_WRONLY | O_CREAT | O_TRUNC, true, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    scratch::Folder folder;
+    const std::string path = folder / "trip.vyt";
+    row.make(path);
+    int error = 0;
+    const int descriptor = OpenFile(path.c_str(), row.flags, error, row.anyKind);
+    if (row.error != 0) {
+      EXPECT_EQ(descriptor, -1);
+      EXPECT_EQ(error, row.error) << DescribeFileError(error);
+      continue;
+    }
+    ASSERT_GE(descriptor, 0) << DescribeFileError(error);
+    EXPECT_EQ(fcntl(descriptor, F_GETFL) & O_NONBLOCK, 0);  // reads and writes wait as usual
+    EXPECT_NE(fcntl(descriptor, F_GETFD) & FD_CLOEXEC, 0);
+    EXPECT_TRUE(CloseFile(descriptor, error));
+  }
+  EXPECT_STREQ(DescribeFileError(kNotRegularFile), "Not a regular file");
+  EXPECT_STREQ(DescribeFileError(EIO), "Input/output error");
+}
+
+TEST(FilesTest, ReadingTakesTheWholeFileWithEveryByte) {
+  struct Row {
+    const char* what;
+    std::string content;
+  };
+  const std::vector<Row> rows = {
+      {"empty", ""},
+      {"with NUL bytes", std::string("a\0b\n\0", 5)},
+      {"larger than the first buffer", std::string(10000, 'x') + "end"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    scratch::Folder folder;
+    scratch::WriteFile(folder / "f", row.content);
+    std::size_t length = 99;
+    int error = 0;
+    char* text = ReadWholeFile((folder / "f").c_str(), length, error);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(std::string(text, length), row.content);
+    EXPECT_EQ(text[length], '\0');
+    std::free(text);
+  }
+  // A file of /proc tells no size and is read all the same.
+  std::size_t length = 0;
+  int error = 0;
+  char* text = ReadWholeFile("/proc/self/cmdline", length, error);
+  ASSERT_NE(text, nullptr);
+  EXPECT_GT(length, 0u);
+  std::free(text);
+  scratch::Folder folder;
+  kFifo(folder / "fifo");
+  EXPECT_EQ(ReadWholeFile((folder / "fifo").c_str(), length, error), nullptr);
+  EXPECT_EQ(error, kNotRegularFile);
+}
+
+// Whether a folder or file can be written is the system's decision, which root overrides:
+// the rows that rest on permission bits are left out for root here, and the test program
+// runs once more as an unprivileged user (FilesTestAsUser).
+TEST(FilesTest, ReplaceGoesThroughATemporaryFileInPlaceWhereNoneCanBeMadeAndNotIntoAReadOnlyFile) {
+  enum Way { replaced, inPlace, refused };
+  struct Row {
+    const char* what;
+    mode_t folderMode;
+    mode_t fileMode;  // 0: no file yet
+    std::string name;
+    Way way;
+    int error;
+    bool permissionsOnly;
+  };
+  const std::string longName(250, 'n');
+  const std::vector<Row> rows = {
+      {"file in a folder the user may write", 0755, 0640, "trip.vyt", replaced, 0, false},
+      {"new file", 0755, 0, "trip.vyt", replaced, 0, false},
+      {"name too long for a temporary name", 0755, 0644, longName, inPlace, 0, false},
+      {"file in a folder the user may not write", 0555, 0644, "voyanta.vyr", inPlace, 0, true},
+      {"new file in a folder the user may not write", 0555, 0, "voyanta.vyr", refused, EACCES, true},
+      {"read-only file", 0755, 0444, "trip.vyt", refused, EACCES, true},
+      {"read-only file in a folder the user may not write", 0555, 0444, "trip.vyt", refused, EACCES, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    if (row.permissionsOnly && geteuid() == 0) continue;
+    scratch::Folder program;
+    const std::string& folder = program.Path();
+    const std::string target = program / row.name;
+    if (row.fileMode != 0) {
+      scratch::WriteFile(target, "old");
+      chmod(target.c_str(), row.fileMode);
+    }
+    chmod(folder.c_str(), row.folderMode);
+    const ino_t before = Inode(target);
+
+    FileReplacement replacement;
+    const bool begun = replacement.Begin(target.c_str());
+    if (begun) {
+      EXPECT_TRUE(replacement.Write("new ", 4));
+      EXPECT_TRUE(replacement.Write("content", 7));
+      EXPECT_EQ(scratch::ReadFile(target), row.fileMode != 0 ? "old" : "");  // nothing shows before the commit
+      EXPECT_EQ(replacement.IsInPlace(), row.way == inPlace);
+      EXPECT_TRUE(replacement.Commit()) << DescribeFileError(replacement.GetError());
+    }
+    chmod(folder.c_str(), 0755);
+    EXPECT_EQ(begun, row.way != refused);
+    EXPECT_EQ(replacement.GetError(), row.error) << DescribeFileError(replacement.GetError());
+    EXPECT_EQ(scratch::ReadFile(target), row.way == refused ? (row.fileMode != 0 ? "old" : "") : "new content");
+    if (row.fileMode != 0) {
+      EXPECT_EQ(Inode(target) == before, row.way != replaced);
+      struct stat info;
+      ASSERT_EQ(stat(target.c_str(), &info), 0);
+      EXPECT_EQ(info.st_mode & 07777, row.fileMode);
+    }
+    const std::vector<std::string> only = row.way == refused && row.fileMode == 0 ? std::vector<std::string>{}
+                                                                                     : std::vector<std::string>{row.name};
+    EXPECT_EQ(program.Entries(), only);  // no temporary file stays behind
+  }
+}
+
+TEST(FilesTest, TemporaryFilesOfAFileWhoseProcessEndedAreRemovedAndNothingElse) {
+  const std::string ended = std::to_string(scratch::EndedProcess());
+  struct Row {
+    std::string name;
+    bool removed;
+  };
+  const std::vector<Row> rows = {
+      {".trip.vyt." + ended + "-0.tmp", true},
+      {".trip.vyt." + ended + "-17.tmp", true},
+      {".trip.vyt.1-0.tmp", false},  // the process runs
+      {".trip.vyt." + std::to_string(getpid()) + "-0.tmp", false},
+      {".other.vyt." + ended + "-0.tmp", false},
+      {".trip.vyt." + ended + "-0.tmp.bak", false},
+      {".trip.vyt.0" + ended + "-0.tmp", false},
+      {".trip.vyt." + ended + "-x.tmp", false},
+      {".trip.vyt." + ended + ".tmp", false},
+      {"trip.vyt." + ended + "-0.tmp", false},
+      {"trip.vyt", false},
+  };
+  scratch::Folder folder;
+  for (const Row& row : rows) scratch::WriteFile(folder / row.name, "partial");
+  // A folder of that name is not one of the program's files.
+  mkdir((folder / (".trip.vyt." + ended + "-1.tmp")).c_str(), 0755);
+  // A link names the file it points to; its temporary files lie beside that file.
+  symlink("trip.vyt", (folder / "link.vyt").c_str());
+
+  EXPECT_EQ(RemoveStaleTemporaries((folder / "link.vyt").c_str()), 2);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(access((folder / row.name).c_str(), F_OK) != 0, row.removed);
+  }
+  EXPECT_EQ(access((folder / (".trip.vyt." + ended + "-1.tmp")).c_str(), F_OK), 0);
+}
+
+}  // namespace
