@@ -164,7 +164,12 @@ void SyncFolderOf(const char* path) {
   if (slash != nullptr) folder = String(path, 0, slash == path ? 1 : static_cast<int>(slash - path));
   const int descriptor = open(folder.Text(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (descriptor < 0) return;
-  fsync(descriptor);
+  // A file system that cannot sync a folder says EINVAL; any other failure leaves the
+  // rename at the mercy of a crash, which is worth a word in the log.
+  if (fsync(descriptor) != 0 && errno != EINVAL) {
+    LogToCurrent("toolbox::SyncFolderOf", __LINE__, LogError, "The folder %s could not be flushed to the disk: %s",
+                 folder.Text(), DescribeFileError(errno));
+  }
   close(descriptor);
 }
 

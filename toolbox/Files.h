@@ -45,7 +45,7 @@ long ReadFromFile(int descriptor, void* buffer, std::size_t max, int& error);
 [[nodiscard]] bool RemoveFile(const char* path, int& error);
 // Flushes the folder that holds the file at path to disk, so that a rename in it is
 // durable. Best effort: some file systems cannot sync a folder, and the rename has happened
-// all the same.
+// all the same; another failure is logged.
 void SyncFolderOf(const char* path);
 
 // The whole content of the regular file at path as a new heap text that the caller frees
