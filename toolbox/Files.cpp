@@ -218,8 +218,9 @@ int RemoveStaleTemporaries(const char* path) {
   while (const dirent* entry = readdir(entries)) {
     const pid_t owner = TemporaryOwner(entry->d_name, name);
     struct stat info;
-    if (owner <= 0 || !ProcessIsGone(owner) || fstatat(dirfd(entries), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !S_ISREG(info.st_mode) || unlinkat(dirfd(entries), entry->d_name, 0) != 0) {
+    if (owner <= 0 || !ProcessIsGone(owner) ||
+        fstatat(dirfd(entries), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
+        unlinkat(dirfd(entries), entry->d_name, 0) != 0) {
       continue;
     }
     ++removed;

@@ -8,8 +8,8 @@ namespace toolbox {
 
 // The program's one way to its files: opening without ever waiting, reading a file whole,
 // writing a file safely (FileReplacement), flushing a folder, and clearing away the
-// temporary files of replaces that a crash cut short. Nothing else in the program opens,
-// writes, renames or removes files itself.
+// temporary files of replaces that a crash cut short. The program's files (repository,
+// trips, configuration, log) are opened, written, renamed and removed only through it.
 //
 // Failures are answers, never exceptions (an exhausted heap excepted: EOutOfMemory). They
 // come as an error number: the system's (errno), or kNotRegularFile.

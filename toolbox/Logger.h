@@ -18,7 +18,8 @@ namespace toolbox {
 //
 // The file is opened at the first entry that passes the threshold and stays open, locked
 // against other processes (a second instance's entries are dropped), until the logger goes.
-// Each entry is flushed at once, so the file is complete whenever the process dies.
+// Each entry is flushed at once, so the file is complete whenever the process dies. The
+// logger starts with the entries kept while there was none (LogToCurrentOrKeep).
 class Logger : public LogSink {
  public:
   // Throws EIllegalArgument when the program path has no file name.

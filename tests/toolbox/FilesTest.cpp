@@ -167,8 +167,8 @@ TEST(FilesTest, ReplaceGoesThroughATemporaryFileInPlaceWhereNoneCanBeMadeAndNotI
       ASSERT_EQ(stat(target.c_str(), &info), 0);
       EXPECT_EQ(info.st_mode & 07777, row.fileMode);
     }
-    const std::vector<std::string> only = row.way == refused && row.fileMode == 0 ? std::vector<std::string>{}
-                                                                                     : std::vector<std::string>{row.name};
+    std::vector<std::string> only;
+    if (row.way != refused || row.fileMode != 0) only.push_back(row.name);
     EXPECT_EQ(program.Entries(), only);  // no temporary file stays behind
   }
 }

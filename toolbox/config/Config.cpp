@@ -224,8 +224,8 @@ void Config::SetAside(const String& file) {
   const String bad = WithSuffix(file.Text(), ".bad");
   int error;
   if (RenameFile(file.Text(), bad.Text(), error)) {
-    LogToCurrentOrKeep(kLoadLocation, __LINE__, LogError, "The configuration file %s is not well formed; it is kept as %s",
-                       file.Text(), bad.Text());
+    LogToCurrentOrKeep(kLoadLocation, __LINE__, LogError,
+                       "The configuration file %s is not well formed; it is kept as %s", file.Text(), bad.Text());
   } else {
     LogToCurrentOrKeep(kLoadLocation, __LINE__, LogError,
                        "The configuration file %s is not well formed and cannot be kept as %s: %s", file.Text(),

@@ -214,6 +214,7 @@ const Make kDevice = [](const std::string& path) { std::filesystem::create_symli
 
 const std::string kMalformed = "<MainFrame>\n<XPos>9</>\n";
 const std::string kGood = "<MainFrame>\n<XPos>7</>\n</MainFrame>\n";
+const char* const kKept = "is not well formed; it is kept as";
 
 // The first entry of at least the level that holds every part, or "" when none does.
 std::string EntryWith(const support::CapturedLog& log, int level, const std::vector<std::string>& parts) {
@@ -238,10 +239,10 @@ TEST_F(ConfigFileTest, FileThatIsMalformedOrCannotBeReadGivesWayToTheOldCopyAndA
     bool oldKept;              // as ".old.bad"
   };
   const std::vector<Row> rows = {
-      {"malformed, whole old copy", Content(kMalformed), Content(kGood), 7, "is not well formed; it is kept as", true, false},
-      {"malformed, no old copy", Content(kMalformed), kNone, -1, "is not well formed; it is kept as", true, false},
-      {"missing, malformed old copy", kNone, Content(kMalformed), -1, "is not well formed; it is kept as", false, true},
-      {"both malformed", Content(kMalformed), Content(kMalformed), -1, "is not well formed; it is kept as", true, true},
+      {"malformed, whole old copy", Content(kMalformed), Content(kGood), 7, kKept, true, false},
+      {"malformed, no old copy", Content(kMalformed), kNone, -1, kKept, true, false},
+      {"missing, malformed old copy", kNone, Content(kMalformed), -1, kKept, false, true},
+      {"both malformed", Content(kMalformed), Content(kMalformed), -1, kKept, true, true},
       {"fifo", kFifo, Content(kGood), 7, "cannot be read: Not a regular file", false, false},
       {"link to a device", kDevice, Content(kGood), 7, "cannot be read: Not a regular file", false, false},
       {"folder", kFolder, Content(kGood), 7, "cannot be read: Is a directory", false, false},
