@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -74,41 +73,6 @@ TEST(FilesTest, OpeningNeverWaitsAndTakesOnlyARegularFileOrALinkToOne) {
   }
   EXPECT_STREQ(DescribeFileError(kNotRegularFile), "Not a regular file");
   EXPECT_STREQ(DescribeFileError(EIO), "Input/output error");
-}
-
-TEST(FilesTest, ReadingTakesTheWholeFileWithEveryByte) {
-  struct Row {
-    const char* what;
-    std::string content;
-  };
-  const std::vector<Row> rows = {
-      {"empty", ""},
-      {"with NUL bytes", std::string("a\0b\n\0", 5)},
-      {"larger than the first buffer", std::string(10000, 'x') + "end"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.what);
-    scratch::Folder folder;
-    scratch::WriteFile(folder / "f", row.content);
-    std::size_t length = 99;
-    int error = 0;
-    char* text = ReadWholeFile((folder / "f").c_str(), length, error);
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(std::string(text, length), row.content);
-    EXPECT_EQ(text[length], '\0');
-    std::free(text);
-  }
-  // A file of /proc tells no size and is read all the same.
-  std::size_t length = 0;
-  int error = 0;
-  char* text = ReadWholeFile("/proc/self/cmdline", length, error);
-  ASSERT_NE(text, nullptr);
-  EXPECT_GT(length, 0u);
-  std::free(text);
-  scratch::Folder folder;
-  kFifo(folder / "fifo");
-  EXPECT_EQ(ReadWholeFile((folder / "fifo").c_str(), length, error), nullptr);
-  EXPECT_EQ(error, kNotRegularFile);
 }
 
 // Whether a folder or file can be written is the system's decision, which root overrides:
