@@ -92,6 +92,11 @@ class Application : public CmdTarget {
 
   // The main window closed: the event loop ends.
   void OnMainWindowClosed();
+  // Known once the event loop is over: true when the user ended the run, closing the main
+  // window or choosing Exit; false when a termination signal or the desktop (asking the
+  // program to quit, as at the end of the session) ended it, and when there was no loop.
+  // Only a run the user ended has someone to read a message at its end.
+  bool IsEndedByUser() const { return endedByUser; }
   // A termination signal arrived: the main window closes without questions and the
   // event loop ends.
   void OnTerminationSignal();
@@ -116,6 +121,8 @@ class Application : public CmdTarget {
   char** argv = nullptr;
   bool running = false;
   bool terminating = false;
+  bool quitRequested = false;  // by the desktop, see RunApplication
+  bool endedByUser = false;
   // Start-up was the whole run (the command line printed); exitCode tells how it went.
   bool ranAtStartUp = false;
   int exitCode = 0;
@@ -133,8 +140,13 @@ void ChoosePlatform(int argc, char** argv);
 // Runs the application object: InitInstance, the event loop, ExitInstance. SIGTERM,
 // SIGINT and SIGHUP close the main window without any question and end the loop
 // normally; at the end of the desktop session the user is asked to save a modified
-// document when the session manager allows it. Every window, document and template is
-// destroyed before this returns; answers the exit status.
+// document when the session manager allows it. On Qt's offscreen platform, unless the
+// test hook answers modal windows, the run is unattended (see SetUnattended): nobody could
+// see a window there. From the loop's end on the process is on
+// its way out: those signals are ignored from then on, also after this returns, so that
+// none cuts short the exit processing or whatever the program still writes after it.
+// Every window, document and template is destroyed before this returns; answers the exit
+// status.
 int RunApplication(int argc, char** argv);
 
 }  // namespace framework
