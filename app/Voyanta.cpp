@@ -217,14 +217,18 @@ void Voyanta::OnAppHelp() { OpenBesideProgram("help", "index.html"); }
 
 void Voyanta::OnAppTerms() { OpenBesideProgram(nullptr, "Readme.txt"); }
 
-void Voyanta::OnAppWebsite() { framework::Shell::OpenAddress(framework::LoadString(resources::IDS_WEBSITE_URL)); }
+void Voyanta::OnAppWebsite() {
+  // Whether the browser came up is the desktop's to tell (see OpenBesideProgram).
+  static_cast<void>(framework::Shell::OpenAddress(framework::LoadString(resources::IDS_WEBSITE_URL)));
+}
 
 void Voyanta::OpenBesideProgram(const char* subfolder, const char* fileName) {
   std::unique_ptr<toolbox::Path> folder(toolbox::Path::ProgramFolder());
   folder->AddText("docs");
   if (subfolder != nullptr) folder->AddText(subfolder);
   std::unique_ptr<char, decltype(&std::free)> text(folder->ToText(false), &std::free);
-  framework::Shell::OpenFile(text.get(), fileName);
+  // Whether it opened is the desktop's to tell: a missing file gets no message from us.
+  static_cast<void>(framework::Shell::OpenFile(text.get(), fileName));
 }
 
 void Voyanta::OnOptions() {

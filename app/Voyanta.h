@@ -24,12 +24,12 @@ class Voyanta : public mfctriext::TriExtApp {
   // named trip and shows it. False ends the program (after a reported failure, after
   // printing a trip from the command line, which never shows the window, or after handing
   // the trip over to the instance that runs on the repository).
-  bool InitInstance() override;
+  [[nodiscard]] bool InitInstance() override;
   // Later starts are no longer heard; the recent-file list goes into the configuration,
   // then the repository file and the configuration file are written. A file that could not
   // be written is logged (and shown when the user ended the program) and the answer is
   // the exit status 1.
-  int ExitInstance() override;
+  [[nodiscard]] int ExitInstance() override;
 
   Repository& GetRepository() { return repository; }
 

@@ -37,7 +37,7 @@ class FileLock {
  private:
   // One attempt: acquired, held, failed, or -1 when the file was replaced while it was
   // being locked (the lock then sits on a file that no longer has the name).
-  int TryOnce(const char* path);
+  [[nodiscard]] int TryOnce(const char* path);
 
   int fd = -1;
   int error = 0;

@@ -57,7 +57,7 @@ TEST_F(DocumentTest, SaveWritesOnlyTheCheckedItemsInRepositoryOrder) {
   EXPECT_EQ("1\t2\tSocks\tClothes\t\n1\t1\tSoap\tBathroom\t\n", scratch::ReadFile(folder / "trip.vyt"));
   EXPECT_FALSE(document.IsModified());
   // A trip without checked items is an empty file.
-  document.OnNewDocument();
+  ASSERT_TRUE(document.OnNewDocument());
   ASSERT_TRUE(document.OnSaveDocument((folder / "empty.vyt").c_str()));
   EXPECT_EQ("", scratch::ReadFile(folder / "empty.vyt"));
 }
