@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <new>
 #include <string>
 
 #include "framework/Exceptions.h"
@@ -10,6 +12,28 @@
 
 using framework::File;
 using toolbox::String;
+
+namespace {
+
+// Counts down the standard allocations of this thread while it is positive; the one that
+// brings it to zero fails as an exhausted heap does.
+thread_local int allocationsBeforeFailure = 0;
+
+}  // namespace
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  if (allocationsBeforeFailure > 0 && --allocationsBeforeFailure == 0) return nullptr;
+  return std::malloc(size == 0 ? 1 : size);
+}
+
+void* operator new(std::size_t size) {
+  if (void* block = operator new(size, std::nothrow)) return block;
+  throw std::bad_alloc();
+}
+
+void operator delete(void* block) noexcept { std::free(block); }
+
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 
 namespace {
 
@@ -219,4 +243,26 @@ TEST_F(ItemListTest, FileHoldingANulByteIsRefusedWholeAndChangesNothing) {
     }
     EXPECT_EQ(before, Describe(repository));
   }
+}
+
+TEST_F(ItemListTest, EveryFailedStandardAllocationOfAMergeIsTheFrameworksMemoryFailure) {
+  // The merge's index is a standard container; whichever of its allocations fails, the
+  // reader reports the framework's memory failure, as for its items and texts.
+  std::string content;
+  for (int i = 0; i < 40; ++i) content += "1\t\titem" + std::to_string(i) + "\tsome longer group name\t\n";
+  scratch::WriteFile(folder / "list.vyt", content);
+  int failures = 0;
+  for (int nth = 1; nth <= 200; ++nth) {
+    SCOPED_TRACE(nth);
+    repository.DeleteAll();
+    File file((folder / "list.vyt").c_str(), File::modeRead);
+    allocationsBeforeFailure = nth;
+    try {
+      ReadItemList(repository, file);
+    } catch (const framework::MemoryException&) {
+      ++failures;
+    }
+    allocationsBeforeFailure = 0;
+  }
+  EXPECT_GT(failures, 0);
 }
