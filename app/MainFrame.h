@@ -13,9 +13,9 @@ class MainFrame : public framework::FrameWindow {
   MainFrame();
 
   // The stored position and size (50, 50, 500 by 300 when none is stored), used unchanged.
-  bool PreCreateWindow(framework::CreateStruct& cs) override;
+  [[nodiscard]] bool PreCreateWindow(framework::CreateStruct& cs) override;
   // The tool bar and the status bar.
-  int OnCreate() override;
+  [[nodiscard]] int OnCreate() override;
   // A maximized window stores only that it is maximized, so the last normal placement is
   // kept; a minimized one stores nothing.
   void OnWindowPosChanged(const framework::WindowPos& pos) override;

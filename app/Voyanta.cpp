@@ -1,8 +1,11 @@
 #include "app/Voyanta.h"
 
 #include <QApplication>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <new>
 
 #include "app/MainFrame.h"
 #include "core/Document.h"
@@ -136,14 +139,8 @@ bool Voyanta::JoinRunningInstance(const framework::CommandLineInfo& commandLine)
 
 void Voyanta::ReportAlreadyRunning() const {
   const std::string message = framework::FormatString(resources::IDS_ALREADY_RUNNING, repositoryPath.c_str());
-  // On Qt's offscreen platform nobody could see the box, let alone close it, and the
-  // process would wait for ever: there the message goes to standard error, as in a run
-  // without a user. (A test that answers boxes itself gets the box.)
-  const bool unseen = QGuiApplication::platformName() == "offscreen" && !framework::GetModalHook();
-  if (unseen) framework::SetUnattended(true);
   framework::MessageBox::Show(message.c_str(), framework::MB_OK | framework::MB_ICONERROR,
                               framework::LoadString(resources::IDS_MESSAGE_CAPTION));
-  if (unseen) framework::SetUnattended(false);
 }
 
 bool Voyanta::OpenHandedOver(const std::string& trip) {
@@ -158,23 +155,55 @@ bool Voyanta::OpenHandedOver(const std::string& trip) {
 int Voyanta::ExitInstance() {
   // The window is gone: a later start now waits for this run's end and then runs itself.
   instance.StopListening();
-  const int status = TriExtApp::ExitInstance();
-  SaveRepository();
+  // The recent-file list goes into the configuration, then the repository file and the
+  // configuration file are written, in this order. Each is written here rather than as the
+  // application object goes, after main: a failure can still be logged, shown and given
+  // as the exit status, and one failure never keeps the other file from being written.
+  int status = TriExtApp::ExitInstance();
+  std::string reason;
+  if (!SaveRepository(reason)) {
+    toolbox::LogToCurrent("Voyanta::ExitInstance", __LINE__, toolbox::LogError,
+                          "The repository file %s could not be written: %s", repositoryPath.c_str(), reason.c_str());
+    ReportNotSaved(resources::IDS_REPOSITORY_NOT_SAVED, repositoryPath, reason);
+    status = 1;
+  }
+  // The configuration logs a failed save itself, naming the file and the system's reason.
+  std::string configurationPath;
+  if (!SaveConfiguration(configurationPath, reason)) {
+    ReportNotSaved(resources::IDS_SETTINGS_NOT_SAVED, configurationPath, reason);
+    status = 1;
+  }
   return status;
 }
 
-void Voyanta::SaveRepository() {
+bool Voyanta::SaveRepository(std::string& reason) {
   // A run beside the running instance (a print run) leaves the repository to it.
-  if (!repositoryLoaded || !instance.IsClaimed()) return;
+  if (!repositoryLoaded || !instance.IsClaimed()) return true;
   try {
     // A replace: the new file is complete on disk before it takes the old one's place.
     framework::File file(repositoryPath.c_str(), framework::File::modeReplace);
     WriteItemList(file, false);
     file.Close();
-  } catch (const framework::Exception& error) {
-    toolbox::LogToCurrent("Voyanta::SaveRepository", __LINE__, toolbox::LogError,
-                          "The repository file could not be written: %s", error.GetErrorMessage().c_str());
+    return true;
+  } catch (const framework::FileException& failure) {
+    const int error = failure.GetOsError();
+    reason = error != 0 ? std::strerror(error) : failure.GetErrorMessage();
+  } catch (const framework::MemoryException&) {
+    reason = std::strerror(ENOMEM);
+  } catch (const toolbox::EOutOfMemory&) {
+    reason = std::strerror(ENOMEM);
+  } catch (const std::bad_alloc&) {
+    reason = std::strerror(ENOMEM);
   }
+  return false;
+}
+
+void Voyanta::ReportNotSaved(unsigned messageId, const std::string& path, const std::string& reason) const {
+  // After a termination signal or at the end of the session nobody is left to read it.
+  if (!IsEndedByUser()) return;
+  const std::string message = framework::FormatString(messageId, path.c_str()) + "\n\n" + reason;
+  framework::MessageBox::Show(message.c_str(), framework::MB_OK | framework::MB_ICONERROR,
+                              framework::LoadString(resources::IDS_MESSAGE_CAPTION));
 }
 
 const framework::CommandMap& Voyanta::GetCommandMap() const {
@@ -192,14 +221,18 @@ void Voyanta::OnAppHelp() { OpenBesideProgram("help", "index.html"); }
 
 void Voyanta::OnAppTerms() { OpenBesideProgram(nullptr, "Readme.txt"); }
 
-void Voyanta::OnAppWebsite() { framework::Shell::OpenAddress(framework::LoadString(resources::IDS_WEBSITE_URL)); }
+void Voyanta::OnAppWebsite() {
+  // Whether the browser came up is the desktop's to tell (see OpenBesideProgram).
+  static_cast<void>(framework::Shell::OpenAddress(framework::LoadString(resources::IDS_WEBSITE_URL)));
+}
 
 void Voyanta::OpenBesideProgram(const char* subfolder, const char* fileName) {
   std::unique_ptr<toolbox::Path> folder(toolbox::Path::ProgramFolder());
   folder->AddText("docs");
   if (subfolder != nullptr) folder->AddText(subfolder);
   std::unique_ptr<char, decltype(&std::free)> text(folder->ToText(false), &std::free);
-  framework::Shell::OpenFile(text.get(), fileName);
+  // Whether it opened is the desktop's to tell: a missing file gets no message from us.
+  static_cast<void>(framework::Shell::OpenFile(text.get(), fileName));
 }
 
 void Voyanta::OnOptions() {

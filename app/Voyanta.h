@@ -24,10 +24,12 @@ class Voyanta : public mfctriext::TriExtApp {
   // named trip and shows it. False ends the program (after a reported failure, after
   // printing a trip from the command line, which never shows the window, or after handing
   // the trip over to the instance that runs on the repository).
-  bool InitInstance() override;
+  [[nodiscard]] bool InitInstance() override;
   // Later starts are no longer heard; the recent-file list goes into the configuration,
-  // then the repository file is written.
-  int ExitInstance() override;
+  // then the repository file and the configuration file are written. A file that could not
+  // be written is logged (and shown when the user ended the program) and the answer is
+  // the exit status 1.
+  [[nodiscard]] int ExitInstance() override;
 
   Repository& GetRepository() { return repository; }
 
@@ -68,8 +70,12 @@ class Voyanta : public mfctriext::TriExtApp {
   // A trip handed over by a later start opens as File Open opens it; the window comes to
   // the front. False while a dialog or a question is open: the trip waits for its answer.
   bool OpenHandedOver(const std::string& trip);
-  // Replaces the repository file with every item; a failure is logged.
-  void SaveRepository();
+  // Replaces the repository file with every item; false with the system's reason when it
+  // could not be written. Nothing to write (true) unless this run read the repository.
+  [[nodiscard]] bool SaveRepository(std::string& reason);
+  // A file the exit processing could not write (logged already): shown in a message box
+  // with its path and the reason when the user ended the program.
+  void ReportNotSaved(unsigned messageId, const std::string& path, const std::string& reason) const;
 
   Repository repository;
   // Set once the repository file has been read completely: only then may it be rewritten,

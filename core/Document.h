@@ -13,7 +13,7 @@ class Document : public framework::Document {
   explicit Document(Repository& repository) : repository(repository) {}
 
   // Unchecks every item and empties every quantity.
-  bool OnNewDocument() override;
+  [[nodiscard]] bool OnNewDocument() override;
   // Storing writes the checked items; loading unchecks everything, then merges the file.
   void Serialize(framework::Archive& archive) override;
 

@@ -1,11 +1,13 @@
 #include "core/ItemList.h"
 
 #include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
 #include "framework/Exceptions.h"
+#include "toolbox/Exception.h"
 
 using toolbox::String;
 
@@ -72,21 +74,24 @@ class ItemIndex {
   std::unordered_map<std::string, Item*> items;
 };
 
-}  // namespace
-
-void ReadItemList(Repository& repository, framework::File& file) {
-  framework::FileStatus status;
-  if (!file.GetStatus(status) || status.m_size == 0) return;
-
+// The whole file as one text. A NUL byte never belongs to an item list: a file holding one
+// is binary data and is refused as a whole, before anything of it is merged.
+String ReadText(framework::File& file) {
   String text;
   char buffer[1024];
   for (;;) {
     size_t read = file.Read(buffer, sizeof buffer - 1);
     if (read == 0) break;
+    if (std::memchr(buffer, '\0', read) != nullptr) {
+      throw framework::FileException(framework::FileException::invalidFile, 0, file.GetFilePath());
+    }
     buffer[read] = '\0';
     text.Append(buffer);
   }
+  return text;
+}
 
+void Merge(Repository& repository, const String& text) {
   // The lines are taken off the front of the text one by one; a cursor stands in for
   // cutting the text, which would move the rest of a large file for every line.
   ItemIndex index(repository);
@@ -116,6 +121,23 @@ void ReadItemList(Repository& repository, framework::File& file) {
     item->SetQuantity(quantity);
     item->SetName(name);
     item->SetGroup(group);
+  }
+}
+
+}  // namespace
+
+void ReadItemList(Repository& repository, framework::File& file) {
+  framework::FileStatus status;
+  if (!file.GetStatus(status) || status.m_size == 0) return;
+  // The items, their texts and the index (a standard container) all take memory; running
+  // out of it is the framework's memory failure, whichever of them ran out.
+  try {
+    const String text = ReadText(file);
+    Merge(repository, text);
+  } catch (const std::bad_alloc&) {
+    throw framework::MemoryException();
+  } catch (const toolbox::EOutOfMemory&) {
+    throw framework::MemoryException();
   }
   SortRepository(repository);
 }

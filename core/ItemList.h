@@ -21,6 +21,8 @@ void WriteItemList(const Repository& repository, framework::File& file, bool che
 // by name and group (byte for byte, first match from the front) or appended, and takes the
 // line's check mark (exactly "1" is checked) and quantity. A 0-byte file, or one whose
 // status cannot be had, changes nothing and does not sort; a last line without its line
-// feed is ignored. File errors pass out as framework::FileException, leaving the lines
-// merged so far in the (then unsorted) repository.
+// feed is ignored. A file holding a NUL byte is no item list: framework::FileException
+// (invalidFile), with nothing merged. File errors pass out as framework::FileException
+// and memory failures as framework::MemoryException, leaving the lines merged so far in
+// the (then unsorted) repository.
 void ReadItemList(Repository& repository, framework::File& file);

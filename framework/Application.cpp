@@ -53,6 +53,22 @@ void FeedArguments(int argc, char** argv, CommandLineInfo& info) {
   }
 }
 
+// The desktop asks the program to quit (the session manager does so at the end of the
+// session): the main window then closes as if the user closed it, but nobody is left to
+// read a message about the run's end.
+class QuitRequestWatch : public QObject {
+ public:
+  explicit QuitRequestWatch(bool& requested) : requested(requested) { qApp->installEventFilter(this); }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == qApp && event->type() == QEvent::Quit) requested = true;
+    return false;
+  }
+
+ private:
+  bool& requested;
+};
+
 }  // namespace
 
 void ChoosePlatform(int argc, char** argv) {
@@ -126,6 +142,7 @@ void Application::EndAtStartUp(int status) {
 }
 
 bool Application::PrintFromCommandLine(const CommandLineInfo& info) {
+  const bool wasUnattended = IsUnattended();
   SetUnattended(true);
   commandLinePrint = &info;
   bool printed = false;
@@ -141,7 +158,7 @@ bool Application::PrintFromCommandLine(const CommandLineInfo& info) {
   // A message on the way (no such printer, a job that failed) means it did not print.
   printed = printed && GetUnattendedMessageCount() == 0;
   commandLinePrint = nullptr;
-  SetUnattended(false);
+  SetUnattended(wasUnattended);
   return printed;
 }
 
@@ -227,7 +244,9 @@ int Application::ShutDown() {
 }
 
 void Application::OnMainWindowClosed() {
-  if (running) QCoreApplication::exit(exitCode);
+  if (!running) return;
+  endedByUser = !terminating && !quitRequested;
+  QCoreApplication::exit(exitCode);
 }
 
 void Application::OnTerminationSignal() {
@@ -261,10 +280,15 @@ int RunApplication(int argc, char** argv) {
   if (app == nullptr) return 1;
   app->SetArguments(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
+  // On Qt's offscreen platform nobody could see a window, let alone close one, and the
+  // process would wait for ever: unless a test answers them, the run goes without a user.
+  const bool unseen = QGuiApplication::platformName() == QLatin1String("offscreen") && !GetModalHook();
+  if (unseen) SetUnattended(true);
 
   int status;
   {
     TerminationSignals terminationSignals([app] { app->OnTerminationSignal(); });
+    QuitRequestWatch quitRequestWatch(app->quitRequested);
     QObject sessionGuard;
 #ifndef QT_NO_SESSIONMANAGER
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, &sessionGuard, [app](QSessionManager& manager) {
@@ -283,8 +307,10 @@ int RunApplication(int argc, char** argv) {
       // Ended on request during start-up is a normal end; a start that failed is not.
       app->exitCode = app->terminating ? 0 : 1;
     }
+    terminationSignals.IgnoreFromNowOn();
     status = app->ShutDown();
   }
+  if (unseen) SetUnattended(false);
   return status;
 }
 

@@ -34,11 +34,11 @@ class Application : public CmdTarget {
   ~Application() override;
 
   // Start-up: true runs the event loop, false ends the program (ExitInstance still runs).
-  virtual bool InitInstance();
+  [[nodiscard]] virtual bool InitInstance();
   // Exit processing after the event loop, once the main window and the documents are
   // gone: the base makes the recent-file list write its entries. Answers the program's
   // exit status.
-  virtual int ExitInstance();
+  [[nodiscard]] virtual int ExitInstance();
 
   // Registers a template; the application owns it.
   void AddDocTemplate(DocTemplate* docTemplate);
@@ -57,7 +57,7 @@ class Application : public CmdTarget {
   // when that failed. A print command opens the document with its window hidden, prints
   // it and answers false, since the run ends there: the exit status is then 0 when it
   // printed and 1 when anything went wrong (told on standard error, see SetUnattended).
-  bool ProcessShellCommand(CommandLineInfo& info);
+  [[nodiscard]] bool ProcessShellCommand(CommandLineInfo& info);
   // The command line that is printing, while it prints; null otherwise.
   const CommandLineInfo* GetCommandLinePrint() const { return commandLinePrint; }
 
@@ -66,7 +66,7 @@ class Application : public CmdTarget {
   virtual Document* OpenDocumentFile(const char* path);
   virtual void AddToRecentFileList(const char* path);
   // Asks every document to save its changes; false when the user cancelled.
-  virtual bool SaveAllModified();
+  [[nodiscard]] virtual bool SaveAllModified();
 
   void OnFileNew();
   void OnFileOpen();
@@ -88,10 +88,15 @@ class Application : public CmdTarget {
   // document and template is destroyed, then the exit processing runs (ExitInstance) and
   // the recent-file list is deleted. Answers the exit status. For a host that starts the
   // application itself (InitInstance, then its own event processing), such as a benchmark.
-  int ShutDown();
+  [[nodiscard]] int ShutDown();
 
   // The main window closed: the event loop ends.
   void OnMainWindowClosed();
+  // Known once the event loop is over: true when the user ended the run, closing the main
+  // window or choosing Exit; false when a termination signal or the desktop (asking the
+  // program to quit, as at the end of the session) ended it, and when there was no loop.
+  // Only a run the user ended has someone to read a message at its end.
+  bool IsEndedByUser() const { return endedByUser; }
   // A termination signal arrived: the main window closes without questions and the
   // event loop ends.
   void OnTerminationSignal();
@@ -109,13 +114,15 @@ class Application : public CmdTarget {
   // The rest of a termination: the main window closes without questions, the loop ends.
   void EndForTermination();
   // Opens and prints the command line's document without a user; true when it printed.
-  bool PrintFromCommandLine(const CommandLineInfo& info);
+  [[nodiscard]] bool PrintFromCommandLine(const CommandLineInfo& info);
 
   std::vector<DocTemplate*> templates;
   int argc = 0;
   char** argv = nullptr;
   bool running = false;
   bool terminating = false;
+  bool quitRequested = false;  // by the desktop, see RunApplication
+  bool endedByUser = false;
   // Start-up was the whole run (the command line printed); exitCode tells how it went.
   bool ranAtStartUp = false;
   int exitCode = 0;
@@ -133,8 +140,13 @@ void ChoosePlatform(int argc, char** argv);
 // Runs the application object: InitInstance, the event loop, ExitInstance. SIGTERM,
 // SIGINT and SIGHUP close the main window without any question and end the loop
 // normally; at the end of the desktop session the user is asked to save a modified
-// document when the session manager allows it. Every window, document and template is
-// destroyed before this returns; answers the exit status.
-int RunApplication(int argc, char** argv);
+// document when the session manager allows it. On Qt's offscreen platform, unless the
+// test hook answers modal windows, the run is unattended (see SetUnattended): nobody could
+// see a window there. From the loop's end on the process is on
+// its way out: those signals are ignored from then on, also after this returns, so that
+// none cuts short the exit processing or whatever the program still writes after it.
+// Every window, document and template is destroyed before this returns; answers the exit
+// status.
+[[nodiscard]] int RunApplication(int argc, char** argv);
 
 }  // namespace framework

@@ -75,7 +75,7 @@ class DataExchange {
 // the loaded bytes exactly, also where they are not UTF-8 and the field shows them decoded
 // otherwise; a changed field gives its text as UTF-8. Answers true when saving took the
 // text from the field, false when the value stayed as loaded (or when loading).
-bool DDX_Text(DataExchange& exchange, unsigned id, toolbox::String& value);
+[[nodiscard]] bool DDX_Text(DataExchange& exchange, unsigned id, toolbox::String& value);
 // A check box and a flag.
 void DDX_Check(DataExchange& exchange, unsigned id, bool& value);
 

@@ -58,7 +58,7 @@ class DocTemplate {
   // The open or save file dialog for this template's files. fileName is the proposal on
   // the way in and the chosen full path on the way out; a name saved without an
   // extension gets the template's.
-  bool PromptFileName(std::string& fileName, bool open) const;
+  [[nodiscard]] bool PromptFileName(std::string& fileName, bool open) const;
 
   // True when the last OpenDocumentFile failed because the user kept the old document.
   bool WasCancelledByUser() const { return cancelledByUser; }

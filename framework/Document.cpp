@@ -199,8 +199,9 @@ bool Document::DoFileSave() {
   return DoSave(pathName.c_str());
 }
 
-void Document::OnFileSave() { DoFileSave(); }
+// A save that failed has told the user why; one that was cancelled needs no word.
+void Document::OnFileSave() { static_cast<void>(DoFileSave()); }
 
-void Document::OnFileSaveAs() { DoSave(nullptr); }
+void Document::OnFileSaveAs() { static_cast<void>(DoSave(nullptr)); }
 
 }  // namespace framework

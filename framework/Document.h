@@ -22,21 +22,21 @@ class Document : public CmdTarget {
   ~Document() override;
 
   // New: DeleteContents, empty path, not modified. False fails the new document.
-  virtual bool OnNewDocument();
+  [[nodiscard]] virtual bool OnNewDocument();
   // Open: reads the file through Serialize (a file of 0 bytes is not passed to it).
   // Reports failures itself and answers false; the contents may then be partly read.
-  virtual bool OnOpenDocument(const char* path);
+  [[nodiscard]] virtual bool OnOpenDocument(const char* path);
   // Save: writes through Serialize into a safe replace of the file; clears the modified
   // flag. Reports failures itself and answers false; the old file is then unharmed.
-  virtual bool OnSaveDocument(const char* path);
+  [[nodiscard]] virtual bool OnSaveDocument(const char* path);
   virtual void Serialize(Archive& archive);
   // Empties the document's data before new and open; the base does nothing.
   virtual void DeleteContents();
 
   // Asks "Save changes to %1?" when modified: Yes saves, No goes on, Cancel answers false.
-  virtual bool SaveModified();
+  [[nodiscard]] virtual bool SaveModified();
   // Whether the frame may close; the base asks SaveModified.
-  virtual bool CanCloseFrame();
+  [[nodiscard]] virtual bool CanCloseFrame();
 
   virtual void SetModifiedFlag(bool modified = true);
   bool IsModified() const { return modified; }
@@ -58,10 +58,10 @@ class Document : public CmdTarget {
 
   // Saves under path, or asks for a name when path is null or empty (Save As). With
   // replace the document takes the new name.
-  bool DoSave(const char* path, bool replace = true);
+  [[nodiscard]] bool DoSave(const char* path, bool replace = true);
   // Save: under the document's path, or asks for a name when it has none or the file can
   // no longer be written.
-  bool DoFileSave();
+  [[nodiscard]] bool DoFileSave();
 
   void OnFileSave();
   void OnFileSaveAs();

@@ -50,10 +50,10 @@ class FrameWindow : public QMainWindow, public CmdTarget {
   ~FrameWindow() override;
 
   // Before creation: the initial geometry. False fails the creation.
-  virtual bool PreCreateWindow(CreateStruct& cs);
+  [[nodiscard]] virtual bool PreCreateWindow(CreateStruct& cs);
   // Creation: the base makes the view; a derived frame adds its bars after calling it.
   // 0 goes on, -1 fails the creation.
-  virtual int OnCreate();
+  [[nodiscard]] virtual int OnCreate();
   // After every move and size change, with the normal geometry.
   virtual void OnWindowPosChanged(const WindowPos& pos);
   // Sets the caption "<document title> - <application title>".
@@ -62,12 +62,12 @@ class FrameWindow : public QMainWindow, public CmdTarget {
   // The tool bar of the resources, at the top, dockable on every side and floatable. Its
   // buttons show the text after "\n" of their command's string as tool tip and the text
   // before it as status prompt.
-  bool CreateToolBar();
+  [[nodiscard]] bool CreateToolBar();
   QToolBar* GetToolBar() const { return toolBar; }
   void SetToolBarCaption(const char* caption);
   // A status bar with one message pane, showing the idle text (string 57345) until
   // SetMessageText gives another, and a command's prompt while it is hovered.
-  bool CreateStatusBar();
+  [[nodiscard]] bool CreateStatusBar();
   void SetMessageText(const char* text);
 
   View* GetActiveView() const { return activeView; }
@@ -110,7 +110,7 @@ class FrameWindow : public QMainWindow, public CmdTarget {
  private:
   friend class DocTemplate;
 
-  bool LoadFrame(const FrameResources& resources, Document* document, const std::function<View*()>& newView);
+  [[nodiscard]] bool LoadFrame(const FrameResources& resources, Document* document, const std::function<View*()>& newView);
   void BuildMenuBar();
   void LoadAccelerators();
   void ReportWindowPos();

@@ -13,7 +13,7 @@ class ImageList {
 
   // Appends an image from a resource path (":/icons/checked.svg") or a file; answers its
   // index, or -1 when the image cannot be loaded (its slot then stays empty).
-  int Add(const char* path);
+  [[nodiscard]] int Add(const char* path);
   int Add(const QIcon& icon);
   int GetImageCount() const { return static_cast<int>(icons.size()); }
   // The image at the index; a null icon outside the list.

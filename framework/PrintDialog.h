@@ -39,7 +39,7 @@ class PrintDialog {
  private:
   // The command line's printer: a name ending in ".pdf" is a PDF file to write, an empty
   // name the default printer. False (reported) when there is no such printer.
-  bool SelectCommandLinePrinter(const CommandLineInfo& commandLine);
+  [[nodiscard]] bool SelectCommandLinePrinter(const CommandLineInfo& commandLine);
 
   DeviceContext deviceContext;
   std::unique_ptr<QPrintDialog> dialog;  // on the device context's printer, so declared after it

@@ -76,20 +76,23 @@ void RecentFileList::UpdateMenu(CmdUI& ui) {
   for (int i = 0; i < GetSize(); ++i) {
     std::string name;
     if (!GetDisplayName(name, i, folder.c_str(), static_cast<int>(folder.size()))) break;
-    std::string text;
+    std::string text = GetEntryNumber(i);
     for (char c : name) {
       if (c == '&') text += '&';  // shown as one ampersand, not as a mnemonic
       text += c;
     }
-    // Numbered "&1 " to "&9 ", then "1&0 ", then plain numbers.
-    const unsigned item = (static_cast<unsigned>(i) + m_nStart) % 16 + 1;
-    char number[16];
-    std::snprintf(number, sizeof number, item > 10 ? "%u " : item == 10 ? "1&0 " : "&%u ", item);
-    menu->InsertMenu(ui.m_nIndex++, MF_BYPOSITION | MF_STRING, ui.m_nID++, (number + text).c_str());
+    menu->InsertMenu(ui.m_nIndex++, MF_BYPOSITION | MF_STRING, ui.m_nID++, text.c_str());
   }
   ui.m_nIndex--;
   ui.m_nIndexMax = menu->GetMenuItemCount();
   ui.m_bEnableChanged = true;
+}
+
+std::string RecentFileList::GetEntryNumber(int index) const {
+  const unsigned item = (static_cast<unsigned>(index) + m_nStart) % 16 + 1;
+  char number[16];
+  std::snprintf(number, sizeof number, item > 10 ? "%u " : item == 10 ? "1&0 " : "&%u ", item);
+  return number;
 }
 
 // The base list lives only for the run; a derived list keeps it where the program keeps

@@ -36,9 +36,12 @@ class RecentFileList {
   // does not fit, the file name, or nothing unless atLeastName.
   virtual bool GetDisplayName(std::string& name, int index, const char* currentFolder, int currentFolderLength,
                               bool atLeastName = true) const;
-  // Replaces the placeholder entry of the CmdUI by one entry per used slot ("&1 name"),
-  // or shows the placeholder disabled when the list is empty.
+  // Replaces the placeholder entry of the CmdUI by one entry per used slot (its number,
+  // then its display name), or shows the placeholder disabled when the list is empty.
   virtual void UpdateMenu(CmdUI& ui);
+  // What the menu entry of a slot begins with: its number with the access key and a blank.
+  // Counted from the start offset: "&1 " to "&9 ", then "1&0 ", then plain numbers up to 16.
+  virtual std::string GetEntryNumber(int index) const;
   virtual void ReadList();
   virtual void WriteList();
 

@@ -8,8 +8,8 @@ class Shell {
  public:
   // A file: folder and file name are joined when a folder is given; a relative path counts
   // from the current folder.
-  static bool OpenFile(const char* folder, const char* fileName);
-  static bool OpenAddress(const char* address);
+  [[nodiscard]] static bool OpenFile(const char* folder, const char* fileName);
+  [[nodiscard]] static bool OpenAddress(const char* address);
 };
 
 }  // namespace framework

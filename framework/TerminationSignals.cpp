@@ -44,6 +44,11 @@ TerminationSignals::TerminationSignals(std::function<void()> callback) : onSigna
   installed = true;
 }
 
+void TerminationSignals::IgnoreFromNowOn() {
+  for (int signal : kSignals) std::signal(signal, SIG_IGN);
+  installed = false;  // nothing to restore
+}
+
 TerminationSignals::~TerminationSignals() {
   if (installed) {
     for (int i = 0; i < 3; ++i) sigaction(kSignals[i], &previous[i], nullptr);

@@ -22,7 +22,7 @@ class View : public CmdTarget {
   virtual QWidget* GetWidget() = 0;
 
   // Called once the window exists and belongs to the frame; -1 fails the frame's creation.
-  virtual int OnCreate();
+  [[nodiscard]] virtual int OnCreate();
   // After the document has been made new or opened; the base calls OnUpdate(null, 0, null).
   virtual void OnInitialUpdate();
   // The document changed; the base does nothing.

@@ -1,5 +1,6 @@
-// The item list reader on arbitrary bytes: whatever a file holds, reading it must not fail,
-// and the repository it gives must be written and read back to the very same items.
+// The item list reader on arbitrary bytes: a file holding a NUL byte is refused whole,
+// merging nothing; any other file reads without failing, and the repository it gives must
+// be written and read back to the very same items.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "core/ItemList.h"
+#include "framework/Exceptions.h"
 #include "framework/File.h"
 
 namespace {
@@ -69,11 +71,18 @@ std::string Written(const Repository& repository) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  const bool binary = bytes.find('\0') != std::string::npos;
   Repository repository;
-  {
-    MemoryFile input(std::string(reinterpret_cast<const char*>(data), size));
+  try {
+    MemoryFile input(bytes);
     framework::File file(input.Path(), framework::File::modeRead);
     ReadItemList(repository, file);
+    Check(!binary, "a file holding a NUL byte was read");
+  } catch (const framework::FileException&) {
+    Check(binary, "a text file was refused");
+    Check(repository.GetCount() == 0, "a refused file merged items");
+    return 0;
   }
   for (int i = 1; i < repository.GetCount(); ++i) {
     Check(CompareItems(repository.GetAt(i - 1), repository.GetAt(i)) <= 0, "the repository is out of order");

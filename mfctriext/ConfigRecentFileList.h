@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "framework/RecentFileList.h"
 #include "toolbox/config/ConfigSection.h"
 
@@ -7,7 +9,7 @@ namespace mfctriext {
 
 // The recent-file list kept in the program's configuration: one text parameter per slot,
 // named "0", "1", ... (slot 0 the most recent), an empty text for a free slot. The menu
-// entries are numbered "&1 " upwards from the start offset.
+// entries are numbered "&1 " upwards from the start offset, the tenth "&0 ".
 class ConfigRecentFileList : public framework::RecentFileList {
  public:
   // The section belongs to the configuration, which outlives the list.
@@ -17,7 +19,8 @@ class ConfigRecentFileList : public framework::RecentFileList {
   void ReadList() override;
   // Stores every slot, the free ones as empty texts.
   void WriteList() override;
-  void UpdateMenu(framework::CmdUI& ui) override;
+  // The slot's number after the start offset, counted modulo 10: "&1 " to "&9 ", "&0 ".
+  std::string GetEntryNumber(int index) const override;
 
  private:
   toolbox::ConfigSection& section;

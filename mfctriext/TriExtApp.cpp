@@ -1,5 +1,8 @@
 #include "mfctriext/TriExtApp.h"
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "framework/Exceptions.h"
@@ -14,20 +17,27 @@ TriExtApp::TriExtApp() {
 }
 
 TriExtApp::~TriExtApp() {
-  if (config == nullptr) return;
-  // Always saved into the application data folder, also when it was loaded from the file
-  // beside the program: that file only seeds a user's first configuration. A failed save
-  // has nobody to be reported to at this point.
-  try {
-    if (saveConfiguration) {
-      std::unique_ptr<toolbox::Path> folder(GetApplicationDataFolder());
-      config->SaveToFolder(*folder);
-    }
-  } catch (const toolbox::Exception&) {
-    // The exception has recorded itself in the log when it was made.
-  }
   delete config;
   config = nullptr;
+}
+
+bool TriExtApp::SaveConfiguration(std::string& path, std::string& reason) {
+  if (config == nullptr || !saveConfiguration) return true;
+  try {
+    std::unique_ptr<toolbox::Path> folder(GetApplicationDataFolder());
+    std::unique_ptr<toolbox::Path> file(toolbox::Path::CreateApplicationLikePath(*folder, "cfg"));
+    std::unique_ptr<char, decltype(&std::free)> text(file->ToText(false), &std::free);
+    path = text.get();
+    errno = 0;
+    if (config->SaveFile(path.c_str())) return true;
+    reason = errno != 0 ? std::strerror(errno) : "the system gave no reason";
+  } catch (const toolbox::EOutOfMemory&) {
+    reason = std::strerror(ENOMEM);
+  } catch (const toolbox::Exception& error) {
+    // A program path without a file name; the exception has recorded itself in the log.
+    reason = error.GetMessage() != nullptr ? error.GetMessage() : error.GetTypeName();
+  }
+  return false;
 }
 
 toolbox::ConfigSection* TriExtApp::GetConfigRoot() const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "framework/Application.h"
 #include "toolbox/Path.h"
 #include "toolbox/config/Config.h"
@@ -14,10 +16,12 @@ const char* GetApplicationName();
 // The application base with a configuration that lives exactly as long as the application
 // object: loaded while the object is constructed (before any start-up code runs) from the
 // application data folder, or else from the file beside the program, and saved into the
-// application data folder while the object is destroyed.
+// application data folder by the program's exit processing (SaveConfiguration), while the
+// log and the user interface are still there to be told of a failure.
 class TriExtApp : public framework::Application {
  public:
   TriExtApp();
+  // Deletes the configuration; it saves nothing.
   ~TriExtApp() override;
 
   // The configuration's root section; null when there is no configuration.
@@ -30,8 +34,13 @@ class TriExtApp : public framework::Application {
   // The local application data folder, then "Quorvane", then the program's name, created
   // when missing; the program folder when that cannot be had. The caller deletes it.
   static toolbox::Path* GetApplicationDataFolder();
-  // The configuration file stays as this run found it: the destructor does not save. For a
-  // run beside another instance of the program, whose settings those are.
+  // Saves the configuration into the application data folder, also when it was loaded from
+  // the file beside the program: that file only seeds a user's first configuration. False
+  // when it could not be written: path then names the file (empty when even that could not
+  // be had) and reason gives the system's reason. The previous file stays whole.
+  [[nodiscard]] bool SaveConfiguration(std::string& path, std::string& reason);
+  // The configuration file stays as this run found it: SaveConfiguration writes nothing. For
+  // a run beside another instance of the program, whose settings those are.
   void LeaveConfigurationUnsaved() { saveConfiguration = false; }
 
  private:

@@ -60,6 +60,8 @@ inline constexpr unsigned IDS_WEBSITE_URL = 206;
 inline constexpr unsigned IDS_MESSAGE_CAPTION = 207;  // caption of the program's own messages
 inline constexpr unsigned IDS_REPOSITORY_FAILED = 208;  // start-up: the repository file is unusable
 inline constexpr unsigned IDS_ALREADY_RUNNING = 209;  // start-up: another instance holds the repository
+inline constexpr unsigned IDS_REPOSITORY_NOT_SAVED = 210;  // exit: the repository file could not be written
+inline constexpr unsigned IDS_SETTINGS_NOT_SAVED = 211;  // exit: the configuration file could not be written
 inline constexpr unsigned IDS_TOOLBAR_CAPTION = 20012;  // the tool bar's title while it floats
 
 }  // namespace resources

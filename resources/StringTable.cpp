@@ -28,6 +28,8 @@ constexpr StringEntry kEntries[] = {
     {IDS_SELECT_ITEM_FIRST, "Please select an item first."},
     {IDS_REPOSITORY_FAILED, "Voyanta cannot start: its item repository %1 can be neither read nor created."},
     {IDS_ALREADY_RUNNING, "Voyanta is already running with the repository %1."},
+    {IDS_REPOSITORY_NOT_SAVED, "Voyanta could not save its item repository %1."},
+    {IDS_SETTINGS_NOT_SAVED, "Voyanta could not save its settings in %1."},
     {IDS_CONFIRM_DELETE,
      "This will delete the item not only from the current voyanta,\n"
      "but also from the repository.\n\n"

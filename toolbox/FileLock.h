@@ -39,7 +39,7 @@ class FileLock {
  private:
   // One attempt: acquired, held, failed, or -1 when the file was replaced while it was
   // being locked (the lock then sits on a file that no longer has the name).
-  int TryOnce(const char* path, bool wait);
+  [[nodiscard]] int TryOnce(const char* path, bool wait);
 
   int fd = -1;
   int error = 0;

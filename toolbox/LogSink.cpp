@@ -60,12 +60,16 @@ LogSink* CurrentLogSink() { return currentSink; }
 
 void SetCurrentLogSink(LogSink* sink) { currentSink = sink; }
 
-void LogToCurrent(const char* location, int line, int level, const char* format, ...) {
+void LogToCurrent(const char* location, int line, int level, const char* format, ...) noexcept {
   LogSink* sink = currentSink;
   if (sink == nullptr) return;
   va_list args;
   va_start(args, format);
-  sink->LogV(location, line, level, format, args);
+  try {
+    sink->LogV(location, line, level, format, args);
+  } catch (...) {
+    // Dropped, as an entry the log file cannot take is.
+  }
   va_end(args);
 }
 

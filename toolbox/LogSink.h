@@ -30,8 +30,10 @@ const char* ShortLocation(const char* location);
 LogSink* CurrentLogSink();
 void SetCurrentLogSink(LogSink* sink);
 
-// Writes one entry to the current sink, if there is one.
-void LogToCurrent(const char* location, int line, int level, const char* format, ...)
+// Writes one entry to the current sink, if there is one. Best effort: an entry that cannot
+// be made (the sink ran out of memory formatting it, say) is dropped, so that logging never
+// replaces what its caller was doing, such as raising an exception, by a failure of its own.
+void LogToCurrent(const char* location, int line, int level, const char* format, ...) noexcept
     __attribute__((format(printf, 4, 5)));
 
 // As LogToCurrent, but an entry made while there is no sink is kept for the next logger,

@@ -70,10 +70,10 @@ class Path {
 
   bool Exists() const;
   // Creates the one directory the path names (mode 0755 before the umask).
-  bool MakeDirectory() const;
+  [[nodiscard]] bool MakeDirectory() const;
   // Creates every missing directory along the path; existing ones (also files) are passed.
   // Directories made before a failure stay.
-  bool MakeDirectories() const;
+  [[nodiscard]] bool MakeDirectories() const;
   // Size in bytes of the volume that holds the path; 0 when the path does not exist, -1 when
   // the volume cannot be asked.
   std::int64_t GetTotalSize() const;
@@ -84,7 +84,7 @@ class Path {
   // Makes this path the known folder (DocumentsFolder or LocalApplicationDataFolder) when it
   // exists or, with create, can be created; otherwise answers false and leaves this path as
   // it was.
-  bool FromKnownFolder(int folderId, bool create);
+  [[nodiscard]] bool FromKnownFolder(int folderId, bool create);
 
   // The program's path (ProcessArguments::ProgramPath) as a new heap path.
   static Path* ProgramPath(Grammar grammar = HostGrammar());

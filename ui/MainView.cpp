@@ -43,8 +43,10 @@ const framework::CommandMap& MainView::GetCommandMap() const {
 
 int MainView::OnCreate() {
   if (ControlView::OnCreate() == -1) return -1;
-  images.Add(resources::IconPath(resources::IDI_UNCHECKED));  // image 0: not taken along
-  images.Add(resources::IconPath(resources::IDI_CHECKED));    // image 1: taken along
+  // Image 0: not taken along; image 1: taken along. An image that cannot be loaded keeps
+  // its slot, empty: its rows then show no image.
+  static_cast<void>(images.Add(resources::IconPath(resources::IDI_UNCHECKED)));
+  static_cast<void>(images.Add(resources::IconPath(resources::IDI_CHECKED)));
   SetImageList(&images);
   InsertColumn(0, framework::LoadString(resources::IDS_COLUMN_QUANTITY), framework::LVCFMT_LEFT, 150);
   InsertColumn(1, framework::LoadString(resources::IDS_COLUMN_NAME), framework::LVCFMT_LEFT, 250);

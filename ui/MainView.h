@@ -19,7 +19,7 @@ class MainView : public framework::ControlView {
   MainView() = default;
 
   // Image list (unchecked, checked) and the three columns.
-  int OnCreate() override;
+  [[nodiscard]] int OnCreate() override;
   // Rebuilds every row from the repository; no row is selected afterwards.
   void OnUpdate(framework::View* sender, long hint, void* hintObject) override;
 

@@ -91,7 +91,7 @@ RunningProgram::RunningProgram(const Setting& setting, Stopwatch* stopwatch)
 }
 
 RunningProgram::~RunningProgram() {
-  app->ShutDown();
+  static_cast<void>(app->ShutDown());  // the exit status is no part of what is measured
   app.reset();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

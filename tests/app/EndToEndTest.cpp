@@ -17,6 +17,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -70,6 +72,8 @@ struct Launch {
   std::string output = "output.txt";
   std::string workingFolder = {};
   std::vector<std::string> environment = {};
+  // A program that starts ours (given by its full path, then its options), or none.
+  std::vector<std::string> wrapper = {};
 };
 
 class EndToEndTest : public testing::Test {
@@ -104,7 +108,8 @@ class EndToEndTest : public testing::Test {
     set("XDG_RUNTIME_DIR", folder / "run");
     if (launch.display) set("QT_QPA_PLATFORM", "offscreen");
     environment.insert(environment.end(), launch.environment.begin(), launch.environment.end());
-    std::vector<std::string> arguments = {Program()};
+    std::vector<std::string> arguments = launch.wrapper;
+    arguments.push_back(Program());
     arguments.insert(arguments.end(), options.begin(), options.end());
 
     std::vector<char*> envp;
@@ -180,6 +185,103 @@ TEST_F(EndToEndTest, EachTerminationSignalEndsTheProgramNormallyAndItsFilesAreWr
     // The logger went last but one, after the exit processing.
     const std::string log = scratch::ReadFile(folder / "Documents/voyanta.log");
     EXPECT_NE(log.rfind("Shutting down logger"), std::string::npos) << log;
+  }
+}
+
+// Something that is no item list where the repository or a trip is expected: the program
+// refuses it whole, says so and leaves it as it is.
+class BadItemListEndToEndTest : public EndToEndTest {
+ protected:
+  // What a path holds: its kind, permissions and bytes.
+  static std::string Snapshot(const std::string& path) {
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0) return "(missing)";
+    return std::to_string(info.st_mode) + ":" + (S_ISREG(info.st_mode) ? scratch::ReadFile(path) : "");
+  }
+
+  // Bytes as random as a damaged disk's: nearly every few kilobytes of them hold a NUL.
+  static std::string RandomBytes() {
+    std::mt19937 generator(10);
+    std::string bytes(4096, '\0');
+    for (char& byte : bytes) byte = static_cast<char>(generator() & 0xFF);
+    return bytes;
+  }
+};
+
+TEST_F(BadItemListEndToEndTest, RepositoryStopsTheStartAndTripIsRefusedWithTheFilesUntouched) {
+  const std::string randomBytes = RandomBytes();
+  ASSERT_NE(randomBytes.find('\0'), std::string::npos);
+  // Root reads every file whatever its permissions, unless it gives up that power.
+  const std::vector<std::string> withoutPower = {"/usr/bin/setpriv", "--bounding-set", "-dac_override,-dac_read_search",
+                                                 "--inh-caps", "-dac_override,-dac_read_search"};
+  const std::vector<std::string> asRoot = geteuid() == 0 ? withoutPower : std::vector<std::string>{};
+  const auto readError = [](const std::string& path) { return "Encountered an unexpected error while reading " + path + "."; };
+  const auto accessDenied = [](const std::string& path) { return path + " was not found or access to it was denied."; };
+  const auto notRegular = [](const std::string& path) { return path + " is not a regular file."; };
+  struct Row {
+    const char* what;
+    std::function<void(const std::string& path)> make;
+    std::function<std::string(const std::string& path)> tripMessage;
+    // Every item and none more; unchecked when the trip's reading began (as any opening
+    // of a trip begins), as they were when it could not even be opened.
+    bool unchecked;
+    std::vector<std::string> wrapper;
+  };
+  const std::vector<Row> rows = {
+      {"a NUL byte in a name",
+       [](const std::string& path) {
+         scratch::WriteFile(path, "1\t2\tSocks\tClothes\t\n0\t\tTe" + std::string(1, '\0') + "nt\tCamping\t\n");
+       },
+       readError, true, {}},
+      {"random bytes", [&](const std::string& path) { scratch::WriteFile(path, randomBytes); }, readError, true, {}},
+      {"a folder", [](const std::string& path) { std::filesystem::create_directory(path); }, accessDenied, false, {}},
+      {"an unreadable file",
+       [](const std::string& path) {
+         scratch::WriteFile(path, "1\t2\tSocks\tClothes\t\n");
+         chmod(path.c_str(), 0);
+       },
+       accessDenied, false, asRoot},
+      // Neither blocks the start nor is taken for a missing file.
+      {"a FIFO", [](const std::string& path) { mkfifo(path.c_str(), 0644); }, notRegular, false, {}},
+      {"a device", [](const std::string& path) { std::filesystem::create_symlink("/dev/zero", path); }, notRegular,
+       false, {}},
+  };
+  const std::string repository = folder / "voyanta.vyr";
+  const std::string items = scratch::ReadFile(repository);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    if (!row.wrapper.empty() && !std::filesystem::exists(row.wrapper[0])) {
+      ADD_FAILURE() << row.wrapper[0] << " is missing";
+      continue;
+    }
+    const Launch launch = {.wrapper = row.wrapper};
+
+    {
+      SCOPED_TRACE("as the repository");
+      std::filesystem::remove(repository);
+      row.make(repository);
+      const std::string before = Snapshot(repository);
+      EXPECT_EQ(RunToEnd({}, launch), 1);
+      const std::string message =
+          "The Voyanta: Voyanta cannot start: its item repository " + repository + " can be neither read nor created.";
+      EXPECT_NE(Output().find(message), std::string::npos) << Output();
+      EXPECT_EQ(Snapshot(repository), before);
+      std::filesystem::remove_all(repository);
+      scratch::WriteFile(repository, items);
+    }
+    {
+      SCOPED_TRACE("as the trip named on the command line");
+      std::filesystem::remove(Trip());
+      row.make(Trip());
+      const std::string before = Snapshot(Trip());
+      EXPECT_EQ(RunToEnd({Trip()}, launch), 1);
+      EXPECT_NE(Output().find("Voyanta: " + row.tripMessage(Trip()) + "\n"), std::string::npos) << Output();
+      EXPECT_EQ(Snapshot(Trip()), before);
+      EXPECT_EQ(scratch::ReadFile(repository),
+                row.unchecked ? "0\t\tTent\tCamping\t\n0\t\tSocks\tClothes\t\n" : "0\t\tTent\tCamping\t\n1\t2\tSocks\tClothes\t\n");
+      std::filesystem::remove_all(Trip());
+      scratch::WriteFile(repository, items);
+    }
   }
 }
 

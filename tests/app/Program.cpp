@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <sstream>
 
+#include "support/Items.h"
+
 namespace program {
 
 ProgramTest::ProgramTest()
@@ -66,12 +68,7 @@ MainView& ProgramTest::View() const { return *static_cast<MainView*>(Window().Ge
 Document& ProgramTest::Trip() const { return *static_cast<Document*>(Window().GetActiveDocument()); }
 
 void ProgramTest::AddItem(bool checked, const char* quantity, const char* name, const char* group) {
-  auto* item = new Item;
-  item->SetChecked(checked);
-  item->SetQuantity(quantity);
-  item->SetName(name);
-  item->SetGroup(group);
-  app->GetRepository().Add(item);
+  support::AddItem(app->GetRepository(), checked, quantity, name, group);
 }
 
 std::vector<std::string> ProgramTest::RepositoryItems() const {

@@ -47,7 +47,8 @@ class ProgramTest : public testing::Test {
   // Constructs it and runs it through the framework. Once the event loop runs, step is
   // called and then the main window is closed (the real way out). Answers the exit status.
   int Run(const std::function<void()>& step);
-  // Destroys the application object, which saves the configuration.
+  // Destroys the application object (a run has saved the configuration in its exit
+  // processing).
   void Finish();
 
   std::string Program() const { return folder / "voyanta"; }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <random>
+
 #include "Program.h"
 #include "framework/CommandIds.h"
 #include "framework/MessageBox.h"
@@ -51,6 +53,37 @@ TEST_F(TripTest, OpenThroughTheMenuLaysTheTripOverTheRepositoryAndAddsWhatItLack
   EXPECT_EQ(View().GetItemCount(), 3);
   EXPECT_EQ(Trip().GetTitle(), "summer.vyt");
   EXPECT_FALSE(Trip().IsModified());
+}
+
+TEST_F(TripTest, BinaryFileOpenedAsATripIsRefusedAndAddsNothingToTheRepository) {
+  std::string random(2048, '\0');
+  std::mt19937 generator(4);
+  for (char& byte : random) byte = static_cast<char>(generator() & 0xFF);
+  ASSERT_NE(random.find('\0'), std::string::npos);
+  const std::string rows[] = {
+      "1\t3\tSocks\tClothes\t\n1\t\tPass" + std::string(1, '\0') + "port\tPapers\t\n",
+      random,
+  };
+  for (const std::string& content : rows) {
+    const std::string binary = folder / "binary.vyt";
+    scratch::WriteFile(binary, content);
+    const int status = Run([&] {
+      ASSERT_NE(app->OpenDocumentFile(Summer().c_str()), nullptr);
+      modals.Answer(framework::IDOK, binary);
+      modals.Answer(framework::IDOK);
+      Window().RouteCommand(framework::ID_FILE_OPEN);
+      EXPECT_EQ(modals.Texts().back(), "Encountered an unexpected error while reading " + binary + ".");
+      // A new untitled trip instead, over the repository as it was.
+      EXPECT_EQ(Trip().GetTitle(), "Unnamed");
+      EXPECT_EQ(RepositoryItems(), (Texts{"0\t\tTent\tCamping\t", "0\t\tSocks\tClothes\t", "0\t\tPassport\tPapers\t"}));
+      modals.asked.clear();
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(Lines(RepositoryFile()), (Texts{"0\t\tTent\tCamping\t", "0\t\tSocks\tClothes\t", "0\t\tPassport\tPapers\t"}));
+    EXPECT_EQ(scratch::ReadFile(binary), content);
+    Finish();
+    scratch::WriteFile(RepositoryFile(), "0\t\tSocks\tClothes\t\n0\t\tTent\tCamping\t\n");
+  }
 }
 
 TEST_F(TripTest, NewAfterOpenKeepsEveryItemAllUncheckedAndTheAddedOnesReachTheRepositoryFile) {

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 
 #include <QDialog>
@@ -13,6 +15,7 @@
 
 #include "Program.h"
 #include "framework/MessageBox.h"
+#include "support/FileSizeLimit.h"
 #include "support/LaterStart.h"
 
 using program::ProgramTest;
@@ -174,49 +177,75 @@ TEST_F(ExitTest, ItemsAddedDuringTheRunAreInTheRepositoryFileAlthoughTheTripWasN
   EXPECT_FALSE(SavedConfig().GetSubsection("Application").GetSubsection("OnceActions").GetBool("FirstRun", true));
 }
 
-// The disk is "full": the process may not write more than a few bytes into any file.
-class FileSizeLimit {
- public:
-  FileSizeLimit() {
-    getrlimit(RLIMIT_FSIZE, &previous);
-    previousHandler = signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails with EFBIG
-  }
-  ~FileSizeLimit() { Lift(); }
-  void Impose(rlim_t bytes) {
-    struct rlimit limit = previous;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  void Lift() {
-    setrlimit(RLIMIT_FSIZE, &previous);
-    signal(SIGXFSZ, previousHandler);
-  }
+// The disk is "full" at the end of the run: files longer than the limit cannot be written.
+// A small repository fits where the configuration does not, and a large one does not fit
+// where the configuration does.
+TEST_F(ExitTest, FileThatCannotBeWrittenIsLoggedWithItsReasonShownToTheUserAndEndsWith1) {
+  struct Row {
+    const char* what;
+    int items;        // in the repository: 2 lines fit 64 bytes, 200 lines fit none of the limits
+    rlim_t limit;     // the configuration takes some 300 bytes
+    bool byUser;      // the window closed, or a termination signal ended the run
+    bool repositoryFails;
+    bool configurationFails;
+  };
+  const Row rows[] = {
+      {"repository, closed by the user", 200, 1000, true, true, false},
+      {"repository, ended by a signal", 200, 1000, false, true, false},
+      {"configuration, closed by the user", 2, 64, true, false, true},
+      {"both, closed by the user", 200, 64, true, true, true},
+      {"both, ended by a signal", 200, 64, false, true, true},
+  };
+  const std::string failure = std::strerror(EFBIG);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const std::string repository = "0\t\tSocks\tClothes\t\n";
+    scratch::WriteFile(RepositoryFile(), repository);
+    std::filesystem::remove_all(folder / "Quorvane");
+    std::filesystem::create_directories(folder / "Quorvane/Voyanta");
+    const std::string configuration = "<Previous>1</>\n";
+    scratch::WriteFile(ConfigFile(), configuration);
+    Texts boxes;
+    if (row.byUser && row.repositoryFails) {
+      modals.Answer(framework::IDOK);
+      boxes.push_back("Voyanta could not save its item repository " + RepositoryFile() + ".\n\n" + failure);
+    }
+    if (row.byUser && row.configurationFails) {
+      modals.Answer(framework::IDOK);
+      boxes.push_back("Voyanta could not save its settings in " + ConfigFile() + ".\n\n" + failure);
+    }
+    modals.asked.clear();
+    program::CapturedLog log;
+    support::FileSizeLimit full;
+    const int status = Run([&] {
+      for (int i = 1; i < row.items; ++i) AddItem(false, "", ("Item " + std::to_string(i)).c_str(), "Group");
+      full.Impose(row.limit);
+      if (!row.byUser) {
+        raise(SIGTERM);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !Window().isVisible(); }));
+      }
+    });
+    full.Lift();
+    Finish();
 
- private:
-  struct rlimit previous;
-  void (*previousHandler)(int);
-};
-
-TEST_F(ExitTest, FailedRepositoryWriteIsLoggedKeepsTheOldFileAndTheConfigurationIsStillSaved) {
-  const std::string before = "0\t\tSocks\tClothes\t\n";
-  scratch::WriteFile(RepositoryFile(), before);
-  program::CapturedLog log;
-  FileSizeLimit full;
-  const int status = Run([&] {
-    for (int i = 0; i < 20; ++i) AddItem(false, "", ("Item " + std::to_string(i)).c_str(), "Group");
-    full.Impose(64);
-  });
-  full.Lift();
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(scratch::ReadFile(RepositoryFile()), before);
-  EXPECT_EQ(TemporaryFiles(), Texts{});
-  const Texts errors = log.Entries(toolbox::LogError);
-  ASSERT_EQ(errors.size(), 1u);
-  EXPECT_NE(errors[0].find("Voyanta::SaveRepository: The repository file could not be written"), std::string::npos)
-      << errors[0];
-
-  Finish();
-  EXPECT_FALSE(SavedConfig().GetSubsection("Application").GetSubsection("OnceActions").GetBool("FirstRun", true));
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(modals.Texts(), boxes);
+    for (const auto& message : modals.asked) EXPECT_EQ(message.caption, "The Voyanta");
+    Texts errors;
+    if (row.repositoryFails) {
+      errors.push_back("Voyanta::ExitInstance: The repository file " + RepositoryFile() + " could not be written: " +
+                       failure);
+    }
+    if (row.configurationFails) {
+      errors.push_back("toolbox::Config::SaveFile: The configuration file " + ConfigFile() + " could not be saved: " +
+                       ConfigFile() + ".new: " + failure);
+    }
+    EXPECT_EQ(log.Entries(toolbox::LogError), errors);
+    // The file that failed is as it was; the other one was written all the same.
+    EXPECT_EQ(scratch::ReadFile(RepositoryFile()) == repository, row.repositoryFails);
+    EXPECT_EQ(scratch::ReadFile(ConfigFile()) == configuration, row.configurationFails);
+    EXPECT_EQ(TemporaryFiles(), Texts{});
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/MessageBox.h"
+#include "support/Items.h"
 #include "support/Scratch.h"
 
 namespace {
@@ -17,20 +18,12 @@ class DocumentTest : public ::testing::Test {
       messages.push_back(request.text);
       return framework::ModalAnswer{framework::IDOK, {}};
     });
-    Add("Clothes", "Socks", true, "2");
-    Add("Camping", "Tent", false, "");
-    Add("Bathroom", "Soap", true, "1");
+    support::AddItem(repository, true, "2", "Socks", "Clothes");
+    support::AddItem(repository, false, "", "Tent", "Camping");
+    support::AddItem(repository, true, "1", "Soap", "Bathroom");
   }
   void TearDown() override { framework::SetModalHook({}); }
 
-  void Add(const char* group, const char* name, bool checked, const char* quantity) {
-    auto* item = new Item;
-    item->SetGroup(group);
-    item->SetName(name);
-    item->SetChecked(checked);
-    item->SetQuantity(quantity);
-    repository.Add(item);
-  }
 
   const Item* Find(const char* name) const {
     for (int i = 0; i < repository.GetCount(); ++i)
@@ -64,7 +57,7 @@ TEST_F(DocumentTest, SaveWritesOnlyTheCheckedItemsInRepositoryOrder) {
   EXPECT_EQ("1\t2\tSocks\tClothes\t\n1\t1\tSoap\tBathroom\t\n", scratch::ReadFile(folder / "trip.vyt"));
   EXPECT_FALSE(document.IsModified());
   // A trip without checked items is an empty file.
-  document.OnNewDocument();
+  ASSERT_TRUE(document.OnNewDocument());
   ASSERT_TRUE(document.OnSaveDocument((folder / "empty.vyt").c_str()));
   EXPECT_EQ("", scratch::ReadFile(folder / "empty.vyt"));
 }

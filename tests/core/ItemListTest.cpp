@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <new>
 #include <string>
 
 #include "framework/Exceptions.h"
+#include "support/Items.h"
 #include "support/Scratch.h"
 
 using framework::File;
@@ -12,14 +15,27 @@ using toolbox::String;
 
 namespace {
 
-Item* MakeItem(const char* group, const char* name, bool checked = false, const char* quantity = "") {
-  auto* item = new Item;
-  item->SetGroup(group);
-  item->SetName(name);
-  item->SetChecked(checked);
-  item->SetQuantity(quantity);
-  return item;
+// Counts down the standard allocations of this thread while it is positive; the one that
+// brings it to zero fails as an exhausted heap does.
+thread_local int allocationsBeforeFailure = 0;
+
+}  // namespace
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  if (allocationsBeforeFailure > 0 && --allocationsBeforeFailure == 0) return nullptr;
+  return std::malloc(size == 0 ? 1 : size);
 }
+
+void* operator new(std::size_t size) {
+  if (void* block = operator new(size, std::nothrow)) return block;
+  throw std::bad_alloc();
+}
+
+void operator delete(void* block) noexcept { std::free(block); }
+
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+
+namespace {
 
 // One line per item: check|quantity|name|group, for comparing whole repositories.
 std::string Describe(const Repository& repository) {
@@ -68,30 +84,30 @@ TEST(NextFieldTest, CutsAtTabsAndNeverReturnsTextAfterTheLastTab) {
 }
 
 TEST_F(ItemListTest, WritesFourTabbedFieldsPerLineInListOrder) {
-  repository.Add(MakeItem("Clothes", "Socks", true, "2"));
-  repository.Add(MakeItem("Camping", "Tent"));
+  support::AddItem(repository, true, "2", "Socks", "Clothes");
+  support::AddItem(repository, false, "", "Tent", "Camping");
   EXPECT_EQ("1\t2\tSocks\tClothes\t\n0\t\tTent\tCamping\t\n", Write(false));
 }
 
 TEST_F(ItemListTest, CheckedOnlyWritesJustTheCheckedItems) {
-  repository.Add(MakeItem("A", "one"));
-  repository.Add(MakeItem("A", "two", true, "3"));
-  repository.Add(MakeItem("A", "three", false, "9"));
+  support::AddItem(repository, false, "", "one", "A");
+  support::AddItem(repository, true, "3", "two", "A");
+  support::AddItem(repository, false, "9", "three", "A");
   EXPECT_EQ("1\t3\ttwo\tA\t\n", Write(true));
   repository.GetAt(1)->SetChecked(false);
   EXPECT_EQ("", Write(true));
 }
 
 TEST_F(ItemListTest, EmptyFileChangesNothingAndDoesNotSort) {
-  repository.Add(MakeItem("B", "b", true, "1"));
-  repository.Add(MakeItem("A", "a"));
+  support::AddItem(repository, true, "1", "b", "B");
+  support::AddItem(repository, false, "", "a", "A");
   Read("");
   EXPECT_EQ("1|1|b|B\n0||a|A\n", Describe(repository));
 }
 
 TEST_F(ItemListTest, FileWithoutLineFeedMergesNothingButSorts) {
-  repository.Add(MakeItem("B", "b"));
-  repository.Add(MakeItem("A", "a"));
+  support::AddItem(repository, false, "", "b", "B");
+  support::AddItem(repository, false, "", "a", "A");
   Read("1\t2\tSocks\tClothes\t");
   EXPECT_EQ("0||a|A\n0||b|B\n", Describe(repository));
 }
@@ -120,7 +136,7 @@ TEST_F(ItemListTest, EmptyLinesAndRepeatsMergeIntoOneItemEach) {
 }
 
 TEST_F(ItemListTest, NameAndGroupAreMatchedByteForByte) {
-  repository.Add(MakeItem("Clothes", "Socks"));
+  support::AddItem(repository, false, "", "Socks", "Clothes");
   Read("1\t2\tsocks\tclothes\t\n1\t\tSocks\tBags\t\n1\t5\tSocks\tClothes\t\n");
   // Different case is a different item, and the same name in another group too; the
   // sort keeps the two case variants next to each other.
@@ -137,8 +153,8 @@ TEST_F(ItemListTest, CheckMarkIsCheckedOnlyForExactlyOne) {
 }
 
 TEST_F(ItemListTest, ReadingKeepsExistingItemsAndSortsAppendedOnesIntoPlace) {
-  repository.Add(MakeItem("Bathroom", "Soap"));
-  repository.Add(MakeItem("Kitchen", "Pot"));
+  support::AddItem(repository, false, "", "Soap", "Bathroom");
+  support::AddItem(repository, false, "", "Pot", "Kitchen");
   Read("1\t3\tTowel\tBathroom\t\n1\t\tAxe\tCamping\t\n");
   EXPECT_EQ("0||Soap|Bathroom\n1|3|Towel|Bathroom\n1||Axe|Camping\n0||Pot|Kitchen\n",
             Describe(repository));
@@ -156,8 +172,8 @@ TEST_F(ItemListTest, EqualItemsEndWhereTheListsOwnSortPutsThem) {
 
 TEST_F(ItemListTest, LookupTakesTheFirstOfTwoEqualItems) {
   // Nothing forbids two items of the same name and group; a merge updates the first.
-  repository.Add(MakeItem("G", "x", false, "first"));
-  repository.Add(MakeItem("G", "x", false, "second"));
+  support::AddItem(repository, false, "first", "x", "G");
+  support::AddItem(repository, false, "second", "x", "G");
   Read("1\t7\tx\tG\t\n");
   ASSERT_EQ(2, repository.GetCount());
   // The two compare equal, so the sort may swap them; the untouched one is still "second".
@@ -167,9 +183,9 @@ TEST_F(ItemListTest, LookupTakesTheFirstOfTwoEqualItems) {
 }
 
 TEST_F(ItemListTest, WrittenRepositoryReadsBackTheSame) {
-  repository.Add(MakeItem("Bathroom", "Soap", true, "1 bar"));
-  repository.Add(MakeItem("Camping", "Tent"));
-  repository.Add(MakeItem("Clothes", "Sock\xE9s", true, "12"));
+  support::AddItem(repository, true, "1 bar", "Soap", "Bathroom");
+  support::AddItem(repository, false, "", "Tent", "Camping");
+  support::AddItem(repository, true, "12", "Sock\xE9s", "Clothes");
   std::string written = Write(false);
   Repository copy;
   {
@@ -180,7 +196,7 @@ TEST_F(ItemListTest, WrittenRepositoryReadsBackTheSame) {
 }
 
 TEST_F(ItemListTest, TextHoldingATabDoesNotReadBackAsTheSameFields) {
-  repository.Add(MakeItem("G", "a\tb", true));
+  support::AddItem(repository, true, "", "a\tb", "G");
   Write(false);
   Repository copy;
   File file((folder / "out.vyt").c_str(), File::modeRead);
@@ -195,4 +211,58 @@ TEST_F(ItemListTest, LargeFileMergesEveryLine) {
   EXPECT_EQ(3000, repository.GetCount());
   for (int i = 1; i < repository.GetCount(); ++i)
     ASSERT_LE(CompareItems(repository.GetAt(i - 1), repository.GetAt(i)), 0);
+}
+
+TEST_F(ItemListTest, FileHoldingANulByteIsRefusedWholeAndChangesNothing) {
+  const std::string lines = "1\t2\tSocks\tClothes\t\n0\t\tTent\tCamping\t\n";
+  std::string late;
+  for (int i = 0; late.size() < 3000; ++i) late += "0\t\titem" + std::to_string(i) + "\tG\t\n";
+  struct Row {
+    const char* what;
+    std::string content;
+  };
+  const Row rows[] = {
+      {"first byte", std::string(1, '\0') + lines},
+      {"inside a name", "1\t\tSo" + std::string(1, '\0') + "cks\tClothes\t\n" + lines},
+      {"last byte", lines + std::string(1, '\0')},
+      {"in a later read block", late + std::string(1, '\0') + lines},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    repository.DeleteAll();
+    support::AddItem(repository, true, "1", "Towel", "Bathroom");
+    support::AddItem(repository, false, "", "Axe", "Camping");
+    support::AddItem(repository, false, "", "Pot", "A kitchen");  // out of order: no sort either
+    const std::string before = Describe(repository);
+    try {
+      Read(row.content);
+      ADD_FAILURE() << "read";
+    } catch (const framework::FileException& error) {
+      EXPECT_EQ(framework::FileException::invalidFile, error.GetCause());
+      EXPECT_EQ(folder / "list.vyt", error.GetFileName());
+    }
+    EXPECT_EQ(before, Describe(repository));
+  }
+}
+
+TEST_F(ItemListTest, EveryFailedStandardAllocationOfAMergeIsTheFrameworksMemoryFailure) {
+  // The merge's index is a standard container; whichever of its allocations fails, the
+  // reader reports the framework's memory failure, as for its items and texts.
+  std::string content;
+  for (int i = 0; i < 40; ++i) content += "1\t\titem" + std::to_string(i) + "\tsome longer group name\t\n";
+  scratch::WriteFile(folder / "list.vyt", content);
+  int failures = 0;
+  for (int nth = 1; nth <= 200; ++nth) {
+    SCOPED_TRACE(nth);
+    repository.DeleteAll();
+    File file((folder / "list.vyt").c_str(), File::modeRead);
+    allocationsBeforeFailure = nth;
+    try {
+      ReadItemList(repository, file);
+    } catch (const framework::MemoryException&) {
+      ++failures;
+    }
+    allocationsBeforeFailure = 0;
+  }
+  EXPECT_GT(failures, 0);
 }

@@ -8,14 +8,9 @@
 #include <utility>
 #include <vector>
 
-namespace {
+#include "support/Items.h"
 
-Item* MakeItem(const char* group, const char* name) {
-  auto* item = new Item;
-  item->SetGroup(group);
-  item->SetName(name);
-  return item;
-}
+namespace {
 
 int Sign(int value) { return (value > 0) - (value < 0); }
 
@@ -38,9 +33,7 @@ struct Entry {
 
 void Fill(Repository& repository, const std::vector<Entry>& entries) {
   for (const Entry& entry : entries) {
-    Item* item = MakeItem(entry.group.c_str(), entry.name.c_str());
-    item->SetQuantity(entry.id.c_str());
-    repository.Add(item);
+    support::AddItem(repository, false, entry.id.c_str(), entry.name.c_str(), entry.group.c_str());
   }
 }
 
@@ -107,10 +100,10 @@ TEST(CompareItemsTest, CheckMarkAndQuantityTakeNoPart) {
 
 TEST(CompareItemsTest, RepositorySortsIntoProgramOrder) {
   Repository repository;
-  repository.Add(MakeItem("Kitchen", "Pot"));
-  repository.Add(MakeItem("bathroom", "Towel"));
-  repository.Add(MakeItem("Bathroom", "soap"));
-  repository.Add(MakeItem("", "Passport"));
+  support::AddItem(repository, false, "", "Pot", "Kitchen");
+  support::AddItem(repository, false, "", "Towel", "bathroom");
+  support::AddItem(repository, false, "", "soap", "Bathroom");
+  support::AddItem(repository, false, "", "Passport", "");
   repository.Sort(CompareItems);
   ASSERT_EQ(4, repository.GetCount());
   EXPECT_STREQ("Passport", repository.GetAt(0)->GetName().Text());

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "support/Items.h"
+
 namespace {
 
 using Texts = std::vector<std::string>;
@@ -52,12 +54,7 @@ struct Entry {
 // Items in the given order, which is the repository's.
 void Fill(Repository& repository, const std::vector<Entry>& entries) {
   for (const Entry& entry : entries) {
-    auto* item = new Item;
-    item->SetGroup(entry.group.c_str());
-    item->SetName(entry.name.c_str());
-    item->SetQuantity(entry.quantity.c_str());
-    item->SetChecked(entry.checked);
-    repository.Add(item);
+    support::AddItem(repository, entry.checked, entry.quantity.c_str(), entry.name.c_str(), entry.group.c_str());
   }
 }
 

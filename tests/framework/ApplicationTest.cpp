@@ -7,6 +7,9 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <csignal>
+#include <cstring>
+#include <functional>
+#include <utility>
 
 #include "Fixtures.h"
 #include "framework/CommandIds.h"
@@ -186,6 +189,9 @@ class SignalledApp : public TestApp {
   int ExitInstance() override {
     exited = true;
     windowGoneAtExit = GetMainWnd() == nullptr && GetFirstDocTemplate() == nullptr;
+    struct sigaction current;
+    sigaction(SIGTERM, nullptr, &current);
+    ignoredAtExit = current.sa_handler == SIG_IGN;
     return TestApp::ExitInstance();
   }
 
@@ -193,6 +199,7 @@ class SignalledApp : public TestApp {
   bool listDeleted = false;
   bool exited = false;
   bool windowGoneAtExit = false;
+  bool ignoredAtExit = false;
 };
 
 TEST(ApplicationRunTest, TerminationSignalClosesWithoutQuestionsAndReturnsNormally) {
@@ -205,10 +212,64 @@ TEST(ApplicationRunTest, TerminationSignalClosesWithoutQuestionsAndReturnsNormal
   EXPECT_EQ(app.writes, 1);
   EXPECT_TRUE(app.listDeleted);
   EXPECT_EQ(app.m_pRecentFileList, nullptr);
+  EXPECT_FALSE(app.IsEndedByUser());
 
-  struct sigaction current;
-  sigaction(SIGTERM, nullptr, &current);
-  EXPECT_EQ(current.sa_handler, SIG_DFL);
+  // From the loop's end on the process is on its way out: no signal may cut short what it
+  // still writes, during the exit processing or after it.
+  EXPECT_TRUE(app.ignoredAtExit);
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+    struct sigaction current;
+    sigaction(signal, nullptr, &current);
+    EXPECT_EQ(current.sa_handler, SIG_IGN) << strsignal(signal);
+  }
+}
+
+// Ends its run as the step does and records whether the exit processing saw the user's end.
+class EndingApp : public TestApp {
+ public:
+  explicit EndingApp(std::function<void(EndingApp&)> ending) : ending(std::move(ending)) {}
+  bool InitInstance() override {
+    OnFileNew();
+    QTimer::singleShot(0, [this] { ending(*this); });
+    QTimer::singleShot(10000, [] { QCoreApplication::exit(3); });  // never hang the suite
+    return true;
+  }
+  int ExitInstance() override {
+    endedByUser = IsEndedByUser();
+    windowClosed = GetMainWnd() == nullptr;
+    return TestApp::ExitInstance();
+  }
+  std::function<void(EndingApp&)> ending;
+  bool endedByUser = false;
+  bool windowClosed = false;
+};
+
+TEST(ApplicationRunTest, OnlyTheUsersEndOfTheRunCountsAsEndedByTheUser) {
+  struct Row {
+    const char* what;
+    std::function<void(EndingApp&)> ending;
+    bool byUser;
+  };
+  const Row rows[] = {
+      {"the main window closed", [](EndingApp& app) { app.GetMainWnd()->close(); }, true},
+      {"File Exit", [](EndingApp& app) { app.GetMainWnd()->RouteCommand(ID_APP_EXIT); }, true},
+      {"a termination signal", [](EndingApp&) { raise(SIGTERM); }, false},
+      // What the session manager does at the end of the session.
+      {"the desktop asks to quit",
+       [](EndingApp&) {
+         QEvent quit(QEvent::Quit);
+         QCoreApplication::sendEvent(qApp, &quit);
+       },
+       false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    EndingApp app(row.ending);
+    char name[] = "voyanta";
+    char* argv[] = {name, nullptr};
+    EXPECT_EQ(RunApplication(1, argv), 0);
+    EXPECT_EQ(app.endedByUser, row.byUser);
+  }
 }
 
 class FailingStartApp : public TestApp {

@@ -34,13 +34,14 @@ class ConfigRecentFileListTest : public ::testing::Test {
   }
 
   // Runs the update the way the framework does when the menu opens.
-  void Update() {
+  void Update() { Update(list); }
+  void Update(framework::RecentFileList& shown) {
     framework::CmdUI ui;
     ui.m_nID = kFirstEntry;
     ui.m_pMenu = &menu;
     ui.m_nIndex = 1;
     ui.m_nIndexMax = menu.GetMenuItemCount();
-    list.UpdateMenu(ui);
+    shown.UpdateMenu(ui);
   }
 
   std::vector<std::string> MenuTexts() const {
@@ -106,4 +107,27 @@ TEST_F(ConfigRecentFileListTest, EntriesAreNumberedOneToEightWithAmpersandsDoubl
   // Updating again replaces the entries instead of adding more.
   Update();
   EXPECT_EQ(10u, MenuTexts().size());
+}
+
+TEST_F(ConfigRecentFileListTest, NumbersCountOnFromTheStartOffsetWhereTheTenthIsZero) {
+  // The framework's own list numbers on to "1&0 " and beyond; this one wraps round to "&0 ".
+  struct Row {
+    unsigned start;
+    std::vector<std::string> numbers;  // of the eight entries
+  };
+  const Row rows[] = {
+      {2, {"&3 ", "&4 ", "&5 ", "&6 ", "&7 ", "&8 ", "&9 ", "&0 "}},
+      {5, {"&6 ", "&7 ", "&8 ", "&9 ", "&0 ", "&1 ", "&2 ", "&3 "}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.start);
+    qmenu.clear();
+    BuildMenu();
+    ConfigRecentFileList offset{section, row.start, 8, 30};
+    for (int i = 8; i >= 1; --i) offset.Add(("/trips/t" + std::to_string(i) + ".vyt").c_str());
+    Update(offset);
+    const std::vector<std::string> texts = MenuTexts();
+    ASSERT_EQ(10u, texts.size());
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(row.numbers[i] + "/trips/t" + std::to_string(i + 1) + ".vyt", texts[i + 1]);
+  }
 }

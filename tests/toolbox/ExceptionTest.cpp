@@ -117,3 +117,27 @@ TEST(ExceptionTest, CopiesOwnTheirTexts) {
   // plus the ones above.
   EXPECT_EQ(3u, sink.entries.size());
 }
+
+namespace {
+
+// A log whose entries cannot be made: its memory is exhausted.
+class ExhaustedSink : public LogSink {
+ public:
+  ExhaustedSink() { SetCurrentLogSink(this); }
+  ~ExhaustedSink() override { SetCurrentLogSink(nullptr); }
+  void LogV(const char*, int, int, const char*, va_list) override { throw EOutOfMemory(); }
+};
+
+}  // namespace
+
+TEST(ExceptionTest, ExceptionWhoseRecordFailsIsRaisedAsItselfWithItsTexts) {
+  ExhaustedSink sink;
+  try {
+    throw EIllegalState("The state", "toolbox::X::Y", 8);
+  } catch (const EIllegalState& e) {
+    EXPECT_STREQ("The state", e.GetMessage());
+    EXPECT_STREQ("toolbox::X::Y", e.GetLocation());
+  } catch (const EOutOfMemory&) {
+    ADD_FAILURE() << "the log's failure took the exception's place (and leaked its texts)";
+  }
+}

@@ -14,6 +14,7 @@
 
 #include "framework/MessageBox.h"
 #include "resources/ResourceIds.h"
+#include "support/Items.h"
 #include "support/Modals.h"
 
 using namespace resources;
@@ -38,10 +39,7 @@ Fields Of(const Item& item) {
 }
 
 void Fill(Item& item, const Fields& fields) {
-  item.SetChecked(fields.checked);
-  item.SetQuantity(fields.quantity.c_str());
-  item.SetName(fields.name.c_str());
-  item.SetGroup(fields.group.c_str());
+  support::SetFields(item, fields.checked, fields.quantity.c_str(), fields.name.c_str(), fields.group.c_str());
 }
 
 QCheckBox* Box(QWidget& dialog) { return static_cast<QCheckBox*>(static_cast<framework::Dialog&>(dialog).GetDlgItem(IDC_TAKE_ALONG)); }

@@ -24,6 +24,7 @@
 #include "resources/MainFrameResources.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"
+#include "support/Items.h"
 #include "support/Modals.h"
 
 using namespace framework;
@@ -49,15 +50,6 @@ class MainViewTest : public testing::Test {
         [] { return new Frame; }, [] { return new MainView; }));
   }
   ~MainViewTest() override { RegisterStringTable({}); }
-
-  void Add(bool checked, const char* quantity, const char* name, const char* group) {
-    auto* item = new Item;
-    item->SetChecked(checked);
-    item->SetQuantity(quantity);
-    item->SetName(name);
-    item->SetGroup(group);
-    repository.Add(item);
-  }
 
   // Opens the window with a new trip. The new trip clears every check mark and quantity:
   // tests that need some set them afterwards and rebuild the rows.
@@ -144,8 +136,8 @@ TEST_F(MainViewTest, EmptyRepositoryGivesAnEmptyListWithHeaderSizedColumns) {
 }
 
 TEST_F(MainViewTest, RowsShowTheRepositoryInOrderWithImageTextsAndIndex) {
-  Add(false, "", "Tent", "Camping");
-  Add(false, "", "A rather long name for a pair of socks", "Clothes");
+  support::AddItem(repository, false, "", "Tent", "Camping");
+  support::AddItem(repository, false, "", "A rather long name for a pair of socks", "Clothes");
   Start();
   repository.GetAt(1)->SetChecked(true);
   repository.GetAt(1)->SetQuantity("2");
@@ -173,11 +165,11 @@ TEST_F(MainViewTest, RowsShowTheRepositoryInOrderWithImageTextsAndIndex) {
 }
 
 TEST_F(MainViewTest, RefreshRebuildsFromTheRepositoryAndLeavesNoRowSelected) {
-  Add(false, "", "Socks", "Clothes");
+  support::AddItem(repository, false, "", "Socks", "Clothes");
   Start();
   View().SelectAndShow(0);
   ASSERT_EQ(Selected(), 0);
-  Add(false, "", "Towel", "Bathroom");
+  support::AddItem(repository, false, "", "Towel", "Bathroom");
   repository.GetAt(0)->SetChecked(true);
   repository.GetAt(0)->SetQuantity("3");
 
@@ -199,8 +191,8 @@ TEST_F(MainViewTest, RefreshRebuildsFromTheRepositoryAndLeavesNoRowSelected) {
 }
 
 TEST_F(MainViewTest, RowUpdateRewritesThatRowOnlyAndSelectsIt) {
-  Add(false, "", "Socks", "Clothes");
-  Add(false, "", "Towel", "Bathroom");
+  support::AddItem(repository, false, "", "Socks", "Clothes");
+  support::AddItem(repository, false, "", "Towel", "Bathroom");
   Start();
   View().SelectAndShow(0);
   repository.GetAt(0)->SetName("Stockings");  // not shown until its row is rewritten
@@ -217,7 +209,7 @@ TEST_F(MainViewTest, RowUpdateRewritesThatRowOnlyAndSelectsIt) {
 }
 
 TEST_F(MainViewTest, SelectAndShowSelectsFocusesAndScrollsTheRowIntoView) {
-  for (int i = 0; i < 60; ++i) Add(false, "", ("Item " + std::to_string(100 + i)).c_str(), "Group");
+  for (int i = 0; i < 60; ++i) support::AddItem(repository, false, "", ("Item " + std::to_string(100 + i)).c_str(), "Group");
   Start();
   View().SelectAndShow(55);
   EXPECT_EQ(Selected(), 55);
@@ -227,8 +219,8 @@ TEST_F(MainViewTest, SelectAndShowSelectsFocusesAndScrollsTheRowIntoView) {
 }
 
 TEST_F(MainViewTest, ShowTripOnlyIsAlwaysEnabledNeverCheckedAndChangesNothing) {
-  Add(false, "", "Socks", "Clothes");
-  Add(false, "", "Towel", "Bathroom");
+  support::AddItem(repository, false, "", "Socks", "Clothes");
+  support::AddItem(repository, false, "", "Towel", "Bathroom");
   Start();
   repository.GetAt(1)->SetChecked(true);
   View().OnUpdate(nullptr, 0, nullptr);
@@ -290,8 +282,8 @@ TEST_F(MainViewTest, CheckCommandsSetTheMarkEmptyTheQuantityAndRewriteOnlyTheirR
       {"Check on a checked item", true, "2", resources::ID_ITEM_CHECK, true},
       {"Uncheck on a checked item", true, "2", resources::ID_ITEM_UNCHECK, false},
   };
-  Add(false, "", "Socks", "Clothes");
-  Add(false, "", "Towel", "Bathroom");
+  support::AddItem(repository, false, "", "Socks", "Clothes");
+  support::AddItem(repository, false, "", "Towel", "Bathroom");
   Start();
   Activate();
   for (const CheckCase& c : cases) {
@@ -346,8 +338,8 @@ TEST_F(MainViewTest, EditCommandsRunTheDialogOnTheSelectedItemAndRewriteItsRow) 
        [](QWidget& dialog) { return Field(dialog, resources::IDC_NAME)->hasSelectedText() ? IDOK : IDCANCEL; }, "",
        false, true},
   };
-  Add(false, "", "Socks", "Clothes");
-  Add(false, "", "Towel", "Bathroom");
+  support::AddItem(repository, false, "", "Socks", "Clothes");
+  support::AddItem(repository, false, "", "Towel", "Bathroom");
   Start();
   Activate();
   for (const EditCase& c : cases) {
@@ -371,9 +363,9 @@ TEST_F(MainViewTest, EditCommandsRunTheDialogOnTheSelectedItemAndRewriteItsRow) 
 }
 
 TEST_F(MainViewTest, AnEditOfNameOrGroupReSortsRebuildsAndSelectsTheItemAgain) {
-  Add(false, "", "bread", "Food");
-  Add(false, "", "cheese", "Food");
-  Add(false, "", "eggs", "Food");
+  support::AddItem(repository, false, "", "bread", "Food");
+  support::AddItem(repository, false, "", "cheese", "Food");
+  support::AddItem(repository, false, "", "eggs", "Food");
   Start();
   Activate();
   const struct {
@@ -403,8 +395,8 @@ TEST_F(MainViewTest, AnEditOfNameOrGroupReSortsRebuildsAndSelectsTheItemAgain) {
 }
 
 TEST_F(MainViewTest, NewItemTakesTheSelectedGroupGoesToItsSortedPlaceAndIsSelected) {
-  Add(false, "", "Socks", "Clothes");
-  Add(false, "", "Towel", "Bathroom");
+  support::AddItem(repository, false, "", "Socks", "Clothes");
+  support::AddItem(repository, false, "", "Towel", "Bathroom");
   Start();
   Activate();
 
@@ -449,9 +441,9 @@ TEST_F(MainViewTest, DeleteAsksThenSelectsTheItemThatTookThePlaceOrNoneAfterTheL
       {1, IDYES, {"Hat", "Towel"}, 1},
       {1, IDYES, {"Hat"}, -1},  // the last row
   };
-  Add(false, "", "Hat", "Clothes");
-  Add(false, "", "Socks", "Clothes");
-  Add(false, "", "Towel", "Clothes");
+  support::AddItem(repository, false, "", "Hat", "Clothes");
+  support::AddItem(repository, false, "", "Socks", "Clothes");
+  support::AddItem(repository, false, "", "Towel", "Clothes");
   Start();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.names.size());
@@ -476,7 +468,7 @@ TEST_F(MainViewTest, WithoutASelectionEveryCommandButNewItemReportsAndChangesNot
                                resources::ID_ITEM_QUANTITY_0, resources::ID_ITEM_QUANTITY_9,
                                resources::ID_ITEM_EDIT,       ID_EDIT_CLEAR};
   for (const bool empty : {true, false}) {
-    if (!empty) Add(true, "", "Socks", "Clothes");
+    if (!empty) support::AddItem(repository, true, "", "Socks", "Clothes");
     Start();
     for (const unsigned id : commands) {
       SCOPED_TRACE(id);
@@ -493,8 +485,8 @@ TEST_F(MainViewTest, WithoutASelectionEveryCommandButNewItemReportsAndChangesNot
 }
 
 TEST_F(MainViewTest, AClickOnTheIconBandTogglesTheRowItSelectedAndADoubleClickEditsTheQuantity) {
-  Add(false, "", "Socks", "Clothes");
-  Add(false, "", "Towel", "Bathroom");
+  support::AddItem(repository, false, "", "Socks", "Clothes");
+  support::AddItem(repository, false, "", "Towel", "Bathroom");
   Start();
   Activate();
   QWidget* list = View().viewport();
@@ -526,7 +518,7 @@ TEST_F(MainViewTest, AClickOnTheIconBandTogglesTheRowItSelectedAndADoubleClickEd
 }
 
 TEST_F(MainViewTest, ColumnsFitTheLongestTextAlsoFarDownALongList) {
-  for (int i = 0; i < 1500; ++i) Add(false, "", ("Item " + std::to_string(1000 + i)).c_str(), "Group");
+  for (int i = 0; i < 1500; ++i) support::AddItem(repository, false, "", ("Item " + std::to_string(1000 + i)).c_str(), "Group");
   repository.GetAt(1400)->SetName("A name far down the list that is longer than every other");
   Start();
   EXPECT_GT(View().GetColumnWidth(1),

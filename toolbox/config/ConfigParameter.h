@@ -58,7 +58,7 @@ class ConfigParameter {
   // Writes the value as the file holds it: a boolean as 1 or 0, a real with "%lg", an
   // integer in decimal, a text as it is, a character as a one-byte text, none as the empty
   // text; escaped (WriteEscaped).
-  bool Write(Writer& writer) const;
+  [[nodiscard]] bool Write(Writer& writer) const;
 
  private:
   void FreeText();

@@ -53,7 +53,7 @@ class ConfigSection {
   // parameters, then (after an empty line when there are both) the subsections with an empty
   // line between them, each group ordered by name with the letters A to Z folded to a to z.
   // The section's own tags are its parent's business. Stops at the first failed write.
-  bool Write(Writer& writer, int depth) const;
+  [[nodiscard]] bool Write(Writer& writer, int depth) const;
 
  private:
   String name;

@@ -8,12 +8,12 @@ namespace toolbox {
 // A Writer that collects the output in memory. Its writes succeed or throw EOutOfMemory.
 class StringWriter : public Writer {
  public:
-  bool Write(const char* text) override {
+  [[nodiscard]] bool Write(const char* text) override {
     written.Append(text);
     return true;
   }
   // A NUL byte cannot be part of the text and is dropped.
-  bool WriteChar(char character) override {
+  [[nodiscard]] bool WriteChar(char character) override {
     written.Append(character);
     return true;
   }

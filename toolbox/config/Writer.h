@@ -7,9 +7,9 @@ class Writer {
  public:
   virtual ~Writer() = default;
   // Appends a NUL-terminated text; true on success.
-  virtual bool Write(const char* text) = 0;
+  [[nodiscard]] virtual bool Write(const char* text) = 0;
   // Appends one byte; true on success.
-  virtual bool WriteChar(char character) = 0;
+  [[nodiscard]] virtual bool WriteChar(char character) = 0;
 };
 
 // Writes a name or a value so that the configuration parser reads it back byte for byte:
@@ -17,9 +17,9 @@ class Writer {
 // a backslash; every other byte as it is. The empty text (and null) is written as "\0", so
 // that an empty value still stands between its tags. Stops at the first failed write and
 // answers false.
-bool WriteEscaped(Writer& writer, const char* text);
+[[nodiscard]] bool WriteEscaped(Writer& writer, const char* text);
 
 // Writes depth TABs.
-bool WriteIndent(Writer& writer, int depth);
+[[nodiscard]] bool WriteIndent(Writer& writer, int depth);
 
 }  // namespace toolbox
