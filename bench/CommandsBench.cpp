@@ -13,7 +13,7 @@
 // back, both outside the timed part, and the rename goes back and forth.
 //
 // The aim: at 1,000 items every command within 10 ms. New Item and a rename sort the whole
-// repository with the list's selection sort, quadratic in the item count, and every rebuild
+// repository with the list's sort, O(n log n) in the item count, and every rebuild
 // (New Item, a rename, Delete, Refresh) makes one list row per item; at 20,000 items their
 // figures show what that costs.
 

@@ -41,7 +41,8 @@ using Repository = toolbox::ArrayList<Item>;
 int CompareItems(const Item* a, const Item* b);
 
 // Sorts the repository into the program's order with the list's own (selection) sort. A
-// repository that is already in order is left as it is without the sort's quadratic work:
-// n - 1 comparisons show it, and the sort would leave it exactly so (each pass finds the
-// first of the smallest remaining items in its own place).
+// repository that is already in order, as every repository file the program writes is, is
+// left as it is: n - 1 comparisons show it, where the sort would make O(n log n) of them and
+// allocate its tournament, and the sort would leave it exactly so (each pass finds the first
+// of the smallest remaining items in its own place).
 void SortRepository(Repository& repository);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <concepts>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -121,20 +122,21 @@ class ArrayList {
     count = 0;
   }
 
-  // Selection sort in place: count * (count - 1) / 2 comparisons whatever the order. Each
-  // pass swaps the first of the smallest remaining elements into place, which may carry an
-  // element past its equals, so the order of equal elements is not kept. Without a function
-  // the list's Compare is used.
+  // Selection sort in place: each pass swaps the first of the smallest remaining elements
+  // into place, which may carry an element past its equals, so the order of equal elements is
+  // not kept. A tournament over the positions finds that element in O(log n) comparisons, so
+  // the whole sort makes O(n log n) of them. Without a function the list's Compare is used.
+  // The tournament needs an array of about 2 to 4 ints per element: if it cannot be
+  // allocated, EOutOfMemory is thrown and the list is unchanged.
   void Sort(CompareFunction compare = nullptr) {
+    if (count < 2) return;
+    Tournament tournament(*this, compare);
     for (int i = 0; i < count - 1; ++i) {
-      int m = i;
-      for (int j = i + 1; j < count; ++j) {
-        int order = compare != nullptr ? compare(items[j], items[m]) : Compare(items[j], items[m]);
-        if (order < 0) m = j;
-      }
+      int m = tournament.Winner();
       T* swapped = items[m];
       items[m] = items[i];
       items[i] = swapped;
+      tournament.Withdraw(i, m);
     }
   }
 
@@ -187,6 +189,62 @@ class ArrayList {
 
  private:
   static std::int64_t Max(std::int64_t a, std::int64_t b) { return a > b ? a : b; }
+
+  // The knockout tree of Sort, owned by the sort and freed when it ends. A node holds the
+  // position of the first smallest element of its range, or -1 when the range has none left;
+  // node k plays its children 2k and 2k + 1, the leaves sit at leaves + position. The left
+  // child always covers the lower positions, so a tie keeps the left winner, and the later
+  // element is compared with the earlier one, as the plain selection sort does.
+  class Tournament {
+   public:
+    Tournament(const ArrayList& list, CompareFunction compare) : list(list), compare(compare) {
+      while (leaves < std::size_t(list.count)) leaves *= 2;
+      nodes = static_cast<int*>(AllocateOrThrow(2 * leaves * sizeof(int)));
+      for (std::size_t k = 0; k < leaves; ++k) {
+        nodes[leaves + k] = k < std::size_t(list.count) ? static_cast<int>(k) : -1;
+      }
+      for (std::size_t k = leaves - 1; k >= 1; --k) Play(k);
+    }
+    Tournament(const Tournament&) = delete;
+    Tournament& operator=(const Tournament&) = delete;
+    ~Tournament() { std::free(nodes); }
+
+    int Winner() const { return nodes[1]; }
+
+    // Position taken has been filled for good and position moved now holds the element that
+    // stood at taken (the same position when the winner was already in place). Both paths
+    // are replayed level by level up to the root.
+    void Withdraw(int taken, int moved) {
+      std::size_t a = leaves + std::size_t(taken);
+      std::size_t b = leaves + std::size_t(moved);
+      nodes[a] = -1;
+      while (a > 1) {
+        a /= 2;
+        b /= 2;
+        Play(a);
+        if (b != a) Play(b);
+      }
+    }
+
+   private:
+    void Play(std::size_t k) {
+      int left = nodes[2 * k];
+      int right = nodes[2 * k + 1];
+      if (left < 0 || right < 0) {
+        nodes[k] = left < 0 ? right : left;
+        return;
+      }
+      const T* earlier = list.items[left];
+      const T* later = list.items[right];
+      int order = compare != nullptr ? compare(later, earlier) : list.Compare(later, earlier);
+      nodes[k] = order < 0 ? right : left;
+    }
+
+    const ArrayList& list;
+    CompareFunction compare;
+    std::size_t leaves = 1;
+    int* nodes = nullptr;
+  };
 
   int count = 0;
   int highFill = 0;

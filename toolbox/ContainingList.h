@@ -93,30 +93,19 @@ class ContainingList {
     return removed != nullptr;
   }
 
-  // Stable selection sort: the first of the smallest remaining items is moved to the end of
-  // the list, n * (n - 1) / 2 comparisons for n items. Without a function the list's Compare
-  // is used.
+  // Stable merge sort of the nodes: equal items keep their order, O(n log n) comparisons and
+  // no allocation (the recursion is log2 n deep). Without a function the list's Compare is
+  // used.
   void Sort(CompareFunction compare = nullptr) {
-    T* p = head;
-    head = nullptr;
-    tail = nullptr;
-    count = 0;
-    while (p != nullptr) {
-      T* r = p;
-      for (T* q = Links(p).next; q != nullptr; q = Links(q).next) {
-        int order = compare != nullptr ? compare(q, r) : Compare(q, r);
-        if (order < 0) r = q;
-      }
-      if (r == p) p = Links(p).next;
-      // r leaves the remaining chain, whose own head is p (not this list's head).
-      T* before = Links(r).previous;
-      T* after = Links(r).next;
-      if (before != nullptr) Links(before).next = after;
-      if (after != nullptr) Links(after).previous = before;
-      Links(r).next = nullptr;
-      Links(r).previous = nullptr;
-      Append(r);
+    if (count < 2) return;
+    T* rest = head;
+    head = SortRun(rest, count, compare);
+    T* previous = nullptr;
+    for (T* node = head; node != nullptr; node = Links(node).next) {
+      Links(node).previous = previous;
+      previous = node;
     }
+    tail = previous;
   }
 
   // Orders by address: 0 when equal, 1 when a lies above b, else -1.
@@ -132,6 +121,35 @@ class ContainingList {
 
  private:
   static ContainingListItem<T>& Links(T* item) { return *item; }
+
+  // Sorts the first n (at least 1) nodes of the chain that starts at rest, moves rest past
+  // them and returns them as a chain linked by next alone.
+  T* SortRun(T*& rest, int n, CompareFunction compare) {
+    if (n == 1) {
+      T* node = rest;
+      rest = Links(node).next;
+      Links(node).next = nullptr;
+      return node;
+    }
+    T* earlier = SortRun(rest, n / 2, compare);
+    T* later = SortRun(rest, n - n / 2, compare);
+    return Merge(earlier, later, compare);
+  }
+
+  // A node of the later chain goes first only when it is smaller, so equals keep their order.
+  T* Merge(T* earlier, T* later, CompareFunction compare) {
+    T* first = nullptr;
+    T** end = &first;
+    while (earlier != nullptr && later != nullptr) {
+      int order = compare != nullptr ? compare(later, earlier) : Compare(later, earlier);
+      T*& taken = order < 0 ? later : earlier;
+      *end = taken;
+      end = &Links(taken).next;
+      taken = Links(taken).next;
+    }
+    *end = earlier != nullptr ? earlier : later;
+    return first;
+  }
 
   // Takes a node of this list out and clears its links.
   void Unlink(T* node) {
