@@ -113,7 +113,10 @@ void Document::ReportSaveLoadException(const char* path, const Exception* error,
       default:
         // An input or output error, a move across file systems: the system says what it was.
         message = FormatString(defaultId, path);
-        if (fileError->GetOsError() != 0) message += "\n" + fileError->GetSystemReason();
+        if (fileError->GetOsError() != 0) {
+          message += '\n';
+          message += fileError->GetSystemReason();
+        }
         break;
     }
   } else if (dynamic_cast<const MemoryException*>(error) != nullptr) {
