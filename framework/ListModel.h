@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+namespace framework {
+
+class ImageList;
+
+// The rows of a list control as a table for Qt's views: per row an image, an item data and
+// a text per column, the texts kept as the program's bytes and decoded only for the cells a
+// view asks for. A cell shows at most kShownCharacters of its text, then an ellipsis; the
+// row keeps the whole text. Owned by its list control and lives as long as it; the image
+// list is not owned. A failed allocation throws the framework's MemoryException.
+class ListModel : public QAbstractTableModel {
+ public:
+  static constexpr qsizetype kShownBytes = 4000;
+
+  explicit ListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  void InsertColumn(int column, const QString& heading, Qt::Alignment alignment);
+  void SetImageList(const ImageList* images);
+
+  void InsertRow(int row);
+  void RemoveRow(int row);
+  void RemoveAll();
+  void SetText(int row, int column, const char* text);
+  const QByteArray& Text(int row, int column) const;
+  void SetImage(int row, int image);
+  // The image of the row, or -1 when it was never given one.
+  int Image(int row) const { return rows[static_cast<std::size_t>(row)].image; }
+  void SetData(int row, std::intptr_t data) { rows[static_cast<std::size_t>(row)].data = data; }
+  std::intptr_t Data(int row) const { return rows[static_cast<std::size_t>(row)].data; }
+
+ private:
+  struct Row {
+    std::vector<QByteArray> texts;  // one per column
+    std::intptr_t data = 0;
+    int image = -1;
+  };
+  struct Column {
+    QString heading;
+    Qt::Alignment alignment;
+  };
+
+  QString Shown(const QByteArray& text) const;
+
+  const ImageList* images = nullptr;
+  std::vector<Column> columns;
+  std::vector<Row> rows;
+};
+
+}  // namespace framework
