@@ -64,31 +64,38 @@ int ListControl::InsertColumn(int column, const char* heading, int format, int w
 
 // A column's width is the widest size hint of its cells, over every row however long the
 // list. Working out a cell's size means laying out its text, and a list shows the same
-// texts again and again (a column of groups repeats a few; a row update or a rebuild shows
-// mostly texts measured before): so the width of each content (its text and its image) is
-// kept until the font, the style or the image list changes.
+// texts again and again (a column of groups repeats a few; a rebuild shows mostly texts
+// measured before): so each cell keeps its width until its text or image changes, and the
+// width of each content (its text and its image) is kept for the cells still unmeasured;
+// both until the font, the style or the image list changes.
 int ListControl::ContentsWidth(int column) const {
   if (knownWidths.size() > 4 * static_cast<qsizetype>(GetItemCount()) + 1024) knownWidths.clear();
   QStyleOptionViewItem option;
   initViewItemOption(&option);
   int width = 0;
   for (int row = 0; row < GetItemCount(); ++row) {
-    const auto content = std::make_pair(rows->Text(row, column), rows->Image(row) + 1);
-    const auto known = knownWidths.constFind(content);
-    if (known != knownWidths.constEnd()) {
-      width = std::max(width, *known);
-      continue;
+    int cell = rows->Width(row, column);
+    if (cell < 0) {
+      cell = ContentWidth(option, row, column);
+      rows->KeepWidth(row, column, cell);
     }
-    const int cell = itemDelegate()->sizeHint(option, rows->index(row, column)).width();
-    knownWidths.insert(content, cell);
     width = std::max(width, cell);
   }
   return width;
 }
 
+int ListControl::ContentWidth(const QStyleOptionViewItem& option, int row, int column) const {
+  const auto content = std::make_pair(rows->Text(row, column), rows->Image(row) + 1);
+  const auto known = knownWidths.constFind(content);
+  if (known != knownWidths.constEnd()) return *known;
+  const int width = itemDelegate()->sizeHint(option, rows->index(row, column)).width();
+  knownWidths.insert(content, width);
+  return width;
+}
+
 void ListControl::changeEvent(QEvent* event) {
   QTreeView::changeEvent(event);
-  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) knownWidths.clear();
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) ForgetWidths();
 }
 
 bool ListControl::SetColumnWidth(int column, int width) {
@@ -121,12 +128,17 @@ void ListControl::resizeEvent(QResizeEvent* event) {
   if (fillingLastColumn >= 0 && GetColumnCount() > 0) setColumnWidth(GetColumnCount() - 1, FillingWidth(fillingLastColumn));
 }
 
+void ListControl::ForgetWidths() {
+  knownWidths.clear();
+  rows->ForgetWidths();
+}
+
 int ListControl::GetColumnWidth(int column) const { return columnWidth(column); }
 
 void ListControl::SetImageList(const ImageList* imageList) {
-  knownWidths.clear();  // the image size goes into a cell's width
   if (imageList != nullptr) setIconSize(imageList->GetImageSize());
   rows->SetImageList(imageList);
+  ForgetWidths();  // the image size goes into a cell's width
 }
 
 void ListControl::ApplyItem(const ListItem& item) {

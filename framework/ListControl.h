@@ -110,6 +110,8 @@ class ListControl : public QTreeView {
   bool IsRow(int row) const { return row >= 0 && row < GetItemCount(); }
   void ApplyItem(const ListItem& item);
   int ContentsWidth(int column) const;
+  int ContentWidth(const QStyleOptionViewItem& option, int row, int column) const;
+  void ForgetWidths();
   // The last column's width: its own (header or contents) or what is left of the list's
   // width, whichever is larger.
   int FillingWidth(int ownWidth) const;

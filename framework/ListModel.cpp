@@ -1,6 +1,7 @@
 #include "framework/ListModel.h"
 
 #include <QIcon>
+#include <algorithm>
 #include <new>
 
 #include "framework/Exceptions.h"
@@ -66,7 +67,10 @@ void ListModel::InsertColumn(int column, const QString& heading, Qt::Alignment a
   beginInsertColumns(QModelIndex(), column, column);
   Allocating([&] {
     columns.insert(columns.begin() + column, Column{heading, alignment});
-    for (Row& row : rows) row.texts.insert(row.texts.begin() + column, QByteArray());
+    for (Row& row : rows) {
+      row.texts.insert(row.texts.begin() + column, QByteArray());
+      row.widths.insert(row.widths.begin() + column, -1);
+    }
   });
   endInsertColumns();
 }
@@ -78,7 +82,7 @@ void ListModel::SetImageList(const ImageList* imageList) {
 
 void ListModel::InsertRow(int row) {
   beginInsertRows(QModelIndex(), row, row);
-  Allocating([&] { rows.insert(rows.begin() + row, Row{std::vector<QByteArray>(columns.size()), 0, -1}); });
+  Allocating([&] { rows.insert(rows.begin() + row, Row{std::vector<QByteArray>(columns.size()), std::vector<int>(columns.size(), -1), 0, -1}); });
   endInsertRows();
 }
 
@@ -99,7 +103,12 @@ void ListModel::SetText(int row, int column, const char* text) {
   if (text == nullptr) text = "";
   if (cell == text) return;
   Allocating([&] { cell = QByteArray(text); });
+  KeepWidth(row, column, -1);
   emit dataChanged(index(row, column), index(row, column), {Qt::DisplayRole});
+}
+
+void ListModel::ForgetWidths() {
+  for (Row& row : rows) std::fill(row.widths.begin(), row.widths.end(), -1);
 }
 
 const QByteArray& ListModel::Text(int row, int column) const {
@@ -109,6 +118,7 @@ const QByteArray& ListModel::Text(int row, int column) const {
 void ListModel::SetImage(int row, int image) {
   if (rows[static_cast<std::size_t>(row)].image == image) return;
   rows[static_cast<std::size_t>(row)].image = image;
+  KeepWidth(row, 0, -1);
   emit dataChanged(index(row, 0), index(row, 0), {Qt::DecorationRole});
 }
 

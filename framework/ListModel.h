@@ -41,9 +41,16 @@ class ListModel : public QAbstractTableModel {
   void SetData(int row, std::intptr_t data) { rows[static_cast<std::size_t>(row)].data = data; }
   std::intptr_t Data(int row) const { return rows[static_cast<std::size_t>(row)].data; }
 
+  // The width a view measured for a cell, kept until the cell's text or image changes or
+  // ForgetWidths; -1 when unknown.
+  int Width(int row, int column) const { return rows[static_cast<std::size_t>(row)].widths[static_cast<std::size_t>(column)]; }
+  void KeepWidth(int row, int column, int width) { rows[static_cast<std::size_t>(row)].widths[static_cast<std::size_t>(column)] = width; }
+  void ForgetWidths();
+
  private:
   struct Row {
     std::vector<QByteArray> texts;  // one per column
+    std::vector<int> widths;        // one per column
     std::intptr_t data = 0;
     int image = -1;
   };

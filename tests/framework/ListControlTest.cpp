@@ -186,6 +186,24 @@ TEST_F(ListControlTest, ACellShowsTheBeginningOfALongTextAndTheRowKeepsItWhole) 
   EXPECT_EQ(PlainWidths(list)[1], list.GetColumnWidth(1));
 }
 
+TEST_F(ListControlTest, AutoSizeMeasuresACellAgainAfterItsTextOrImageChanged) {
+  Append("2", "Socks", "Clothes", 1, 0);
+  Append("2", "Towel", "Clothes", 1, 1);
+  const std::vector<int> before = AutoSizedWidths(list);
+  list.SetItemText(1, 1, "A towel with a much longer name than before");
+  for (int row = 0; row < 2; ++row) {
+    ListItem item;
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    item.iImage = 5;  // an empty slot: the quantities lose their image
+    ASSERT_TRUE(list.SetItem(item));
+  }
+  const std::vector<int> after = AutoSizedWidths(list);
+  EXPECT_GT(after[1], before[1]);
+  EXPECT_LT(after[0], before[0]);
+  EXPECT_EQ(PlainWidths(list), after);
+}
+
 TEST_F(ListControlTest, AutoSizeMeasuresAnewAfterTheFontChanged) {
   Append("2", "Socks", "Clothes", 1, 0);
   Append("2", "Towel", "Clothes", 1, 1);
