@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <algorithm>
 #include <new>
+#include <utility>
 
 #include "framework/Exceptions.h"
 #include "framework/ImageList.h"
@@ -20,6 +21,12 @@ void Allocating(F&& change) {
   } catch (const std::bad_alloc&) {
     throw MemoryException();
   }
+}
+
+// Room for one more element, growing by half as push_back would.
+template <class T>
+void Grow(std::vector<T>& vector) {
+  if (vector.size() == vector.capacity()) vector.reserve(vector.size() + vector.size() / 2 + 16);
 }
 
 }  // namespace
@@ -41,10 +48,10 @@ QString ListModel::Shown(const QByteArray& text) const {
 
 QVariant ListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) return {};
-  const Row& row = rows[static_cast<std::size_t>(index.row())];
+  const Row& row = rows[Index(index.row())];
   switch (role) {
-    case Qt::DisplayRole: return Shown(row.texts[static_cast<std::size_t>(index.column())]);
-    case Qt::TextAlignmentRole: return QVariant::fromValue(int(columns[static_cast<std::size_t>(index.column())].alignment));
+    case Qt::DisplayRole: return Shown(Text(index.row(), index.column()));
+    case Qt::TextAlignmentRole: return QVariant::fromValue(int(columns[Index(index.column())].alignment));
     case Qt::DecorationRole:
       if (index.column() != 0 || row.image < 0) return {};
       return images != nullptr ? images->GetIcon(row.image) : QIcon();
@@ -54,8 +61,8 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
 
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
-  if (role == Qt::DisplayRole) return columns[static_cast<std::size_t>(section)].heading;
-  if (role == Qt::TextAlignmentRole) return QVariant::fromValue(int(columns[static_cast<std::size_t>(section)].alignment));
+  if (role == Qt::DisplayRole) return columns[Index(section)].heading;
+  if (role == Qt::TextAlignmentRole) return QVariant::fromValue(int(columns[Index(section)].alignment));
   return {};
 }
 
@@ -64,14 +71,14 @@ Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
 }
 
 void ListModel::InsertColumn(int column, const QString& heading, Qt::Alignment alignment) {
-  beginInsertColumns(QModelIndex(), column, column);
+  Column made{heading, alignment, {}, {}};
   Allocating([&] {
-    columns.insert(columns.begin() + column, Column{heading, alignment});
-    for (Row& row : rows) {
-      row.texts.insert(row.texts.begin() + column, QByteArray());
-      row.widths.insert(row.widths.begin() + column, -1);
-    }
+    made.texts.resize(rows.size());
+    made.widths.resize(rows.size(), -1);
+    columns.reserve(columns.size() + 1);
   });
+  beginInsertColumns(QModelIndex(), column, column);
+  columns.insert(columns.begin() + column, std::move(made));
   endInsertColumns();
 }
 
@@ -81,25 +88,45 @@ void ListModel::SetImageList(const ImageList* imageList) {
 }
 
 void ListModel::InsertRow(int row) {
+  // Room first, so that the row goes into every column or into none.
+  Allocating([&] {
+    Grow(rows);
+    for (Column& column : columns) {
+      Grow(column.texts);
+      Grow(column.widths);
+    }
+  });
   beginInsertRows(QModelIndex(), row, row);
-  Allocating([&] { rows.insert(rows.begin() + row, Row{std::vector<QByteArray>(columns.size()), std::vector<int>(columns.size(), -1), 0, -1}); });
+  rows.insert(rows.begin() + row, Row{});
+  for (Column& column : columns) {
+    column.texts.insert(column.texts.begin() + row, QByteArray());
+    column.widths.insert(column.widths.begin() + row, -1);
+  }
   endInsertRows();
 }
 
 void ListModel::RemoveRow(int row) {
   beginRemoveRows(QModelIndex(), row, row);
   rows.erase(rows.begin() + row);
+  for (Column& column : columns) {
+    column.texts.erase(column.texts.begin() + row);
+    column.widths.erase(column.widths.begin() + row);
+  }
   endRemoveRows();
 }
 
 void ListModel::RemoveAll() {
   beginResetModel();
   rows.clear();
+  for (Column& column : columns) {
+    column.texts.clear();
+    column.widths.clear();
+  }
   endResetModel();
 }
 
 void ListModel::SetText(int row, int column, const char* text) {
-  QByteArray& cell = rows[static_cast<std::size_t>(row)].texts[static_cast<std::size_t>(column)];
+  QByteArray& cell = columns[Index(column)].texts[Index(row)];
   if (text == nullptr) text = "";
   if (cell == text) return;
   Allocating([&] { cell = QByteArray(text); });
@@ -108,16 +135,16 @@ void ListModel::SetText(int row, int column, const char* text) {
 }
 
 void ListModel::ForgetWidths() {
-  for (Row& row : rows) std::fill(row.widths.begin(), row.widths.end(), -1);
+  for (Column& column : columns) std::fill(column.widths.begin(), column.widths.end(), -1);
 }
 
 const QByteArray& ListModel::Text(int row, int column) const {
-  return rows[static_cast<std::size_t>(row)].texts[static_cast<std::size_t>(column)];
+  return columns[Index(column)].texts[Index(row)];
 }
 
 void ListModel::SetImage(int row, int image) {
-  if (rows[static_cast<std::size_t>(row)].image == image) return;
-  rows[static_cast<std::size_t>(row)].image = image;
+  if (rows[Index(row)].image == image) return;
+  rows[Index(row)].image = image;
   KeepWidth(row, 0, -1);
   emit dataChanged(index(row, 0), index(row, 0), {Qt::DecorationRole});
 }

@@ -37,28 +37,31 @@ class ListModel : public QAbstractTableModel {
   const QByteArray& Text(int row, int column) const;
   void SetImage(int row, int image);
   // The image of the row, or -1 when it was never given one.
-  int Image(int row) const { return rows[static_cast<std::size_t>(row)].image; }
-  void SetData(int row, std::intptr_t data) { rows[static_cast<std::size_t>(row)].data = data; }
-  std::intptr_t Data(int row) const { return rows[static_cast<std::size_t>(row)].data; }
+  int Image(int row) const { return rows[Index(row)].image; }
+  void SetData(int row, std::intptr_t data) { rows[Index(row)].data = data; }
+  std::intptr_t Data(int row) const { return rows[Index(row)].data; }
 
   // The width a view measured for a cell, kept until the cell's text or image changes or
   // ForgetWidths; -1 when unknown.
-  int Width(int row, int column) const { return rows[static_cast<std::size_t>(row)].widths[static_cast<std::size_t>(column)]; }
-  void KeepWidth(int row, int column, int width) { rows[static_cast<std::size_t>(row)].widths[static_cast<std::size_t>(column)] = width; }
+  int Width(int row, int column) const { return columns[Index(column)].widths[Index(row)]; }
+  void KeepWidth(int row, int column, int width) { columns[Index(column)].widths[Index(row)] = width; }
   void ForgetWidths();
 
  private:
+  // The cells are kept by column: a row then costs no allocation of its own, and an empty
+  // text none at all.
   struct Row {
-    std::vector<QByteArray> texts;  // one per column
-    std::vector<int> widths;        // one per column
     std::intptr_t data = 0;
     int image = -1;
   };
   struct Column {
     QString heading;
     Qt::Alignment alignment;
+    std::vector<QByteArray> texts;  // one per row
+    std::vector<int> widths;        // one per row
   };
 
+  static std::size_t Index(int i) { return static_cast<std::size_t>(i); }
   QString Shown(const QByteArray& text) const;
 
   const ImageList* images = nullptr;
