@@ -125,7 +125,9 @@ int ListControl::FillingWidth(int ownWidth) const {
 
 void ListControl::resizeEvent(QResizeEvent* event) {
   QTreeView::resizeEvent(event);
-  if (fillingLastColumn >= 0 && GetColumnCount() > 0) setColumnWidth(GetColumnCount() - 1, FillingWidth(fillingLastColumn));
+  if (fillingLastColumn >= 0 && GetColumnCount() > 0) {
+    setColumnWidth(GetColumnCount() - 1, FillingWidth(fillingLastColumn));
+  }
 }
 
 void ListControl::ForgetWidths() {

@@ -31,7 +31,9 @@ void Grow(std::vector<T>& vector) {
 
 }  // namespace
 
-int ListModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : static_cast<int>(rows.size()); }
+int ListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(rows.size());
+}
 
 int ListModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(columns.size());

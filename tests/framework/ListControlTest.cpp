@@ -68,7 +68,8 @@ TEST_F(ListControlTest, RowsCarryTextsImagesAndData) {
   EXPECT_EQ(list.GetItemText(1, 2), "Camping");
   EXPECT_EQ(list.GetItemData(1), 1);
   EXPECT_EQ(Image(0), 1);
-  EXPECT_EQ(qvariant_cast<QIcon>(list.model()->index(0, 0).data(Qt::DecorationRole)).cacheKey(), images.GetIcon(1).cacheKey());
+  const QIcon shown = qvariant_cast<QIcon>(list.model()->index(0, 0).data(Qt::DecorationRole));
+  EXPECT_EQ(shown.cacheKey(), images.GetIcon(1).cacheKey());
 
   ListItem change;
   change.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
