@@ -2,19 +2,17 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
-#include <QIcon>
 #include <QStyle>
 #include <algorithm>
 
+#include "framework/Exceptions.h"
 #include "framework/ImageList.h"
+#include "framework/ListModel.h"
 #include "framework/Text.h"
 
 namespace framework {
 
 namespace {
-
-constexpr int kDataRole = Qt::UserRole;
-constexpr int kImageRole = Qt::UserRole + 1;
 
 Qt::Alignment AlignmentOf(int format) {
   switch (format) {
@@ -26,8 +24,8 @@ Qt::Alignment AlignmentOf(int format) {
 
 }  // namespace
 
-ListControl::ListControl(QWidget* parent) : QTreeWidget(parent) {
-  setColumnCount(0);
+ListControl::ListControl(QWidget* parent) : QTreeView(parent), rows(New<ListModel>(this)) {
+  setModel(rows);
   setRootIsDecorated(false);
   setItemsExpandable(false);
   setIndentation(0);
@@ -52,64 +50,57 @@ ListControl::ListControl(QWidget* parent) : QTreeWidget(parent) {
   setPalette(colours);
 }
 
+int ListControl::GetColumnCount() const { return rows->columnCount(); }
+
+int ListControl::GetItemCount() const { return rows->rowCount(); }
+
 int ListControl::InsertColumn(int column, const char* heading, int format, int width) {
-  const int count = columnCount();
   if (column < 0) return -1;
-  column = std::min(column, count);
-  QStringList labels;
-  for (int i = 0; i < count; ++i) labels << headerItem()->text(i);
-  labels.insert(column, ToQString(heading));
-  formats.insert(formats.begin() + column, format);
-  setColumnCount(count + 1);
-  for (int row = 0; row < GetItemCount(); ++row) {
-    QTreeWidgetItem* item = Row(row);
-    for (int i = count; i > column; --i) item->setText(i, item->text(i - 1));
-    item->setText(column, QString());
-  }
-  setHeaderLabels(labels);
-  for (int i = 0; i <= count; ++i) headerItem()->setTextAlignment(i, AlignmentOf(formats[static_cast<std::size_t>(i)]));
+  column = std::min(column, GetColumnCount());
+  rows->InsertColumn(column, ToQString(heading), AlignmentOf(format));
   if (width >= 0) setColumnWidth(column, width);
   return column;
 }
 
 // A column's width is the widest size hint of its cells, over every row however long the
 // list. Working out a cell's size means laying out its text, and a list shows the same
-// texts again and again (a column of groups repeats a few; a row update or a rebuild shows
-// mostly texts measured before): so the width of each content (its text and whether it has
-// an image) is kept until the font, the style or the image size changes, and only a cell
-// with a font, size or check box of its own is measured every time.
+// texts again and again (a column of groups repeats a few; a rebuild shows mostly texts
+// measured before): so each cell keeps its width until its text or image changes, and the
+// width of each content (its text and its image) is kept for the cells still unmeasured;
+// both until the font, the style or the image list changes.
 int ListControl::ContentsWidth(int column) const {
   if (knownWidths.size() > 4 * static_cast<qsizetype>(GetItemCount()) + 1024) knownWidths.clear();
   QStyleOptionViewItem option;
   initViewItemOption(&option);
   int width = 0;
   for (int row = 0; row < GetItemCount(); ++row) {
-    QTreeWidgetItem* item = topLevelItem(row);
-    const bool own = item->data(column, Qt::FontRole).isValid() || item->data(column, Qt::SizeHintRole).isValid() ||
-                     item->data(column, Qt::CheckStateRole).isValid();
-    const QVariant decoration = item->data(column, Qt::DecorationRole);
-    const int image = !decoration.isValid() ? 0 : qvariant_cast<QIcon>(decoration).isNull() ? 1 : 2;
-    const auto content = std::make_pair(item->text(column), image);
-    const auto known = own ? knownWidths.constEnd() : knownWidths.constFind(content);
-    if (known != knownWidths.constEnd()) {
-      width = std::max(width, *known);
-      continue;
+    int cell = rows->Width(row, column);
+    if (cell < 0) {
+      cell = ContentWidth(option, row, column);
+      rows->KeepWidth(row, column, cell);
     }
-    const int cell = itemDelegate()->sizeHint(option, indexFromItem(item, column)).width();
-    if (!own) knownWidths.insert(content, cell);
     width = std::max(width, cell);
   }
   return width;
 }
 
+int ListControl::ContentWidth(const QStyleOptionViewItem& option, int row, int column) const {
+  const auto content = std::make_pair(rows->Text(row, column), rows->Image(row) + 1);
+  const auto known = knownWidths.constFind(content);
+  if (known != knownWidths.constEnd()) return *known;
+  const int width = itemDelegate()->sizeHint(option, rows->index(row, column)).width();
+  knownWidths.insert(content, width);
+  return width;
+}
+
 void ListControl::changeEvent(QEvent* event) {
-  QTreeWidget::changeEvent(event);
-  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) knownWidths.clear();
+  QTreeView::changeEvent(event);
+  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) ForgetWidths();
 }
 
 bool ListControl::SetColumnWidth(int column, int width) {
-  if (column < 0 || column >= columnCount()) return false;
-  const bool last = column == columnCount() - 1;
+  if (column < 0 || column >= GetColumnCount()) return false;
+  const bool last = column == GetColumnCount() - 1;
   if (last) fillingLastColumn = -1;
   if (width == LVSCW_AUTOSIZE) {
     width = ContentsWidth(column);
@@ -128,78 +119,59 @@ bool ListControl::SetColumnWidth(int column, int width) {
 
 int ListControl::FillingWidth(int ownWidth) const {
   int others = 0;
-  for (int i = 0; i + 1 < columnCount(); ++i) others += columnWidth(i);
+  for (int i = 0; i + 1 < GetColumnCount(); ++i) others += columnWidth(i);
   return std::max(ownWidth, viewport()->width() - others);
 }
 
 void ListControl::resizeEvent(QResizeEvent* event) {
-  QTreeWidget::resizeEvent(event);
-  if (fillingLastColumn >= 0 && columnCount() > 0) setColumnWidth(columnCount() - 1, FillingWidth(fillingLastColumn));
+  QTreeView::resizeEvent(event);
+  if (fillingLastColumn >= 0 && GetColumnCount() > 0) {
+    setColumnWidth(GetColumnCount() - 1, FillingWidth(fillingLastColumn));
+  }
+}
+
+void ListControl::ForgetWidths() {
+  knownWidths.clear();
+  rows->ForgetWidths();
 }
 
 int ListControl::GetColumnWidth(int column) const { return columnWidth(column); }
 
 void ListControl::SetImageList(const ImageList* imageList) {
-  images = imageList;
-  knownWidths.clear();  // the image size goes into a cell's width
-  if (images != nullptr) setIconSize(images->GetImageSize());
-  for (int row = 0; row < GetItemCount(); ++row) {
-    QTreeWidgetItem* item = Row(row);
-    const QVariant image = item->data(0, kImageRole);
-    item->setIcon(0, images != nullptr && image.isValid() ? images->GetIcon(image.toInt()) : QIcon());
-  }
+  if (imageList != nullptr) setIconSize(imageList->GetImageSize());
+  rows->SetImageList(imageList);
+  ForgetWidths();  // the image size goes into a cell's width
 }
 
-QTreeWidgetItem* ListControl::Row(int row) const { return row < 0 ? nullptr : topLevelItem(row); }
-
-void ListControl::ApplyItem(QTreeWidgetItem* row, const ListItem& item) {
-  const int column = item.iSubItem;
-  if (item.mask & LVIF_TEXT) {
-    row->setText(column, ToQString(item.pszText));
-    // A cell without an alignment of its own is drawn left-aligned and centred vertically,
-    // so a cell of a left column is given one only to replace an earlier, different one:
-    // each value set on a row in the tree is a notice to the view.
-    const int format = column < static_cast<int>(formats.size()) ? formats[static_cast<std::size_t>(column)] : LVCFMT_LEFT;
-    if (format != LVCFMT_LEFT || row->data(column, Qt::TextAlignmentRole).isValid()) {
-      row->setTextAlignment(column, AlignmentOf(format));
-    }
-  }
-  if (column != 0) return;
-  if (item.mask & LVIF_IMAGE) {
-    row->setData(0, kImageRole, item.iImage);
-    row->setIcon(0, images != nullptr ? images->GetIcon(item.iImage) : QIcon());
-  }
-  if (item.mask & LVIF_PARAM) row->setData(0, kDataRole, QVariant::fromValue<qint64>(item.lParam));
+void ListControl::ApplyItem(const ListItem& item) {
+  if (item.mask & LVIF_TEXT) rows->SetText(item.iItem, item.iSubItem, item.pszText);
+  if (item.iSubItem != 0) return;
+  if (item.mask & LVIF_IMAGE) rows->SetImage(item.iItem, item.iImage);
+  if (item.mask & LVIF_PARAM) rows->SetData(item.iItem, item.lParam);
 }
 
 int ListControl::InsertItem(const ListItem& item) {
-  if (item.iItem < 0) return -1;
-  const int row = std::min(item.iItem, GetItemCount());
-  auto* made = new QTreeWidgetItem();
-  made->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+  if (item.iItem < 0 || GetColumnCount() == 0) return -1;
   ListItem first = item;
+  first.iItem = std::min(item.iItem, GetItemCount());
   first.iSubItem = 0;
-  // Filled while it is outside the tree, where its changes concern no view; the view then
-  // takes the finished row in at once.
-  ApplyItem(made, first);
-  insertTopLevelItem(row, made);
-  if (first.mask & LVIF_STATE) SetItemState(row, first.state, first.stateMask);
-  return row;
+  rows->InsertRow(first.iItem);
+  ApplyItem(first);
+  if (first.mask & LVIF_STATE) SetItemState(first.iItem, first.state, first.stateMask);
+  return first.iItem;
 }
 
 bool ListControl::SetItem(const ListItem& item) {
-  QTreeWidgetItem* row = Row(item.iItem);
-  if (row == nullptr || item.iSubItem < 0 || item.iSubItem >= columnCount()) return false;
-  ApplyItem(row, item);
+  if (!IsRow(item.iItem) || item.iSubItem < 0 || item.iSubItem >= GetColumnCount()) return false;
+  ApplyItem(item);
   if (item.iSubItem == 0 && (item.mask & LVIF_STATE)) SetItemState(item.iItem, item.state, item.stateMask);
   return true;
 }
 
 bool ListControl::GetItem(ListItem& item) const {
-  QTreeWidgetItem* row = Row(item.iItem);
-  if (row == nullptr) return false;
-  if (item.mask & LVIF_IMAGE) item.iImage = row->data(0, kImageRole).toInt();
-  if (item.mask & LVIF_PARAM) item.lParam = static_cast<std::intptr_t>(row->data(0, kDataRole).toLongLong());
+  if (!IsRow(item.iItem)) return false;
+  if (item.mask & LVIF_IMAGE) item.iImage = std::max(rows->Image(item.iItem), 0);
+  if (item.mask & LVIF_PARAM) item.lParam = rows->Data(item.iItem);
   if (item.mask & LVIF_STATE) item.state = GetItemState(item.iItem, item.stateMask);
   return true;
 }
@@ -214,33 +186,29 @@ bool ListControl::SetItemText(int row, int subItem, const char* text) {
 }
 
 std::string ListControl::GetItemText(int row, int subItem) const {
-  QTreeWidgetItem* item = Row(row);
-  return item == nullptr ? std::string() : ToBytes(item->text(subItem));
+  if (!IsRow(row) || subItem < 0 || subItem >= GetColumnCount()) return {};
+  const QByteArray& text = rows->Text(row, subItem);
+  return std::string(text.constData(), static_cast<std::size_t>(text.size()));
 }
 
-std::intptr_t ListControl::GetItemData(int row) const {
-  QTreeWidgetItem* item = Row(row);
-  return item == nullptr ? 0 : static_cast<std::intptr_t>(item->data(0, kDataRole).toLongLong());
-}
+std::intptr_t ListControl::GetItemData(int row) const { return IsRow(row) ? rows->Data(row) : 0; }
 
 bool ListControl::DeleteItem(int row) {
-  QTreeWidgetItem* item = Row(row);
-  if (item == nullptr) return false;
-  delete takeTopLevelItem(row);
+  if (!IsRow(row)) return false;
+  rows->RemoveRow(row);
   return true;
 }
 
 bool ListControl::DeleteAllItems() {
-  clear();
+  rows->RemoveAll();
   return true;
 }
 
 bool ListControl::SetItemState(int row, unsigned state, unsigned mask) {
-  QTreeWidgetItem* item = Row(row);
-  if (item == nullptr) return false;
-  const QModelIndex index = indexFromItem(item);
+  if (!IsRow(row)) return false;
+  const QModelIndex index = rows->index(row, 0);
   // Deselecting a row that is not selected changes nothing (a new row, say).
-  if ((mask & LVIS_SELECTED) && ((state & LVIS_SELECTED) || item->isSelected())) {
+  if ((mask & LVIS_SELECTED) && ((state & LVIS_SELECTED) || selectionModel()->isRowSelected(row))) {
     // One row at most is selected, whoever selects it.
     selectionModel()->select(index, ((state & LVIS_SELECTED) ? QItemSelectionModel::ClearAndSelect
                                                              : QItemSelectionModel::Deselect) |
@@ -257,10 +225,9 @@ bool ListControl::SetItemState(int row, unsigned state, unsigned mask) {
 }
 
 unsigned ListControl::GetItemState(int row, unsigned mask) const {
-  QTreeWidgetItem* item = Row(row);
-  if (item == nullptr) return 0;
+  if (!IsRow(row)) return 0;
   unsigned state = 0;
-  if (item->isSelected()) state |= LVIS_SELECTED;
+  if (selectionModel()->isRowSelected(row)) state |= LVIS_SELECTED;
   if (currentIndex().isValid() && currentIndex().row() == row) state |= LVIS_FOCUSED;
   return state & mask;
 }
@@ -273,21 +240,21 @@ int ListControl::GetNextItem(int start, unsigned flags) const {
 }
 
 bool ListControl::EnsureVisible(int row, bool partialOk) {
-  QTreeWidgetItem* item = Row(row);
-  if (item == nullptr) return false;
-  if (partialOk && visualItemRect(item).intersects(viewport()->rect())) return true;
-  scrollToItem(item, QAbstractItemView::EnsureVisible);
+  if (!IsRow(row)) return false;
+  const QModelIndex index = rows->index(row, 0);
+  if (partialOk && visualRect(index).intersects(viewport()->rect())) return true;
+  scrollTo(index, QAbstractItemView::EnsureVisible);
   return true;
 }
 
 int ListControl::HitTest(const QPoint& point, bool* onIcon) const {
-  QTreeWidgetItem* item = itemAt(point);
   if (onIcon != nullptr) {
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-    const int left = columnCount() > 0 ? columnViewportPosition(0) : 0;
+    const int left = GetColumnCount() > 0 ? columnViewportPosition(0) : 0;
     *onIcon = point.x() >= left && point.x() < left + iconSize().width() + 2 * margin;
   }
-  return item == nullptr ? -1 : indexOfTopLevelItem(item);
+  const QModelIndex index = indexAt(point);
+  return index.isValid() ? index.row() : -1;
 }
 
 void ListControl::OnLButtonDown(const QPoint&, int, bool) {}
@@ -295,7 +262,7 @@ void ListControl::OnLButtonDown(const QPoint&, int, bool) {}
 void ListControl::OnLButtonDblClk(const QPoint&, int) {}
 
 void ListControl::mousePressEvent(QMouseEvent* event) {
-  QTreeWidget::mousePressEvent(event);
+  QTreeView::mousePressEvent(event);
   if (event->button() != Qt::LeftButton) return;
   const QPoint point = event->position().toPoint();
   bool onIcon = false;
@@ -306,15 +273,17 @@ void ListControl::mousePressEvent(QMouseEvent* event) {
 
 void ListControl::focusInEvent(QFocusEvent* event) {
   const bool hadCurrent = currentIndex().isValid();
-  QTreeWidget::focusInEvent(event);
+  QTreeView::focusInEvent(event);
   // Taking the focus gives no row the focus by itself (the tree would give it to the first
   // row without selecting it, and the first Down would then select the second row): the
   // first arrow key selects the first row.
-  if (!hadCurrent && selectedItems().isEmpty()) selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+  if (!hadCurrent && !selectionModel()->hasSelection()) {
+    selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+  }
 }
 
 void ListControl::mouseDoubleClickEvent(QMouseEvent* event) {
-  QTreeWidget::mouseDoubleClickEvent(event);
+  QTreeView::mouseDoubleClickEvent(event);
   if (event->button() != Qt::LeftButton) return;
   const QPoint point = event->position().toPoint();
   OnLButtonDblClk(point, HitTest(point));

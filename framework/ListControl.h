@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QHash>
-#include <QString>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <utility>
 #include <cstdint>
 #include <string>
@@ -11,6 +11,7 @@
 namespace framework {
 
 class ImageList;
+class ListModel;
 
 // Which fields of a ListItem are given or wanted.
 inline constexpr unsigned LVIF_TEXT = 0x1;
@@ -45,14 +46,16 @@ struct ListItem {
 
 // A list in report mode: columns with headers, rows with a small image, a text per column
 // and an item data. Single selection that stays visible without the focus; clicking a
-// header sorts nothing; keys given to the frame's accelerators never reach it.
-class ListControl : public QTreeWidget {
+// header sorts nothing; keys given to the frame's accelerators never reach it. The rows
+// live in a ListModel that the control owns; a tree view of uniform rows paints only the
+// rows in sight. A failed allocation throws the framework's MemoryException.
+class ListControl : public QTreeView {
  public:
   explicit ListControl(QWidget* parent = nullptr);
 
   // Columns.
   int InsertColumn(int column, const char* heading, int format = LVCFMT_LEFT, int width = -1);
-  int GetColumnCount() const { return columnCount(); }
+  int GetColumnCount() const;
   // A width in pixels, or LVSCW_AUTOSIZE (fit the contents) or LVSCW_AUTOSIZE_USEHEADER
   // (fit the larger of header and contents; the last column also fills what is left of
   // the list's width).
@@ -63,12 +66,13 @@ class ListControl : public QTreeWidget {
   void SetImageList(const ImageList* images);
 
   // Rows.
-  int GetItemCount() const { return topLevelItemCount(); }
+  int GetItemCount() const;
   // Inserts a row before item.iItem (appends past the end); answers its index, or -1.
   int InsertItem(const ListItem& item);
   bool SetItem(const ListItem& item);
   bool GetItem(ListItem& item) const;  // fills image, data and state as the mask asks
   bool SetItemText(int row, int subItem, const char* text);
+  // The whole text set, even where the cell shows only its beginning.
   std::string GetItemText(int row, int subItem) const;
   std::intptr_t GetItemData(int row) const;
   bool DeleteItem(int row);
@@ -103,19 +107,19 @@ class ListControl : public QTreeWidget {
   void changeEvent(QEvent* event) override;
 
  private:
-  QTreeWidgetItem* Row(int row) const;
-  void ApplyItem(QTreeWidgetItem* row, const ListItem& item);
+  bool IsRow(int row) const { return row >= 0 && row < GetItemCount(); }
+  void ApplyItem(const ListItem& item);
   int ContentsWidth(int column) const;
+  int ContentWidth(const QStyleOptionViewItem& option, int row, int column) const;
+  void ForgetWidths();
   // The last column's width: its own (header or contents) or what is left of the list's
   // width, whichever is larger.
   int FillingWidth(int ownWidth) const;
 
-  const ImageList* images = nullptr;
+  ListModel* rows;
   // The width of each cell content measured since the font, the style or the images last
-  // changed: a content is its text and whether (0: no, 1: an empty one, 2: yes) it has an
-  // image.
-  mutable QHash<std::pair<QString, int>, int> knownWidths;
-  std::vector<int> formats;
+  // changed: a content is its text and its image (0: none, else the image's index + 1).
+  mutable QHash<std::pair<QByteArray, int>, int> knownWidths;
   // The own width of the last column while it fills the list; -1 while it does not.
   int fillingLastColumn = -1;
 };

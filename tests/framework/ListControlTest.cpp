@@ -68,7 +68,8 @@ TEST_F(ListControlTest, RowsCarryTextsImagesAndData) {
   EXPECT_EQ(list.GetItemText(1, 2), "Camping");
   EXPECT_EQ(list.GetItemData(1), 1);
   EXPECT_EQ(Image(0), 1);
-  EXPECT_EQ(list.topLevelItem(0)->icon(0).cacheKey(), images.GetIcon(1).cacheKey());
+  const QIcon shown = qvariant_cast<QIcon>(list.model()->index(0, 0).data(Qt::DecorationRole));
+  EXPECT_EQ(shown.cacheKey(), images.GetIcon(1).cacheKey());
 
   ListItem change;
   change.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
@@ -160,16 +161,48 @@ TEST_F(ListControlTest, AutoSizeGivesTheWidestCellOfRepeatedTexts) {
   EXPECT_EQ(PlainWidths(list), widths);
 }
 
-TEST_F(ListControlTest, AutoSizeMeasuresACellOfItsOwnFontOrSizeOnItsOwn) {
+// A field of megabytes shows its beginning, cut between two characters, and an ellipsis;
+// the row keeps the whole text.
+TEST_F(ListControlTest, ACellShowsTheBeginningOfALongTextAndTheRowKeepsItWhole) {
+  const std::string euro = "\xE2\x82\xAC";  // three bytes in UTF-8
+  const struct {
+    const char* title;
+    std::string text;
+    QString shown;
+  } cases[] = {
+      {"short", "Socks", "Socks"},
+      {"just fits", std::string(4000, 'a'), QString(4000, 'a')},
+      {"one byte more", std::string(4001, 'a'), QString(4000, 'a') + QChar(0x2026)},
+      {"a character across the cut", std::string(3998, 'a') + euro + "b", QString(3998, 'a') + QChar(0x2026)},
+      {"megabytes", std::string(3000000, 'x'), QString(4000, 'x') + QChar(0x2026)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.title);
+    list.DeleteAllItems();
+    Append("", c.text.c_str(), "", 0, 0);
+    EXPECT_EQ(list.model()->index(0, 1).data().toString(), c.shown);
+    EXPECT_EQ(list.GetItemText(0, 1), c.text);
+  }
+  list.SetColumnWidth(1, LVSCW_AUTOSIZE);
+  EXPECT_EQ(PlainWidths(list)[1], list.GetColumnWidth(1));
+}
+
+TEST_F(ListControlTest, AutoSizeMeasuresACellAgainAfterItsTextOrImageChanged) {
   Append("2", "Socks", "Clothes", 1, 0);
-  Append("2", "Socks", "Clothes", 1, 1);
-  QFont larger = list.font();
-  larger.setPointSize(larger.pointSize() * 3);
-  list.topLevelItem(1)->setFont(1, larger);
-  list.topLevelItem(1)->setSizeHint(2, QSize(400, 20));
-  const std::vector<int> widths = AutoSizedWidths(list);
-  EXPECT_EQ(widths[2], 400);
-  EXPECT_EQ(PlainWidths(list), widths);
+  Append("2", "Towel", "Clothes", 1, 1);
+  const std::vector<int> before = AutoSizedWidths(list);
+  list.SetItemText(1, 1, "A towel with a much longer name than before");
+  for (int row = 0; row < 2; ++row) {
+    ListItem item;
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    item.iImage = 5;  // an empty slot: the quantities lose their image
+    ASSERT_TRUE(list.SetItem(item));
+  }
+  const std::vector<int> after = AutoSizedWidths(list);
+  EXPECT_GT(after[1], before[1]);
+  EXPECT_LT(after[0], before[0]);
+  EXPECT_EQ(PlainWidths(list), after);
 }
 
 TEST_F(ListControlTest, AutoSizeMeasuresAnewAfterTheFontChanged) {
@@ -191,13 +224,13 @@ TEST(ListControlAlignmentTest, CellsFollowTheirColumnsFormat) {
   item.mask = LVIF_TEXT;
   item.pszText = "12";
   ASSERT_EQ(list.InsertItem(item), 0);
-  EXPECT_EQ(list.topLevelItem(0)->textAlignment(0), int(Qt::AlignRight | Qt::AlignVCenter));
+  EXPECT_EQ(list.model()->index(0, 0).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
   // A left column inserted in front: its cell loses the right alignment it took over.
   list.InsertColumn(0, "Name", LVCFMT_LEFT, 80);
   list.SetItemText(0, 0, "Socks");
   list.SetItemText(0, 1, "3");
-  EXPECT_EQ(list.topLevelItem(0)->textAlignment(0), int(Qt::AlignLeft | Qt::AlignVCenter));
-  EXPECT_EQ(list.topLevelItem(0)->textAlignment(1), int(Qt::AlignRight | Qt::AlignVCenter));
+  EXPECT_EQ(list.model()->index(0, 0).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignLeft | Qt::AlignVCenter));
+  EXPECT_EQ(list.model()->index(0, 1).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
 }
 
 TEST_F(ListControlTest, InsertedRowTakesTheSelectionOnlyWhenItAsksForIt) {
@@ -262,7 +295,7 @@ TEST(ListControlClickTest, ClickSelectsTheRowAndTellsWhetherItHitTheIcon) {
   list.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
 
-  const QRect second = list.visualItemRect(list.topLevelItem(1));
+  const QRect second = list.visualRect(list.model()->index(1, 0));
   QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(4, second.center().y()));
   EXPECT_EQ(list.row, 1);
   EXPECT_TRUE(list.onIcon);
@@ -286,9 +319,9 @@ TEST_F(ListControlTest, EnsureVisibleScrollsARowIntoView) {
   list.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
   const QRect viewport = list.viewport()->rect();
-  EXPECT_FALSE(viewport.contains(list.visualItemRect(list.topLevelItem(150))));
+  EXPECT_FALSE(viewport.contains(list.visualRect(list.model()->index(150, 0))));
   EXPECT_TRUE(list.EnsureVisible(150, false));
-  EXPECT_TRUE(viewport.contains(list.visualItemRect(list.topLevelItem(150))));
+  EXPECT_TRUE(viewport.contains(list.visualRect(list.model()->index(150, 0))));
   EXPECT_FALSE(list.EnsureVisible(200, false));
 }
 
