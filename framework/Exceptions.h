@@ -64,4 +64,15 @@ T* New(Args&&... args) {
   return made;
 }
 
+// Runs work that allocates through the standard library (containers, strings) and answers
+// its result: running out of memory there is the framework's MemoryException too.
+template <class F>
+auto Allocating(F&& work) {
+  try {
+    return work();
+  } catch (const std::bad_alloc&) {
+    throw MemoryException();
+  }
+}
+
 }  // namespace framework

@@ -18,6 +18,10 @@ class ImageList {
   int GetImageCount() const { return static_cast<int>(icons.size()); }
   // The image at the index; a null icon outside the list.
   QIcon GetIcon(int index) const;
+  // Whether there is an image at the index (a slot left empty has none).
+  bool HasImage(int index) const {
+    return index >= 0 && index < GetImageCount() && !icons[static_cast<std::size_t>(index)].isNull();
+  }
   QSize GetImageSize() const { return size; }
 
  private:

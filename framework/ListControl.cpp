@@ -3,7 +3,12 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QStyle>
+#include <QtMath>
 #include <algorithm>
+#include <functional>
+#include <limits>
+#include <utility>
+#include <vector>
 
 #include "framework/Exceptions.h"
 #include "framework/ImageList.h"
@@ -63,34 +68,63 @@ int ListControl::InsertColumn(int column, const char* heading, int format, int w
 }
 
 // A column's width is the widest size hint of its cells, over every row however long the
-// list. Working out a cell's size means laying out its text, and a list shows the same
-// texts again and again (a column of groups repeats a few; a rebuild shows mostly texts
-// measured before): so each cell keeps its width until its text or image changes, and the
-// width of each content (its text and its image) is kept for the cells still unmeasured;
-// both until the font, the style or the image list changes.
+// list. Working out a cell's size means laying out its text, too slow to do for every text
+// of a long list: so each distinct text is measured at most once (the list keeps its width
+// until the font, the style or the images change), and a text is measured only while its
+// bound could still beat the widest cell measured so far; the others are never laid out.
 int ListControl::ContentsWidth(int column) const {
-  if (knownWidths.size() > 4 * static_cast<qsizetype>(GetItemCount()) + 1024) knownWidths.clear();
   QStyleOptionViewItem option;
   initViewItemOption(&option);
   int width = 0;
-  for (int row = 0; row < GetItemCount(); ++row) {
-    int cell = rows->Width(row, column);
-    if (cell < 0) {
-      cell = ContentWidth(option, row, column);
-      rows->KeepWidth(row, column, cell);
+  // The cells measured give the width so far; the others wait with their bounds.
+  std::vector<std::pair<int, int>> waiting;  // bound, row
+  const int count = GetItemCount();
+  for (int row = 0; row < count; ++row) {
+    const int known = rows->Width(rows->TextOf(row, column), rows->ShowsImage(row, column));
+    if (known >= 0) {
+      width = std::max(width, known);
+    } else if (const int bound = CellBound(option, row, column); bound > width) {
+      Allocating([&] { waiting.emplace_back(bound, row); });
     }
-    width = std::max(width, cell);
+  }
+  // Measured widest bound first, until no bound is above the widest cell.
+  std::sort(waiting.begin(), waiting.end(), std::greater<>());
+  for (const auto& [bound, row] : waiting) {
+    if (bound <= width) break;
+    width = std::max(width, CellWidth(option, row, column));
   }
   return width;
 }
 
-int ListControl::ContentWidth(const QStyleOptionViewItem& option, int row, int column) const {
-  const auto content = std::make_pair(rows->Text(row, column), rows->Image(row) + 1);
-  const auto known = knownWidths.constFind(content);
-  if (known != knownWidths.constEnd()) return *known;
-  const int width = itemDelegate()->sizeHint(option, rows->index(row, column)).width();
-  knownWidths.insert(content, width);
+int ListControl::CellWidth(const QStyleOptionViewItem& option, int row, int column) const {
+  const int text = rows->TextOf(row, column);
+  const bool image = rows->ShowsImage(row, column);
+  int width = rows->Width(text, image);
+  if (width < 0) {
+    width = itemDelegate()->sizeHint(option, rows->index(row, column)).width();
+    rows->KeepWidth(text, image, width);
+  }
   return width;
+}
+
+// No cell is wider than this: the bound of its text rounded up as the style rounds the
+// text's width, and what the cell takes beyond its text, learnt from the first cell of its
+// kind that is measured. A cell whose text has no bound must be measured.
+int ListControl::CellBound(const QStyleOptionViewItem& option, int row, int column) const {
+  constexpr int kUnbounded = std::numeric_limits<int>::max();
+  const int text = rows->TextOf(row, column);
+  if (rows->Bound(text) == ListModel::kNotBounded) {
+    if (bounds == nullptr) bounds.reset(New<TextWidthBound>(option.font));
+    rows->KeepBound(text, bounds->Of(rows->Shown(text)));
+  }
+  const qreal bound = rows->Bound(text);
+  if (bound == TextWidthBound::kNone) return kUnbounded;
+  int& beyond = beyondText[rows->ShowsImage(row, column) ? 1 : 0];
+  if (beyond < 0) {
+    const qreal textWidth = QFontMetricsF(option.font).horizontalAdvance(rows->Shown(text));
+    beyond = CellWidth(option, row, column) - qCeil(textWidth);
+  }
+  return qCeil(bound) + beyond;
 }
 
 void ListControl::changeEvent(QEvent* event) {
@@ -131,7 +165,8 @@ void ListControl::resizeEvent(QResizeEvent* event) {
 }
 
 void ListControl::ForgetWidths() {
-  knownWidths.clear();
+  bounds.reset();
+  beyondText[0] = beyondText[1] = -1;
   rows->ForgetWidths();
 }
 
@@ -155,8 +190,8 @@ int ListControl::InsertItem(const ListItem& item) {
   ListItem first = item;
   first.iItem = std::min(item.iItem, GetItemCount());
   first.iSubItem = 0;
-  rows->InsertRow(first.iItem);
-  ApplyItem(first);
+  rows->InsertRow(first.iItem, (first.mask & LVIF_TEXT) ? first.pszText : nullptr,
+                  (first.mask & LVIF_IMAGE) ? first.iImage : -1, (first.mask & LVIF_PARAM) ? first.lParam : 0);
   if (first.mask & LVIF_STATE) SetItemState(first.iItem, first.state, first.stateMask);
   return first.iItem;
 }
@@ -233,10 +268,15 @@ unsigned ListControl::GetItemState(int row, unsigned mask) const {
 }
 
 int ListControl::GetNextItem(int start, unsigned flags) const {
-  for (int row = std::max(start + 1, 0); row < GetItemCount(); ++row) {
-    if ((GetItemState(row, flags) & flags) == flags) return row;
+  const int from = std::max(start + 1, 0);
+  if (flags == LVNI_ALL) return from < GetItemCount() ? from : -1;
+  // One row at most is selected and one focused: only they can have a state.
+  int found = -1;
+  const QModelIndexList selected = selectionModel()->selectedRows();
+  for (const int row : {selected.isEmpty() ? -1 : selected.first().row(), currentIndex().row()}) {
+    if (row >= from && (found < 0 || row < found) && (GetItemState(row, flags) & flags) == flags) found = row;
   }
-  return -1;
+  return found;
 }
 
 bool ListControl::EnsureVisible(int row, bool partialOk) {

@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QByteArray>
-#include <QHash>
 #include <QTreeView>
-#include <utility>
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
+
+#include "framework/TextWidthBound.h"
 
 namespace framework {
 
@@ -110,16 +109,19 @@ class ListControl : public QTreeView {
   bool IsRow(int row) const { return row >= 0 && row < GetItemCount(); }
   void ApplyItem(const ListItem& item);
   int ContentsWidth(int column) const;
-  int ContentWidth(const QStyleOptionViewItem& option, int row, int column) const;
+  int CellWidth(const QStyleOptionViewItem& option, int row, int column) const;
+  int CellBound(const QStyleOptionViewItem& option, int row, int column) const;
   void ForgetWidths();
   // The last column's width: its own (header or contents) or what is left of the list's
   // width, whichever is larger.
   int FillingWidth(int ownWidth) const;
 
   ListModel* rows;
-  // The width of each cell content measured since the font, the style or the images last
-  // changed: a content is its text and its image (0: none, else the image's index + 1).
-  mutable QHash<std::pair<QByteArray, int>, int> knownWidths;
+  // Bounds of the widths of the texts in the list's font, and what a cell takes beyond
+  // its text (without and with an image; -1: not yet known), until the font, the style or
+  // the images change.
+  mutable std::unique_ptr<TextWidthBound> bounds;
+  mutable int beyondText[2] = {-1, -1};
   // The own width of the last column while it fills the list; -1 while it does not.
   int fillingLastColumn = -1;
 };

@@ -1,7 +1,7 @@
 #include "framework/ListModel.h"
 
 #include <QIcon>
-#include <algorithm>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -13,23 +13,21 @@ namespace framework {
 
 namespace {
 
-// Standard containers report a failed allocation as bad_alloc; the program as its own.
-template <class F>
-void Allocating(F&& change) {
-  try {
-    change();
-  } catch (const std::bad_alloc&) {
-    throw MemoryException();
-  }
-}
-
 // Room for one more element, growing by half as push_back would.
 template <class T>
 void Grow(std::vector<T>& vector) {
   if (vector.size() == vector.capacity()) vector.reserve(vector.size() + vector.size() / 2 + 16);
 }
 
+// A text slot that holds no text; its id waits to be given again.
+constexpr int kFree = -1;
+
 }  // namespace
+
+ListModel::ListModel(QObject* parent) : QAbstractTableModel(parent) {
+  texts.emplace_back();
+  ids.insert(QByteArray(""), 0);
+}
 
 int ListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(rows.size());
@@ -41,18 +39,23 @@ int ListModel::columnCount(const QModelIndex& parent) const {
 
 // A field of megabytes (a damaged or foreign file) would make every paint and every width
 // lay the whole text out: the cell shows its beginning, cut between two characters.
-QString ListModel::Shown(const QByteArray& text) const {
-  if (text.size() <= kShownBytes) return ToQString(text.constData(), static_cast<std::size_t>(text.size()));
+QString ListModel::Shown(int text) const {
+  const QByteArray& bytes = texts[Index(text)].bytes;
+  if (bytes.size() <= kShownBytes) return ToQString(bytes.constData(), static_cast<std::size_t>(bytes.size()));
   qsizetype end = kShownBytes;
-  while (end > kShownBytes - 4 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  return ToQString(text.constData(), static_cast<std::size_t>(end)) + QChar(0x2026);
+  while (end > kShownBytes - 4 && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80) --end;
+  return ToQString(bytes.constData(), static_cast<std::size_t>(end)) + QChar(0x2026);
+}
+
+bool ListModel::ShowsImage(int row, int column) const {
+  return column == 0 && images != nullptr && images->HasImage(Image(row));
 }
 
 QVariant ListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) return {};
   const Row& row = rows[Index(index.row())];
   switch (role) {
-    case Qt::DisplayRole: return Shown(Text(index.row(), index.column()));
+    case Qt::DisplayRole: return Shown(TextOf(index.row(), index.column()));
     case Qt::TextAlignmentRole: return QVariant::fromValue(int(columns[Index(index.column())].alignment));
     case Qt::DecorationRole:
       if (index.column() != 0 || row.image < 0) return {};
@@ -75,8 +78,7 @@ Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
 void ListModel::InsertColumn(int column, const QString& heading, Qt::Alignment alignment) {
   Column made{heading, alignment, {}, {}};
   Allocating([&] {
-    made.texts.resize(rows.size());
-    made.widths.resize(rows.size(), -1);
+    made.cells.resize(rows.size(), 0);
     columns.reserve(columns.size() + 1);
   });
   beginInsertColumns(QModelIndex(), column, column);
@@ -89,21 +91,18 @@ void ListModel::SetImageList(const ImageList* imageList) {
   if (!rows.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
 }
 
-void ListModel::InsertRow(int row) {
+void ListModel::InsertRow(int row, const char* text, int image, std::intptr_t data) {
   // Room first, so that the row goes into every column or into none.
+  const int first = Keep(text == nullptr ? "" : text, row, 0);
   Allocating([&] {
     Grow(rows);
-    for (Column& column : columns) {
-      Grow(column.texts);
-      Grow(column.widths);
-    }
+    for (Column& column : columns) Grow(column.cells);
   });
   beginInsertRows(QModelIndex(), row, row);
-  rows.insert(rows.begin() + row, Row{});
-  for (Column& column : columns) {
-    column.texts.insert(column.texts.begin() + row, QByteArray());
-    column.widths.insert(column.widths.begin() + row, -1);
-  }
+  rows.insert(rows.begin() + row, Row{data, image});
+  for (Column& column : columns) column.cells.insert(column.cells.begin() + row, 0);
+  columns[0].cells[Index(row)] = first;
+  Use(first);
   endInsertRows();
 }
 
@@ -111,8 +110,8 @@ void ListModel::RemoveRow(int row) {
   beginRemoveRows(QModelIndex(), row, row);
   rows.erase(rows.begin() + row);
   for (Column& column : columns) {
-    column.texts.erase(column.texts.begin() + row);
-    column.widths.erase(column.widths.begin() + row);
+    Release(column.cells[Index(row)]);
+    column.cells.erase(column.cells.begin() + row);
   }
   endRemoveRows();
 }
@@ -121,34 +120,96 @@ void ListModel::RemoveAll() {
   beginResetModel();
   rows.clear();
   for (Column& column : columns) {
-    column.texts.clear();
-    column.widths.clear();
+    for (const int text : column.cells) Release(text);
+    column.before.swap(column.cells);
+    column.cells.clear();
   }
   endResetModel();
 }
 
 void ListModel::SetText(int row, int column, const char* text) {
-  QByteArray& cell = columns[Index(column)].texts[Index(row)];
   if (text == nullptr) text = "";
-  if (cell == text) return;
-  Allocating([&] { cell = QByteArray(text); });
-  KeepWidth(row, column, -1);
-  emit dataChanged(index(row, column), index(row, column), {Qt::DisplayRole});
+  int& cell = columns[Index(column)].cells[Index(row)];
+  if (texts[Index(cell)].bytes == text) return;
+  const int kept = Keep(text, row, column);
+  Use(kept);
+  Release(std::exchange(cell, kept));
+  static const QList<int> kDisplay{Qt::DisplayRole};
+  emit dataChanged(index(row, column), index(row, column), kDisplay);
+}
+
+int ListModel::Keep(const char* text, int row, int column) {
+  const std::vector<int>& before = columns[Index(column)].before;
+  for (const int place : {row, row - 1, row + 1}) {
+    if (place < 0 || Index(place) >= before.size()) continue;
+    const Distinct& shown = texts[Index(before[Index(place)])];
+    if (shown.uses != kFree && shown.bytes == text) return before[Index(place)];
+  }
+  const auto known = ids.constFind(QByteArray::fromRawData(text, static_cast<qsizetype>(std::strlen(text))));
+  if (known != ids.constEnd()) return *known;
+  // Everything that may fail comes before the text is entered anywhere.
+  return Allocating([&] {
+    QByteArray bytes(text);
+    if (freeIds.empty()) Grow(texts);
+    const int id = freeIds.empty() ? static_cast<int>(texts.size()) : freeIds.back();
+    ids.insert(bytes, id);
+    if (freeIds.empty()) {
+      texts.emplace_back();
+    } else {
+      freeIds.pop_back();
+    }
+    texts[Index(id)] = Distinct{std::move(bytes), 0, {-1, -1}, kNotBounded};
+    ++unused;
+    return id;
+  });
+}
+
+void ListModel::Use(int text) {
+  if (text != 0 && texts[Index(text)].uses++ == 0) --unused;
+}
+
+// A text no cell shows stays for now: a rebuild shows it again at once. When such texts
+// outnumber the ones shown, they go as soon as the event loop turns.
+void ListModel::Release(int text) {
+  if (text == 0 || --texts[Index(text)].uses > 0) return;
+  ++unused;
+  const auto shown = static_cast<int>(texts.size() - freeIds.size()) - unused;
+  if (!dropping && unused > 2 * shown + 1024) {
+    dropping = true;
+    QMetaObject::invokeMethod(this, [this] { DropUnused(); }, Qt::QueuedConnection);
+  }
+}
+
+void ListModel::DropUnused() {
+  dropping = false;
+  try {
+    freeIds.reserve(freeIds.size() + static_cast<std::size_t>(unused));
+  } catch (const std::bad_alloc&) {
+    return;  // they stay until a later turn
+  }
+  for (Column& column : columns) column.before = {};
+  for (std::size_t id = 1; id < texts.size(); ++id) {
+    Distinct& text = texts[id];
+    if (text.uses != 0) continue;
+    ids.remove(text.bytes);
+    text = Distinct{QByteArray(), kFree, {-1, -1}, kNotBounded};
+    freeIds.push_back(static_cast<int>(id));
+  }
+  unused = 0;
 }
 
 void ListModel::ForgetWidths() {
-  for (Column& column : columns) std::fill(column.widths.begin(), column.widths.end(), -1);
-}
-
-const QByteArray& ListModel::Text(int row, int column) const {
-  return columns[Index(column)].texts[Index(row)];
+  for (Distinct& text : texts) {
+    text.widths[0] = text.widths[1] = -1;
+    text.bound = kNotBounded;
+  }
 }
 
 void ListModel::SetImage(int row, int image) {
   if (rows[Index(row)].image == image) return;
   rows[Index(row)].image = image;
-  KeepWidth(row, 0, -1);
-  emit dataChanged(index(row, 0), index(row, 0), {Qt::DecorationRole});
+  static const QList<int> kDecoration{Qt::DecorationRole};
+  emit dataChanged(index(row, 0), index(row, 0), kDecoration);
 }
 
 }  // namespace framework

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -11,15 +12,17 @@ namespace framework {
 class ImageList;
 
 // The rows of a list control as a table for Qt's views: per row an image, an item data and
-// a text per column, the texts kept as the program's bytes and decoded only for the cells a
-// view asks for. A cell shows at most kShownCharacters of its text, then an ellipsis; the
-// row keeps the whole text. Owned by its list control and lives as long as it; the image
-// list is not owned. A failed allocation throws the framework's MemoryException.
+// a text per column. Each distinct text is kept once, as the program's bytes, however many
+// cells show it, and decoded only for the cells a view asks for; beside it the list keeps
+// what its control measured of it. A cell shows at most kShownBytes of its text, then an
+// ellipsis; the row keeps the whole text. Owned by its list control and lives as long as
+// it; the image list is not owned. A failed allocation throws the framework's
+// MemoryException and leaves the rows as they were.
 class ListModel : public QAbstractTableModel {
  public:
   static constexpr qsizetype kShownBytes = 4000;
 
-  explicit ListModel(QObject* parent) : QAbstractTableModel(parent) {}
+  explicit ListModel(QObject* parent);
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -30,43 +33,76 @@ class ListModel : public QAbstractTableModel {
   void InsertColumn(int column, const QString& heading, Qt::Alignment alignment);
   void SetImageList(const ImageList* images);
 
-  void InsertRow(int row);
+  // A new row with its first column's text, its image (-1: none) and item data; the other
+  // columns empty.
+  void InsertRow(int row, const char* text, int image, std::intptr_t data);
   void RemoveRow(int row);
   void RemoveAll();
   void SetText(int row, int column, const char* text);
-  const QByteArray& Text(int row, int column) const;
+  const QByteArray& Text(int row, int column) const { return texts[TextOf(row, column)].bytes; }
   void SetImage(int row, int image);
   // The image of the row, or -1 when it was never given one.
   int Image(int row) const { return rows[Index(row)].image; }
   void SetData(int row, std::intptr_t data) { rows[Index(row)].data = data; }
   std::intptr_t Data(int row) const { return rows[Index(row)].data; }
 
-  // The width a view measured for a cell, kept until the cell's text or image changes or
-  // ForgetWidths; -1 when unknown.
-  int Width(int row, int column) const { return columns[Index(column)].widths[Index(row)]; }
-  void KeepWidth(int row, int column, int width) { columns[Index(column)].widths[Index(row)] = width; }
+  // The distinct text a cell shows, and whether the cell shows an image beside it.
+  int TextOf(int row, int column) const { return columns[Index(column)].cells[Index(row)]; }
+  bool ShowsImage(int row, int column) const;
+  // Ids run below this.
+  std::size_t TextSlots() const { return texts.size(); }
+  // The text as a cell shows it.
+  QString Shown(int text) const;
+  // What a control measured of a distinct text, kept until ForgetWidths: the width of a
+  // cell showing it (without or with an image; -1: not measured), and a bound of its width
+  // (kNotBounded: not worked out).
+  static constexpr qreal kNotBounded = -2;
+  int Width(int text, bool image) const { return texts[Index(text)].widths[image ? 1 : 0]; }
+  void KeepWidth(int text, bool image, int width) { texts[Index(text)].widths[image ? 1 : 0] = width; }
+  qreal Bound(int text) const { return texts[Index(text)].bound; }
+  void KeepBound(int text, qreal bound) { texts[Index(text)].bound = bound; }
   void ForgetWidths();
 
  private:
-  // The cells are kept by column: a row then costs no allocation of its own, and an empty
-  // text none at all.
   struct Row {
     std::intptr_t data = 0;
     int image = -1;
   };
+  // The cells are kept by column as the ids of their texts: a row costs no allocation of
+  // its own.
   struct Column {
     QString heading;
     Qt::Alignment alignment;
-    std::vector<QByteArray> texts;  // one per row
-    std::vector<int> widths;        // one per row
+    std::vector<int> cells;  // one per row
+    std::vector<int> before;  // the cells before the last RemoveAll, while their ids hold
+  };
+  // A distinct text. Texts no cell shows any more stay while the list is busy (a rebuild
+  // shows them again); they go once the event loop turns when there are many of them.
+  struct Distinct {
+    QByteArray bytes;
+    int uses = 0;
+    int widths[2] = {-1, -1};
+    qreal bound = kNotBounded;
   };
 
   static std::size_t Index(int i) { return static_cast<std::size_t>(i); }
-  QString Shown(const QByteArray& text) const;
+  // The id of the text, kept from now on (its uses not yet counted). The empty text's uses
+  // are never counted. A rebuild mostly shows the texts the row of the same place showed
+  // before (or the row next to it, after an insertion or deletion): those are found
+  // without a look-up.
+  int Keep(const char* text, int row, int column);
+  void Use(int text);
+  void Release(int text);
+  void DropUnused();
 
   const ImageList* images = nullptr;
   std::vector<Column> columns;
   std::vector<Row> rows;
+  std::vector<Distinct> texts;  // id 0 is the empty text, always kept
+  QHash<QByteArray, int> ids;
+  std::vector<int> freeIds;
+  int unused = 0;  // texts kept that no cell shows
+  bool dropping = false;  // a DropUnused is on its way
 };
 
 }  // namespace framework

@@ -1,0 +1,45 @@
+#include "framework/TextWidthBound.h"
+
+#include <algorithm>
+
+namespace framework {
+
+qreal TextWidthBound::Of(const QString& text) {
+  qreal width = 0;
+  char16_t previous = 0;
+  for (const QChar character : text) {
+    const char16_t c = character.unicode();
+    if (c < 0x20 || c >= kSimpleEnd) return kNone;
+    width += Advance(c);
+    if (previous != 0) width += PairExtra(previous, c);
+    previous = c;
+  }
+  return width;
+}
+
+qreal TextWidthBound::Advance(char16_t c) {
+  qreal& advance = advances[c];
+  if (advance == kUnknown) advance = metrics.horizontalAdvance(QChar(c));
+  return advance;
+}
+
+qreal TextWidthBound::PairExtra(char16_t first, char16_t second) {
+  const bool inTable = first >= kTableFirst && first < kTableEnd && second >= kTableFirst && second < kTableEnd;
+  if (!inTable) {
+    const quint32 key = (quint32{first} << 16) | second;
+    const auto known = otherPairs.constFind(key);
+    if (known != otherPairs.constEnd()) return *known;
+    return *otherPairs.insert(key, MeasurePairExtra(first, second));
+  }
+  qreal& extra = pairs[static_cast<std::size_t>((first - kTableFirst) * (kTableEnd - kTableFirst) + second - kTableFirst)];
+  if (extra == kUnknown) extra = MeasurePairExtra(first, second);
+  return extra;
+}
+
+// What the pair takes beyond the two advances; only widening counts, a bound may not narrow.
+qreal TextWidthBound::MeasurePairExtra(char16_t first, char16_t second) {
+  const QChar both[] = {QChar(first), QChar(second)};
+  return std::max<qreal>(0, metrics.horizontalAdvance(QString(both, 2)) - Advance(first) - Advance(second));
+}
+
+}  // namespace framework

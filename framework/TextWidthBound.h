@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QString>
+#include <array>
+
+namespace framework {
+
+// A cheap upper bound of the width a text takes on one line in a font, for finding the
+// widest of many texts without laying every one out: the characters' own advances plus the
+// positive kerning of each pair of neighbours, both measured once per character or pair.
+// Shaping only narrows a line beyond that (negative kerning, ligatures), so the bound is
+// never below the real width. A text with characters whose shaping is not that simple
+// (control characters, combining marks, scripts that join) has no bound and must be laid
+// out. Owned by value; measures lazily and keeps what it measured until the font changes.
+// Does not fail.
+class TextWidthBound {
+ public:
+  explicit TextWidthBound(const QFont& font) : metrics(font) { advances.fill(kUnknown); pairs.fill(kUnknown); }
+
+  static constexpr qreal kNone = -1;
+  // The bound in pixels, or kNone.
+  qreal Of(const QString& text);
+
+ private:
+  // Characters below this are simple; the pairs of printable ASCII are kept in a table.
+  static constexpr char16_t kSimpleEnd = 0x300;
+  static constexpr char16_t kTableFirst = 0x20, kTableEnd = 0x7F;
+  static constexpr qreal kUnknown = -1e9;
+
+  qreal Advance(char16_t c);
+  qreal PairExtra(char16_t first, char16_t second);
+  qreal MeasurePairExtra(char16_t first, char16_t second);
+
+  QFontMetricsF metrics;
+  std::array<qreal, kSimpleEnd> advances;
+  std::array<qreal, (kTableEnd - kTableFirst) * (kTableEnd - kTableFirst)> pairs;
+  QHash<quint32, qreal> otherPairs;
+};
+
+}  // namespace framework
