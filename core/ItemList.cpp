@@ -5,6 +5,9 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
+#include <algorithm>
+#include <cstdint>
 
 #include "framework/Exceptions.h"
 #include "toolbox/Exception.h"
@@ -76,17 +79,20 @@ class ItemIndex {
 
 // The whole file as one text. A NUL byte never belongs to an item list: a file holding one
 // is binary data and is refused as a whole, before anything of it is merged.
-String ReadText(framework::File& file) {
+// Read in large blocks into a text made as long as the file, so a large repository costs
+// few system calls and no regrowing of the text.
+String ReadText(framework::File& file, std::uint64_t size) {
   String text;
-  char buffer[1024];
+  text.Reserve(static_cast<int>(std::min<std::uint64_t>(size, 1u << 30)) + 1, false);
+  std::vector<char> buffer(64 * 1024);
   for (;;) {
-    size_t read = file.Read(buffer, sizeof buffer - 1);
+    size_t read = file.Read(buffer.data(), buffer.size() - 1);
     if (read == 0) break;
-    if (std::memchr(buffer, '\0', read) != nullptr) {
+    if (std::memchr(buffer.data(), '\0', read) != nullptr) {
       throw framework::FileException(framework::FileException::invalidFile, 0, file.GetFilePath());
     }
     buffer[read] = '\0';
-    text.Append(buffer);
+    text.Append(buffer.data());
   }
   return text;
 }
@@ -132,7 +138,7 @@ void ReadItemList(Repository& repository, framework::File& file) {
   // The items, their texts and the index (a standard container) all take memory; running
   // out of it is the framework's memory failure, whichever of them ran out.
   try {
-    const String text = ReadText(file);
+    const String text = ReadText(file, status.m_size);
     Merge(repository, text);
   } catch (const std::bad_alloc&) {
     throw framework::MemoryException();

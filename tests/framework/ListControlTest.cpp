@@ -5,9 +5,12 @@
 #include <QHeaderView>
 #include <QPixmap>
 #include <QStyledItemDelegate>
-#include <algorithm>
-#include <vector>
+#include <QCoreApplication>
 #include <QTest>
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "framework/ImageList.h"
 
@@ -215,6 +218,95 @@ TEST_F(ListControlTest, AutoSizeMeasuresAnewAfterTheFontChanged) {
   const std::vector<int> after = AutoSizedWidths(list);
   EXPECT_GT(after[1], before[1]);
   EXPECT_EQ(PlainWidths(list), after);
+}
+
+// Sizing measures only the texts that could be the widest: whatever the texts and the font,
+// a column comes out as wide as measuring every cell makes it, also after a row changed.
+TEST_F(ListControlTest, AutoSizeEqualsMeasuringEveryCell) {
+  std::vector<std::string> ties;  // many names of one width
+  for (int i = 1000; i < 1400; ++i) ties.push_back("Rain jacket " + std::to_string(i));
+  std::vector<std::string> kerned = {"AVATAR", "Toffee waffle", "office ffi", "-G-J-O", "Wave", "Tent"};
+  std::mt19937 random(7);  // names of close widths that kerning puts in another order
+  for (int i = 0; i < 300; ++i) {
+    std::string name;
+    for (std::size_t k = 12 + random() % 5; k > 0; --k) name += "AVWTYoea.,-fil"[random() % 14];
+    kerned.push_back(name);
+  }
+  const std::string mark = "\xCC\x81";                   // a combining acute accent
+  const std::string salam = "\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85";  // a joining script
+  const std::vector<std::string> shaped = {"Socks", "Cafe" + mark + " cre" + mark + "me au lait et cre" + mark + "pe",
+                                           salam + " " + salam};
+  const struct {
+    const char* title;
+    const char* family;
+    std::vector<std::string> names;
+  } rows[] = {
+      {"ties", "DejaVu Sans", ties},
+      {"kerning and ligatures", "DejaVu Serif", kerned},
+      {"kerning and ligatures", "Liberation Sans", kerned},
+      {"texts that need shaping", "DejaVu Sans", shaped},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.title) + " in " + row.family);
+    list.setFont(QFont(row.family, 10));
+    list.DeleteAllItems();
+    for (std::size_t i = 0; i < row.names.size(); ++i) {
+      const std::string& name = row.names[i];
+      // Quantities with an image, with an empty image slot (5) and without one.
+      Append(name.substr(0, i % 7).c_str(), name.c_str(), row.names[(i + 1) % row.names.size()].c_str(),
+             i % 3 == 2 ? 5 : int(i % 2), 0);
+    }
+    EXPECT_EQ(AutoSizedWidths(list), PlainWidths(list));
+    const int last = list.GetItemCount() - 1;
+    const std::string before = list.GetItemText(last, 1);
+    list.SetItemText(last, 1, (before + " and a long tail of words").c_str());
+    EXPECT_EQ(AutoSizedWidths(list), PlainWidths(list));
+    list.SetItemText(last, 1, "x");
+    EXPECT_EQ(AutoSizedWidths(list), PlainWidths(list));
+  }
+}
+
+// A rebuild takes the texts of the rows it finds in the same place or next to it; the texts
+// no row shows any more go once the event loop turns. Every row shows its own text through
+// all of it.
+TEST_F(ListControlTest, RebuildsShowEveryRowsOwnText) {
+  auto names = [](int from, int to) {
+    std::vector<std::string> made;
+    for (int i = from; i < to; ++i) made.push_back("Item " + std::to_string(i));
+    return made;
+  };
+  std::vector<std::string> shifted = names(0, 1500);
+  shifted.insert(shifted.begin() + 700, "New item");
+  std::vector<std::string> reversed = names(0, 1500);
+  std::reverse(reversed.begin(), reversed.end());
+  const struct {
+    const char* title;
+    std::vector<std::string> names;
+    bool eventsBefore;
+  } rows[] = {
+      {"first fill", names(0, 1500), false},
+      {"a row inserted", shifted, false},
+      {"a row deleted", names(1, 1500), false},
+      {"reversed", reversed, false},
+      {"other texts after the unused ones went", names(1400, 3000), true},
+      {"the first texts again", names(0, 1500), true},
+      {"emptied", {}, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.title);
+    if (row.eventsBefore) QCoreApplication::processEvents();
+    list.DeleteAllItems();
+    for (const std::string& name : row.names) Append(name.c_str(), name.c_str(), "", 0, 0);
+    ASSERT_EQ(list.GetItemCount(), int(row.names.size()));
+    for (int i = 0; i < list.GetItemCount(); ++i) {
+      ASSERT_EQ(list.GetItemText(i, 1), row.names[std::size_t(i)]) << "row " << i;
+      ASSERT_EQ(list.GetItemText(i, 0), row.names[std::size_t(i)]) << "row " << i;
+      ASSERT_EQ(list.model()->index(i, 1).data().toString().toStdString(), row.names[std::size_t(i)]);
+    }
+    if (!row.names.empty()) {
+      EXPECT_EQ(AutoSizedWidths(list), PlainWidths(list));
+    }
+  }
 }
 
 TEST(ListControlAlignmentTest, CellsFollowTheirColumnsFormat) {
