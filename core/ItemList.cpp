@@ -1,16 +1,14 @@
 #include "core/ItemList.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
-#include <new>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
-#include <algorithm>
-#include <cstdint>
 
 #include "framework/Exceptions.h"
-#include "toolbox/Exception.h"
 
 using toolbox::String;
 
@@ -137,13 +135,6 @@ void ReadItemList(Repository& repository, framework::File& file) {
   if (!file.GetStatus(status) || status.m_size == 0) return;
   // The items, their texts and the index (a standard container) all take memory; running
   // out of it is the framework's memory failure, whichever of them ran out.
-  try {
-    const String text = ReadText(file, status.m_size);
-    Merge(repository, text);
-  } catch (const std::bad_alloc&) {
-    throw framework::MemoryException();
-  } catch (const toolbox::EOutOfMemory&) {
-    throw framework::MemoryException();
-  }
+  framework::Allocating([&] { Merge(repository, ReadText(file, status.m_size)); });
   SortRepository(repository);
 }

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <new>
 
 #include "framework/Application.h"
 #include "framework/Archive.h"
@@ -16,7 +15,6 @@
 #include "framework/Paths.h"
 #include "framework/Strings.h"
 #include "framework/View.h"
-#include "toolbox/Exception.h"
 
 namespace framework {
 
@@ -87,13 +85,7 @@ void Document::SerializeReportingMemory(Archive& archive) {
   // The document's data lives in the general library's containers, whose allocations fail
   // with that library's exception (or the standard one); either is a memory failure of the
   // open or save, reported like the framework's own instead of ending the program.
-  try {
-    Serialize(archive);
-  } catch (const toolbox::EOutOfMemory&) {
-    throw MemoryException();
-  } catch (const std::bad_alloc&) {
-    throw MemoryException();
-  }
+  Allocating([&] { Serialize(archive); });
 }
 
 void Document::DeleteContents() {}

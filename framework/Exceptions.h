@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "toolbox/Exception.h"
+
 namespace framework {
 
 // Root of the framework's own exceptions (files, memory), thrown by value. Command and
@@ -64,13 +66,16 @@ T* New(Args&&... args) {
   return made;
 }
 
-// Runs work that allocates through the standard library (containers, strings) and answers
-// its result: running out of memory there is the framework's MemoryException too.
+// Runs work that allocates through the standard library or the general library (containers,
+// strings) and answers its result: running out of memory there (bad_alloc, EOutOfMemory) is
+// the framework's MemoryException too.
 template <class F>
 auto Allocating(F&& work) {
   try {
     return work();
   } catch (const std::bad_alloc&) {
+    throw MemoryException();
+  } catch (const toolbox::EOutOfMemory&) {
     throw MemoryException();
   }
 }

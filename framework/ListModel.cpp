@@ -142,8 +142,7 @@ int ListModel::Keep(const char* text, int row, int column) {
   const std::vector<int>& before = columns[Index(column)].before;
   for (const int place : {row, row - 1, row + 1}) {
     if (place < 0 || Index(place) >= before.size()) continue;
-    const Distinct& shown = texts[Index(before[Index(place)])];
-    if (shown.uses != kFree && shown.bytes == text) return before[Index(place)];
+    if (texts[Index(before[Index(place)])].bytes == text) return before[Index(place)];
   }
   const auto known = ids.constFind(QByteArray::fromRawData(text, static_cast<qsizetype>(std::strlen(text))));
   if (known != ids.constEnd()) return *known;
