@@ -9,6 +9,9 @@
 class Item {
  public:
   Item() = default;
+  // An unchecked item with these texts (copies share their buffers).
+  Item(const toolbox::String& quantity, const toolbox::String& name, const toolbox::String& group)
+      : quantity(quantity), name(name), group(group) {}
   Item(const Item&) = delete;
   Item& operator=(const Item&) = delete;
   // The repository deletes its items through this.

@@ -5,19 +5,39 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <functional>
 #include <vector>
 
 #include "framework/Exceptions.h"
 
 using toolbox::String;
 
-String NextField(String& line) {
-  int tab = line.Find('\t');
-  if (tab < 0) return String();
-  String field = line.Substring(0, tab);
-  line.RemoveFirst(tab + 1);
+namespace {
+
+// A field of a line: its bytes in the file's text.
+struct Field {
+  const char* begin = "";
+  int length = 0;
+};
+
+// The field splitter: the text of [rest, end) before its first tab, after which rest stands;
+// without a tab the field is empty and rest stays where it is.
+Field CutField(const char*& rest, const char* end) {
+  const auto* tab = static_cast<const char*>(std::memchr(rest, '\t', static_cast<size_t>(end - rest)));
+  if (tab == nullptr) return {};
+  Field field{rest, static_cast<int>(tab - rest)};
+  rest = tab + 1;
   return field;
+}
+
+}  // namespace
+
+String NextField(String& line) {
+  const char* rest = line.Text();
+  const Field field = CutField(rest, rest + line.Length());
+  String text(field.begin, 0, field.length);
+  line.RemoveFirst(static_cast<int>(rest - line.Text()));
+  return text;
 }
 
 void WriteItemList(const Repository& repository, framework::File& file, bool checkedOnly) {
@@ -47,32 +67,72 @@ void WriteItemList(const Repository& repository, framework::File& file, bool che
 
 namespace {
 
+bool Holds(const String& text, Field field) {
+  return text.Length() == field.length && std::memcmp(text.Text(), field.begin, static_cast<size_t>(field.length)) == 0;
+}
+
+std::uint64_t HashOf(Field field) {
+  return std::hash<std::string_view>()(std::string_view(field.begin, static_cast<size_t>(field.length)));
+}
+
 // Finds items by name and group exactly as a scan from the front of the repository does:
 // the index keeps the first item of each name and group. While a file is merged, items are
 // only appended and never renamed or reordered, so the first match stays the first match.
+// An open table of repository positions, sized once for the items there are and the lines
+// to come: no allocation per item, and a look-up compares bytes only where hashes agree.
 class ItemIndex {
  public:
-  explicit ItemIndex(const Repository& repository) {
-    items.reserve(static_cast<size_t>(repository.GetCount()));
+  struct Slot {
+    std::uint64_t hash = 0;
+    int position = -1;  // in the repository; -1: empty
+  };
+
+  ItemIndex(const Repository& repository, int lines) : repository(repository) {
+    std::size_t size = 16;
+    while (size < (static_cast<std::size_t>(repository.GetCount()) + static_cast<std::size_t>(lines)) * 4 / 3) size *= 2;
+    slots.assign(size, Slot{});
     for (int i = 0; i < repository.GetCount(); ++i) {
-      Item* item = repository.GetAt(i);
-      items.emplace(Key(item->GetName(), item->GetGroup()), item);
+      const Item* item = repository.GetAt(i);
+      const Field name{item->GetName().Text(), item->GetName().Length()};
+      const Field group{item->GetGroup().Text(), item->GetGroup().Length()};
+      const std::uint64_t hash = Hash(name, group);
+      Slot& slot = Find(name, group, hash);
+      if (slot.position < 0) slot = Slot{hash, i};
     }
   }
 
-  // The place of the item with this name and group: null until an item is put there.
-  Item*& Slot(const String& name, const String& group) { return items[Key(name, group)]; }
+  static std::uint64_t Hash(Field name, Field group) { return HashOf(name) * 31 + HashOf(group); }
 
- private:
-  // A text never holds a NUL byte, so name, NUL, group names one pair unambiguously.
-  static std::string Key(const String& name, const String& group) {
-    std::string key(name.Text(), static_cast<size_t>(name.Length()));
-    key.push_back('\0');
-    key.append(group.Text(), static_cast<size_t>(group.Length()));
-    return key;
+  // The slot of the item with this name and group, or the empty slot where it goes.
+  Slot& Find(Field name, Field group, std::uint64_t hash) {
+    for (std::size_t i = hash & (slots.size() - 1);; i = (i + 1) & (slots.size() - 1)) {
+      Slot& slot = slots[i];
+      if (slot.position < 0) return slot;
+      if (slot.hash != hash) continue;
+      const Item* item = repository.GetAt(slot.position);
+      if (Holds(item->GetName(), name) && Holds(item->GetGroup(), group)) return slot;
+    }
   }
 
-  std::unordered_map<std::string, Item*> items;
+ private:
+  const Repository& repository;
+  std::vector<Slot> slots;  // at most three quarters taken
+};
+
+// The group and quantity texts of a file repeat line after line: equal texts share one
+// buffer, as copies of a text do, instead of each item holding its own. A text is found
+// again by the hash of its bytes among the last few distinct ones.
+class SharedTexts {
+ public:
+  const String& Share(Field field) {
+    String& kept = recent[HashOf(field) % kSlots];
+    if (!Holds(kept, field)) kept = String(field.begin, 0, field.length);
+    return kept;
+  }
+
+ private:
+  static constexpr std::size_t kSlots = 256;
+  String recent[kSlots];
 };
 
 // The whole file as one text. A NUL byte never belongs to an item list: a file holding one
@@ -95,36 +155,39 @@ String ReadText(framework::File& file, std::uint64_t size) {
   return text;
 }
 
+int CountLines(const String& text) {
+  return static_cast<int>(std::count(text.Text(), text.Text() + text.Length(), '\n'));
+}
+
+// The lines are taken off the front of the text one by one; a cursor stands in for cutting
+// the text, which would move the rest of a large file for every line.
 void Merge(Repository& repository, const String& text) {
-  // The lines are taken off the front of the text one by one; a cursor stands in for
-  // cutting the text, which would move the rest of a large file for every line.
-  ItemIndex index(repository);
+  ItemIndex index(repository, CountLines(text));
+  SharedTexts shared;
   const char* rest = text.Text();
-  while (const char* end = std::strchr(rest, '\n')) {
-    String line(rest, 0, static_cast<int>(end - rest));
+  const char* const last = rest + text.Length();
+  while (const auto* end = static_cast<const char*>(std::memchr(rest, '\n', static_cast<size_t>(last - rest)))) {
+    const Field check = CutField(rest, end);
+    const Field quantity = CutField(rest, end);
+    const Field name = CutField(rest, end);
+    const Field group = CutField(rest, end);
     rest = end + 1;
 
-    String check = NextField(line);
-    String quantity = NextField(line);
-    String name = NextField(line);
-    String group = NextField(line);
-
-    Item*& slot = index.Slot(name, group);
-    if (slot == nullptr) {
-      Item* added = framework::New<Item>();
+    const std::uint64_t hash = ItemIndex::Hash(name, group);
+    ItemIndex::Slot& slot = index.Find(name, group, hash);
+    if (slot.position < 0) {
+      Item* added = framework::New<Item>(shared.Share(quantity), String(name.begin, 0, name.length), shared.Share(group));
       try {
         repository.Add(added);
       } catch (...) {
         delete added;
         throw;
       }
-      slot = added;
+      slot = ItemIndex::Slot{hash, repository.GetCount() - 1};
     }
-    Item* item = slot;
-    item->SetChecked(std::strcmp(check.Text(), "1") == 0);
-    item->SetQuantity(quantity);
-    item->SetName(name);
-    item->SetGroup(group);
+    Item* item = repository.GetAt(slot.position);
+    item->SetChecked(check.length == 1 && check.begin[0] == '1');
+    item->SetQuantity(shared.Share(quantity));
   }
 }
 

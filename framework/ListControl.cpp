@@ -29,7 +29,10 @@ Qt::Alignment AlignmentOf(int format) {
 
 }  // namespace
 
-ListControl::ListControl(QWidget* parent) : QTreeView(parent), rows(New<ListModel>(this)) {
+ListControl::ListControl(QWidget* parent) : QTreeView(parent) {
+  // Made here rather than in the member list: making it sends this control an event, and
+  // event() looks at the pointer.
+  rows = New<ListModel>(this);
   setModel(rows);
   setRootIsDecorated(false);
   setItemsExpandable(false);
@@ -58,6 +61,8 @@ ListControl::ListControl(QWidget* parent) : QTreeView(parent), rows(New<ListMode
 int ListControl::GetColumnCount() const { return rows->columnCount(); }
 
 int ListControl::GetItemCount() const { return rows->rowCount(); }
+
+bool ListControl::SetItemCount(int count) { return count >= 0 && rows->Reserve(static_cast<std::size_t>(count)); }
 
 int ListControl::InsertColumn(int column, const char* heading, int format, int width) {
   if (column < 0) return -1;
@@ -127,12 +132,23 @@ int ListControl::CellBound(const QStyleOptionViewItem& option, int row, int colu
   return qCeil(bound) + beyond;
 }
 
+bool ListControl::event(QEvent* event) {
+  if (rows != nullptr) rows->Settle();
+  return QTreeView::event(event);
+}
+
+bool ListControl::viewportEvent(QEvent* event) {
+  if (rows != nullptr) rows->Settle();
+  return QTreeView::viewportEvent(event);
+}
+
 void ListControl::changeEvent(QEvent* event) {
   QTreeView::changeEvent(event);
   if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) ForgetWidths();
 }
 
 bool ListControl::SetColumnWidth(int column, int width) {
+  rows->Settle();
   if (column < 0 || column >= GetColumnCount()) return false;
   const bool last = column == GetColumnCount() - 1;
   if (last) fillingLastColumn = -1;
@@ -241,6 +257,10 @@ bool ListControl::DeleteAllItems() {
 
 bool ListControl::SetItemState(int row, unsigned state, unsigned mask) {
   if (!IsRow(row)) return false;
+  // A list being filled again has no selection and no focus yet: clearing them changes
+  // nothing, and needs no telling the view of the rows so far.
+  if ((state & mask) == 0 && rows->Resetting()) return true;
+  rows->Settle();
   const QModelIndex index = rows->index(row, 0);
   // Deselecting a row that is not selected changes nothing (a new row, say).
   if ((mask & LVIS_SELECTED) && ((state & LVIS_SELECTED) || selectionModel()->isRowSelected(row))) {
@@ -261,6 +281,7 @@ bool ListControl::SetItemState(int row, unsigned state, unsigned mask) {
 
 unsigned ListControl::GetItemState(int row, unsigned mask) const {
   if (!IsRow(row)) return 0;
+  rows->Settle();
   unsigned state = 0;
   if (selectionModel()->isRowSelected(row)) state |= LVIS_SELECTED;
   if (currentIndex().isValid() && currentIndex().row() == row) state |= LVIS_FOCUSED;
@@ -270,6 +291,7 @@ unsigned ListControl::GetItemState(int row, unsigned mask) const {
 int ListControl::GetNextItem(int start, unsigned flags) const {
   const int from = std::max(start + 1, 0);
   if (flags == LVNI_ALL) return from < GetItemCount() ? from : -1;
+  rows->Settle();
   // One row at most is selected and one focused: only they can have a state.
   int found = -1;
   const QModelIndexList selected = selectionModel()->selectedRows();
@@ -281,6 +303,7 @@ int ListControl::GetNextItem(int start, unsigned flags) const {
 
 bool ListControl::EnsureVisible(int row, bool partialOk) {
   if (!IsRow(row)) return false;
+  rows->Settle();
   const QModelIndex index = rows->index(row, 0);
   if (partialOk && visualRect(index).intersects(viewport()->rect())) return true;
   scrollTo(index, QAbstractItemView::EnsureVisible);
@@ -288,6 +311,7 @@ bool ListControl::EnsureVisible(int row, bool partialOk) {
 }
 
 int ListControl::HitTest(const QPoint& point, bool* onIcon) const {
+  rows->Settle();
   if (onIcon != nullptr) {
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
     const int left = GetColumnCount() > 0 ? columnViewportPosition(0) : 0;

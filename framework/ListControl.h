@@ -47,7 +47,9 @@ struct ListItem {
 // and an item data. Single selection that stays visible without the focus; clicking a
 // header sorts nothing; keys given to the frame's accelerators never reach it. The rows
 // live in a ListModel that the control owns; a tree view of uniform rows paints only the
-// rows in sight. A failed allocation throws the framework's MemoryException.
+// rows in sight. Emptying and filling the list is told to the view as one reset, before
+// the view is next asked anything (selection, focus, geometry, an event).
+// A failed allocation throws the framework's MemoryException.
 class ListControl : public QTreeView {
  public:
   explicit ListControl(QWidget* parent = nullptr);
@@ -66,6 +68,10 @@ class ListControl : public QTreeView {
 
   // Rows.
   int GetItemCount() const;
+  // Makes room for this many rows, so that filling a large list does not grow its storage
+  // again and again; the rows themselves are still inserted one by one. Answers false when
+  // the memory is not there (the list stays as it is and grows as rows come).
+  [[nodiscard]] bool SetItemCount(int count);
   // Inserts a row before item.iItem (appends past the end); answers its index, or -1.
   int InsertItem(const ListItem& item);
   bool SetItem(const ListItem& item);
@@ -104,6 +110,9 @@ class ListControl : public QTreeView {
   void focusInEvent(QFocusEvent* event) override;
   // A change of font or style makes every width measured so far void.
   void changeEvent(QEvent* event) override;
+  // Rows filled in since the list was emptied are shown before any event is handled.
+  bool event(QEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
   bool IsRow(int row) const { return row >= 0 && row < GetItemCount(); }
@@ -116,7 +125,7 @@ class ListControl : public QTreeView {
   // width, whichever is larger.
   int FillingWidth(int ownWidth) const;
 
-  ListModel* rows;
+  ListModel* rows = nullptr;
   // Bounds of the widths of the texts in the list's font, and what a cell takes beyond
   // its text (without and with an image; -1: not yet known), until the font, the style or
   // the images change.

@@ -76,6 +76,7 @@ Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
 }
 
 void ListModel::InsertColumn(int column, const QString& heading, Qt::Alignment alignment) {
+  Settle();
   Column made{heading, alignment, {}, {}};
   Allocating([&] {
     made.cells.resize(rows.size(), 0);
@@ -88,7 +89,7 @@ void ListModel::InsertColumn(int column, const QString& heading, Qt::Alignment a
 
 void ListModel::SetImageList(const ImageList* imageList) {
   images = imageList;
-  if (!rows.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
+  if (!rows.empty() && !resetting) emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
 }
 
 void ListModel::InsertRow(int row, const char* text, int image, std::intptr_t data) {
@@ -98,32 +99,53 @@ void ListModel::InsertRow(int row, const char* text, int image, std::intptr_t da
     Grow(rows);
     for (Column& column : columns) Grow(column.cells);
   });
-  beginInsertRows(QModelIndex(), row, row);
+  if (!resetting) beginInsertRows(QModelIndex(), row, row);
   rows.insert(rows.begin() + row, Row{data, image});
   for (Column& column : columns) column.cells.insert(column.cells.begin() + row, 0);
   columns[0].cells[Index(row)] = first;
   Use(first);
-  endInsertRows();
+  if (!resetting) endInsertRows();
+}
+
+bool ListModel::Reserve(std::size_t count) {
+  try {
+    rows.reserve(count);
+    for (Column& column : columns) column.cells.reserve(count);
+    texts.reserve(count);
+    ids.reserve(static_cast<qsizetype>(count));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
 }
 
 void ListModel::RemoveRow(int row) {
-  beginRemoveRows(QModelIndex(), row, row);
+  if (!resetting) beginRemoveRows(QModelIndex(), row, row);
   rows.erase(rows.begin() + row);
   for (Column& column : columns) {
     Release(column.cells[Index(row)]);
     column.cells.erase(column.cells.begin() + row);
   }
-  endRemoveRows();
+  if (!resetting) endRemoveRows();
 }
 
 void ListModel::RemoveAll() {
-  beginResetModel();
+  if (!resetting) {
+    beginResetModel();
+    resetting = true;
+    QMetaObject::invokeMethod(this, [this] { Settle(); }, Qt::QueuedConnection);
+  }
   rows.clear();
   for (Column& column : columns) {
     for (const int text : column.cells) Release(text);
     column.before.swap(column.cells);
     column.cells.clear();
   }
+}
+
+void ListModel::Settle() {
+  if (!resetting) return;
+  resetting = false;
   endResetModel();
 }
 
@@ -135,7 +157,7 @@ void ListModel::SetText(int row, int column, const char* text) {
   Use(kept);
   Release(std::exchange(cell, kept));
   static const QList<int> kDisplay{Qt::DisplayRole};
-  emit dataChanged(index(row, column), index(row, column), kDisplay);
+  if (!resetting) emit dataChanged(index(row, column), index(row, column), kDisplay);
 }
 
 int ListModel::Keep(const char* text, int row, int column) {
@@ -143,6 +165,11 @@ int ListModel::Keep(const char* text, int row, int column) {
   for (const int place : {row, row - 1, row + 1}) {
     if (place < 0 || Index(place) >= before.size()) continue;
     if (texts[Index(before[Index(place)])].bytes == text) return before[Index(place)];
+  }
+  // A list filled in order mostly repeats the text of the row above (a group, a quantity).
+  const std::vector<int>& cells = columns[Index(column)].cells;
+  if (row > 0 && Index(row - 1) < cells.size() && texts[Index(cells[Index(row - 1)])].bytes == text) {
+    return cells[Index(row - 1)];
   }
   const auto known = ids.constFind(QByteArray::fromRawData(text, static_cast<qsizetype>(std::strlen(text))));
   if (known != ids.constEnd()) return *known;
@@ -208,7 +235,7 @@ void ListModel::SetImage(int row, int image) {
   if (rows[Index(row)].image == image) return;
   rows[Index(row)].image = image;
   static const QList<int> kDecoration{Qt::DecorationRole};
-  emit dataChanged(index(row, 0), index(row, 0), kDecoration);
+  if (!resetting) emit dataChanged(index(row, 0), index(row, 0), kDecoration);
 }
 
 }  // namespace framework

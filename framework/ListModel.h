@@ -36,8 +36,17 @@ class ListModel : public QAbstractTableModel {
   // A new row with its first column's text, its image (-1: none) and item data; the other
   // columns empty.
   void InsertRow(int row, const char* text, int image, std::intptr_t data);
+  // Room for this many rows and as many distinct texts; false when the memory is not there.
+  [[nodiscard]] bool Reserve(std::size_t count);
   void RemoveRow(int row);
+  // Empties the list. The views hear of it, and of whatever rows come after, only on
+  // Settle: until then filling the list again costs no signal per row.
   void RemoveAll();
+  // Tells the views of a RemoveAll and of the rows since: a reset of the model. The control
+  // calls it before its view looks at the rows or the selection, and it happens by itself
+  // when the event loop turns.
+  void Settle();
+  bool Resetting() const { return resetting; }
   void SetText(int row, int column, const char* text);
   const QByteArray& Text(int row, int column) const { return texts[TextOf(row, column)].bytes; }
   void SetImage(int row, int image);
@@ -88,8 +97,8 @@ class ListModel : public QAbstractTableModel {
   static std::size_t Index(int i) { return static_cast<std::size_t>(i); }
   // The id of the text, kept from now on (its uses not yet counted). The empty text's uses
   // are never counted. A rebuild mostly shows the texts the row of the same place showed
-  // before (or the row next to it, after an insertion or deletion): those are found
-  // without a look-up.
+  // before (or the row next to it, after an insertion or deletion), and a list filled in
+  // order often the text of the row above: those are found without a look-up.
   int Keep(const char* text, int row, int column);
   void Use(int text);
   void Release(int text);
@@ -103,6 +112,7 @@ class ListModel : public QAbstractTableModel {
   std::vector<int> freeIds;
   int unused = 0;  // texts kept that no cell shows
   bool dropping = false;  // a DropUnused is on its way
+  bool resetting = false;  // a reset is open: the views wait for Settle
 };
 
 }  // namespace framework

@@ -201,6 +201,8 @@ int String::Compare(const char* left, const char* right) {
 }
 
 int String::CompareIgnoreCase(const char* left, const char* right) {
+  // Texts that share a buffer (copies of one text) are equal without a look at them.
+  if (left == right) return 0;
   const unsigned char* l = reinterpret_cast<const unsigned char*>(left != nullptr ? left : "");
   const unsigned char* r = reinterpret_cast<const unsigned char*>(right != nullptr ? right : "");
   // Equal bytes need no folding: texts sorted side by side mostly share their beginnings.

@@ -60,6 +60,8 @@ void MainView::OnUpdate(framework::View* sender, long hint, void* hintObject) {
   ControlView::OnUpdate(sender, hint, hintObject);
   DeleteAllItems();
   const Repository& repository = GetRepository();
+  // Without the room the rows are still inserted, growing the list's storage as they come.
+  static_cast<void>(SetItemCount(repository.GetCount()));
   for (int i = 0; i < repository.GetCount(); ++i) {
     const Item* item = repository.GetAt(i);
     const toolbox::String texts[kColumns] = {item->GetQuantity(), item->GetName(), item->GetGroup()};

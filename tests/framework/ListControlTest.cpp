@@ -6,7 +6,9 @@
 #include <QPixmap>
 #include <QStyledItemDelegate>
 #include <QCoreApplication>
+#include <QSignalSpy>
 #include <QTest>
+#include <functional>
 #include <algorithm>
 #include <random>
 #include <string>
@@ -323,6 +325,42 @@ TEST(ListControlAlignmentTest, CellsFollowTheirColumnsFormat) {
   list.SetItemText(0, 1, "3");
   EXPECT_EQ(list.model()->index(0, 0).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignLeft | Qt::AlignVCenter));
   EXPECT_EQ(list.model()->index(0, 1).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
+}
+
+// A list emptied and filled again reaches the view as one reset, before the view is next
+// asked anything; a selection made at the end of the fill outlives the reset.
+TEST_F(ListControlTest, RefillReachesTheViewAsOneResetBeforeItIsAsked) {
+  const struct {
+    const char* title;
+    std::function<void(ListControl&)> then;
+    int selected;
+  } rows[] = {
+      {"the event loop turns", [](ListControl&) { QCoreApplication::processEvents(); }, -1},
+      {"a row is selected", [](ListControl& list) { list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED); }, 1},
+      {"a row is scrolled to", [](ListControl& list) { list.EnsureVisible(2, false); }, -1},
+      {"the columns are sized", [](ListControl& list) { list.SetColumnWidth(1, LVSCW_AUTOSIZE); }, -1},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.title);
+    Append("", "old", "group", 0, 0);
+    list.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    QCoreApplication::processEvents();
+    QSignalSpy resets(list.model(), &QAbstractItemModel::modelReset);
+    QSignalSpy inserts(list.model(), &QAbstractItemModel::rowsInserted);
+    list.DeleteAllItems();
+    for (const char* name : {"one", "two", "three"}) Append("", name, "group", 0, 0);
+    EXPECT_EQ(resets.count(), 0);
+    row.then(list);
+    EXPECT_EQ(resets.count(), 1);
+    EXPECT_EQ(inserts.count(), 0);
+    EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), row.selected);
+    const QModelIndex last = list.model()->index(2, 1);
+    EXPECT_EQ(list.indexAt(list.visualRect(last).center()), last);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(resets.count(), 1);
+    list.DeleteAllItems();
+    QCoreApplication::processEvents();
+  }
 }
 
 TEST_F(ListControlTest, InsertedRowTakesTheSelectionOnlyWhenItAsksForIt) {
