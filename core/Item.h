@@ -43,9 +43,10 @@ using Repository = toolbox::ArrayList<Item>;
 // prefix of the other sorts first. Quantity and check mark take no part.
 int CompareItems(const Item* a, const Item* b);
 
-// Sorts the repository into the program's order with the list's own (selection) sort. A
-// repository that is already in order, as every repository file the program writes is, is
-// left as it is: n - 1 comparisons show it, where the sort would make O(n log n) of them and
-// allocate its tournament, and the sort would leave it exactly so (each pass finds the first
-// of the smallest remaining items in its own place).
+// Sorts the repository into the program's order, exactly as the list's own (selection) sort
+// leaves it. A repository that is already in order, as every repository file the program
+// writes is, is left as it is: n - 1 comparisons show it, and the sort would leave it
+// exactly so (each pass finds the first of the smallest remaining items in its own place).
+// Where no two items compare equal there is only one sorted order, found by a sort of the
+// items keyed with the beginnings of their texts; otherwise the list's own sort runs.
 void SortRepository(Repository& repository);

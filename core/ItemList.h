@@ -14,7 +14,8 @@
 toolbox::String NextField(toolbox::String& line);
 
 // Writes one line per item in repository order; with checkedOnly, only the checked items.
-// File errors pass out as framework::FileException.
+// File errors pass out as framework::FileException and memory failures as
+// framework::MemoryException.
 void WriteItemList(const Repository& repository, framework::File& file, bool checkedOnly);
 
 // Merges the file's lines into the repository, then sorts it. Each line's item is looked up

@@ -5,8 +5,8 @@
 #include <QStyle>
 #include <QtMath>
 #include <algorithm>
-#include <functional>
 #include <limits>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -92,11 +92,12 @@ int ListControl::ContentsWidth(int column) const {
       Allocating([&] { waiting.emplace_back(bound, row); });
     }
   }
-  // Measured widest bound first, until no bound is above the widest cell.
-  std::sort(waiting.begin(), waiting.end(), std::greater<>());
-  for (const auto& [bound, row] : waiting) {
-    if (bound <= width) break;
-    width = std::max(width, CellWidth(option, row, column));
+  // Measured widest bound first, until no bound is above the widest cell: a heap gives
+  // the few that are measured without putting all the others in order.
+  std::make_heap(waiting.begin(), waiting.end());
+  for (auto end = waiting.end(); end != waiting.begin() && waiting.front().first > width; --end) {
+    std::pop_heap(waiting.begin(), end);
+    width = std::max(width, CellWidth(option, (end - 1)->second, column));
   }
   return width;
 }
@@ -120,7 +121,11 @@ int ListControl::CellBound(const QStyleOptionViewItem& option, int row, int colu
   const int text = rows->TextOf(row, column);
   if (rows->Bound(text) == ListModel::kNotBounded) {
     if (bounds == nullptr) bounds.reset(New<TextWidthBound>(option.font));
-    rows->KeepBound(text, bounds->Of(rows->Shown(text)));
+    // Most texts are ASCII, bounded from their bytes; the others as the cell shows them.
+    const QByteArray& bytes = rows->Text(row, column);
+    const std::optional<qreal> ascii =
+        bytes.size() <= ListModel::kShownBytes ? bounds->OfAscii(bytes.constData(), bytes.size()) : std::nullopt;
+    rows->KeepBound(text, ascii ? *ascii : bounds->Of(rows->Shown(text)));
   }
   const qreal bound = rows->Bound(text);
   if (bound == TextWidthBound::kNone) return kUnbounded;

@@ -4,11 +4,19 @@
 
 namespace framework {
 
-qreal TextWidthBound::Of(const QString& text) {
+qreal TextWidthBound::Of(const QString& text) { return Sum(text.utf16(), text.size()); }
+
+std::optional<qreal> TextWidthBound::OfAscii(const char* text, qsizetype length) {
+  if (std::any_of(text, text + length, [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) return {};
+  return Sum(text, length);
+}
+
+template <class Char>
+qreal TextWidthBound::Sum(const Char* characters, qsizetype length) {
   qreal width = 0;
   char16_t previous = 0;
-  for (const QChar character : text) {
-    const char16_t c = character.unicode();
+  for (qsizetype i = 0; i < length; ++i) {
+    const auto c = static_cast<char16_t>(characters[i]);
     if (c < 0x20 || c >= kSimpleEnd) return kNone;
     width += Advance(c);
     if (previous != 0) width += PairExtra(previous, c);

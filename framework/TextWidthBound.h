@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 #include <array>
+#include <optional>
 
 namespace framework {
 
@@ -23,6 +24,9 @@ class TextWidthBound {
   static constexpr qreal kNone = -1;
   // The bound in pixels, or kNone.
   qreal Of(const QString& text);
+  // The same for a text of ASCII bytes, which read alike in every encoding the program
+  // knows, without decoding it; nothing when a byte is not ASCII.
+  std::optional<qreal> OfAscii(const char* text, qsizetype length);
 
  private:
   // Characters below this are simple; the pairs of printable ASCII are kept in a table.
@@ -30,6 +34,9 @@ class TextWidthBound {
   static constexpr char16_t kTableFirst = 0x20, kTableEnd = 0x7F;
   static constexpr qreal kUnknown = -1e9;
 
+  // The bound of the characters; kNone for a character beyond the simple ones.
+  template <class Char>
+  qreal Sum(const Char* characters, qsizetype length);
   qreal Advance(char16_t c);
   qreal PairExtra(char16_t first, char16_t second);
   qreal MeasurePairExtra(char16_t first, char16_t second);

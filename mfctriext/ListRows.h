@@ -3,17 +3,16 @@
 #include <cstdint>
 
 #include "framework/ListControl.h"
-#include "toolbox/String.h"
 
 namespace mfctriext {
 
 // Appends a row: image, item data and selection in the item column, texts[0] as its text,
 // texts[k] as the text of column k. Answers the new row's index, or -1.
-int InsertListItem(framework::ListControl& list, std::intptr_t data, int image, const toolbox::String* texts,
+int InsertListItem(framework::ListControl& list, std::intptr_t data, int image, const char* const* texts,
                    int textCount, bool selected);
 
 // Rewrites the row at index the same way.
 bool SetListItem(framework::ListControl& list, int index, std::intptr_t data, int image,
-                 const toolbox::String* texts, int textCount, bool selected);
+                 const char* const* texts, int textCount, bool selected);
 
 }  // namespace mfctriext

@@ -77,6 +77,14 @@ class ArrayList {
   }
 
   T* GetAt(int index) const { return index < 0 || index >= count ? nullptr : items[index]; }
+  // Puts the element at index and hands back the one that stood there, which now belongs
+  // to the caller. Out of range: null, and the element stays the caller's.
+  T* SetAt(int index, T* element) {
+    if (index < 0 || index >= count) return nullptr;
+    T* replaced = items[index];
+    items[index] = element;
+    return replaced;
+  }
   T* First() const { return GetAt(0); }
   T* Last() const { return GetAt(count - 1); }
 

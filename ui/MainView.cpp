@@ -1,5 +1,6 @@
 #include "ui/MainView.h"
 
+#include <array>
 #include <memory>
 
 #include "framework/CommandIds.h"
@@ -16,6 +17,11 @@ namespace {
 constexpr int kColumns = 3;
 // The band at the left of the list where a click toggles the row: the row's icon.
 constexpr int kIconBandPixels = 18;
+
+// The texts of an item's row, column by column: quantity, name, group.
+std::array<const char*, kColumns> RowTexts(const Item& item) {
+  return {item.GetQuantity().Text(), item.GetName().Text(), item.GetGroup().Text()};
+}
 
 int ShowMessage(unsigned id, unsigned type) {
   return framework::MessageBox::Show(framework::LoadString(id), type,
@@ -64,8 +70,7 @@ void MainView::OnUpdate(framework::View* sender, long hint, void* hintObject) {
   static_cast<void>(SetItemCount(repository.GetCount()));
   for (int i = 0; i < repository.GetCount(); ++i) {
     const Item* item = repository.GetAt(i);
-    const toolbox::String texts[kColumns] = {item->GetQuantity(), item->GetName(), item->GetGroup()};
-    mfctriext::InsertListItem(*this, i, item->IsChecked() ? 1 : 0, texts, kColumns, false);
+    mfctriext::InsertListItem(*this, i, item->IsChecked() ? 1 : 0, RowTexts(*item).data(), kColumns, false);
   }
   AutoSizeColumns();
 }
@@ -73,8 +78,7 @@ void MainView::OnUpdate(framework::View* sender, long hint, void* hintObject) {
 void MainView::UpdateRow(int index) {
   const Item* item = GetRepository().GetAt(index);
   if (item == nullptr) return;
-  const toolbox::String texts[kColumns] = {item->GetQuantity(), item->GetName(), item->GetGroup()};
-  mfctriext::SetListItem(*this, index, index, item->IsChecked() ? 1 : 0, texts, kColumns, true);
+  mfctriext::SetListItem(*this, index, index, item->IsChecked() ? 1 : 0, RowTexts(*item).data(), kColumns, true);
   AutoSizeColumns();
 }
 

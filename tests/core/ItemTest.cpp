@@ -137,3 +137,23 @@ TEST(SortRepositoryTest, LeavesEveryListExactlyAsTheSelectionSortDoes) {
     }
   }
 }
+
+// Texts of a tiny alphabet with long common beginnings: the sort decides past the first
+// eight bytes, between cases and on bytes above ASCII, with every item distinct (the fast
+// sort) or with equal ones among them (the list's own sort).
+TEST(SortRepositoryTest, LongSharedBeginningsSortAsTheSelectionSortDoes) {
+  const char* const letters[] = {"a", "A", "\xE4", "z", " "};
+  std::mt19937 random(11);
+  auto text = [&](std::size_t shortest) {
+    std::string made = "Zelt und ";
+    made.resize(shortest > 9 ? 9 : shortest);
+    for (std::size_t i = random() % 5; i > 0; --i) made += letters[random() % std::size(letters)];
+    return made;
+  };
+  for (int round = 0; round < 200; ++round) {
+    std::vector<Entry> entries;
+    const int count = 2 + static_cast<int>(random() % 40);
+    for (int i = 0; i < count; ++i) entries.push_back({text(random() % 10), text(random() % 10), std::to_string(i)});
+    EXPECT_EQ(SelectionSorted(entries), RepositorySorted(entries)) << "round " << round;
+  }
+}

@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 using framework::ListControl;
-using toolbox::String;
 
 TEST(ListRowsTest, InsertAppendsRowsWithImageDataAndColumnTexts) {
   ListControl list;
   for (const char* heading : {"Quantity", "Name", "Group"}) list.InsertColumn(list.GetColumnCount(), heading);
-  const String first[] = {"2", "Socks", "Clothes"};
-  const String second[] = {"", "Tent", "Camping"};
+  const char* const first[] = {"2", "Socks", "Clothes"};
+  const char* const second[] = {"", "Tent", "Camping"};
   EXPECT_EQ(0, mfctriext::InsertListItem(list, 0, 1, first, 3, false));
   EXPECT_EQ(1, mfctriext::InsertListItem(list, 1, 0, second, 3, true));
   ASSERT_EQ(2, list.GetItemCount());
@@ -28,8 +27,8 @@ TEST(ListRowsTest, InsertAppendsRowsWithImageDataAndColumnTexts) {
 TEST(ListRowsTest, SetRewritesTheRowInPlace) {
   ListControl list;
   for (const char* heading : {"Quantity", "Name", "Group"}) list.InsertColumn(list.GetColumnCount(), heading);
-  const String before[] = {"", "Tent", "Camping"};
-  const String after[] = {"5", "Tent", "Camping"};
+  const char* const before[] = {"", "Tent", "Camping"};
+  const char* const after[] = {"5", "Tent", "Camping"};
   mfctriext::InsertListItem(list, 0, 0, before, 3, false);
   ASSERT_TRUE(mfctriext::SetListItem(list, 0, 0, 1, after, 3, true));
   EXPECT_EQ(1, list.GetItemCount());
