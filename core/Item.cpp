@@ -15,46 +15,50 @@ int CompareItems(const Item* a, const Item* b) {
 
 namespace {
 
-// The first eight bytes of a text as a number that orders as the text does under
-// CompareItems: letters folded, the first byte highest, missing bytes zero (a text that is
-// the beginning of another sorts first). Whole: the number holds all of the text.
+// The beginning of a text as numbers that order as the text does under CompareItems:
+// letters folded, the first byte highest, missing bytes zero (a text that is the beginning
+// of another sorts first). Whole: the numbers hold all of the text.
+template <std::size_t kWords>
 struct Prefix {
-  std::uint64_t bytes = 0;
+  std::uint64_t words[kWords] = {};
+  const char* text = "";
   bool whole = false;
-};
 
-Prefix PrefixOf(const String& text) {
-  Prefix prefix;
-  const int length = text.Length();
-  prefix.whole = length <= 8;
-  for (int i = 0; i < 8; ++i) {
-    unsigned char c = i < length ? static_cast<unsigned char>(text.Text()[i]) : 0;
-    if (c >= 'A' && c <= 'Z') c += 'a' - 'A';
-    prefix.bytes = prefix.bytes << 8 | c;
+  explicit Prefix(const String& of) : text(of.Text()) {
+    const auto length = static_cast<std::size_t>(of.Length());
+    whole = length <= 8 * kWords;
+    for (std::size_t i = 0; i < 8 * kWords; ++i) {
+      unsigned char c = i < length ? static_cast<unsigned char>(text[i]) : 0;
+      if (c >= 'A' && c <= 'Z') c += 'a' - 'A';
+      words[i / 8] = words[i / 8] << 8 | c;
+    }
   }
-  return prefix;
-}
+
+  // Negative, 0 or positive as CompareIgnoreCase of the texts; the texts themselves are read
+  // only where the numbers agree without holding everything, and not at all when they are
+  // one shared text.
+  int Compare(const Prefix& other) const {
+    for (std::size_t i = 0; i < kWords; ++i) {
+      if (words[i] != other.words[i]) return words[i] < other.words[i] ? -1 : 1;
+    }
+    if ((whole && other.whole) || text == other.text) return 0;
+    return String::CompareIgnoreCase(text, other.text);
+  }
+};
 
 // An item with the beginnings of its group and name: most comparisons of a sort are
-// settled by one or two integer comparisons.
+// settled by a few integer comparisons, without reading the item.
 struct Keyed {
-  Prefix group;
-  Prefix name;
-  Item* item = nullptr;
-};
+  Prefix<1> group;
+  Prefix<2> name;
+  Item* item;
 
-// The order of CompareItems: the texts are compared whole only where the beginnings agree
-// and do not hold everything.
-bool Before(const Keyed& a, const Keyed& b) {
-  if (a.group.bytes != b.group.bytes) return a.group.bytes < b.group.bytes;
-  if (!a.group.whole || !b.group.whole) {
-    const int order = String::CompareIgnoreCase(a.item->GetGroup().Text(), b.item->GetGroup().Text());
-    if (order != 0) return order < 0;
+  explicit Keyed(Item* item) : group(item->GetGroup()), name(item->GetName()), item(item) {}
+  bool operator<(const Keyed& other) const {
+    const int order = group.Compare(other.group);
+    return order != 0 ? order < 0 : name.Compare(other.name) < 0;
   }
-  if (a.name.bytes != b.name.bytes) return a.name.bytes < b.name.bytes;
-  if (a.name.whole && b.name.whole) return false;
-  return String::CompareIgnoreCase(a.item->GetName().Text(), b.item->GetName().Text()) < 0;
-}
+};
 
 // Where no two items compare equal, the list's selection sort can only end in the one
 // sorted order, which a sort of keyed items finds with far less work. Equal items end where
@@ -63,17 +67,14 @@ bool Before(const Keyed& a, const Keyed& b) {
 bool SortDistinct(Repository& repository) {
   std::vector<Keyed> keyed;
   try {
-    keyed.resize(static_cast<std::size_t>(repository.GetCount()));
+    keyed.reserve(static_cast<std::size_t>(repository.GetCount()));
   } catch (const std::bad_alloc&) {
     return false;
   }
-  for (std::size_t i = 0; i < keyed.size(); ++i) {
-    Item* item = repository.GetAt(static_cast<int>(i));
-    keyed[i] = Keyed{PrefixOf(item->GetGroup()), PrefixOf(item->GetName()), item};
-  }
-  std::sort(keyed.begin(), keyed.end(), Before);
+  for (int i = 0; i < repository.GetCount(); ++i) keyed.emplace_back(repository.GetAt(i));
+  std::sort(keyed.begin(), keyed.end());
   for (std::size_t i = 1; i < keyed.size(); ++i) {
-    if (!Before(keyed[i - 1], keyed[i])) return false;
+    if (!(keyed[i - 1] < keyed[i])) return false;
   }
   for (std::size_t i = 0; i < keyed.size(); ++i) repository.SetAt(static_cast<int>(i), keyed[i].item);
   return true;

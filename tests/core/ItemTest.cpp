@@ -138,22 +138,22 @@ TEST(SortRepositoryTest, LeavesEveryListExactlyAsTheSelectionSortDoes) {
   }
 }
 
-// Texts of a tiny alphabet with long common beginnings: the sort decides past the first
-// eight bytes, between cases and on bytes above ASCII, with every item distinct (the fast
+// Texts of a tiny alphabet with long common beginnings: the sort decides before, at and
+// past the eighth and the sixteenth byte, between cases and on bytes above ASCII, with every item distinct (the fast
 // sort) or with equal ones among them (the list's own sort).
 TEST(SortRepositoryTest, LongSharedBeginningsSortAsTheSelectionSortDoes) {
   const char* const letters[] = {"a", "A", "\xE4", "z", " "};
   std::mt19937 random(11);
-  auto text = [&](std::size_t shortest) {
-    std::string made = "Zelt und ";
-    made.resize(shortest > 9 ? 9 : shortest);
+  auto text = [&](std::size_t kept) {
+    std::string made = "Zelt und Schlafen ";
+    made.resize(kept);
     for (std::size_t i = random() % 5; i > 0; --i) made += letters[random() % std::size(letters)];
     return made;
   };
   for (int round = 0; round < 200; ++round) {
     std::vector<Entry> entries;
     const int count = 2 + static_cast<int>(random() % 40);
-    for (int i = 0; i < count; ++i) entries.push_back({text(random() % 10), text(random() % 10), std::to_string(i)});
+    for (int i = 0; i < count; ++i) entries.push_back({text(random() % 19), text(random() % 19), std::to_string(i)});
     EXPECT_EQ(SelectionSorted(entries), RepositorySorted(entries)) << "round " << round;
   }
 }
