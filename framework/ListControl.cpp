@@ -122,9 +122,9 @@ int ListControl::CellBound(const QStyleOptionViewItem& option, int row, int colu
   if (rows->Bound(text) == ListModel::kNotBounded) {
     if (bounds == nullptr) bounds.reset(New<TextWidthBound>(option.font));
     // Most texts are ASCII, bounded from their bytes; the others as the cell shows them.
-    const QByteArray& bytes = rows->Text(row, column);
+    const QByteArrayView bytes = rows->Text(row, column);
     const std::optional<qreal> ascii =
-        bytes.size() <= ListModel::kShownBytes ? bounds->OfAscii(bytes.constData(), bytes.size()) : std::nullopt;
+        bytes.size() <= ListModel::kShownBytes ? bounds->OfAscii(bytes.data(), bytes.size()) : std::nullopt;
     rows->KeepBound(text, ascii ? *ascii : bounds->Of(rows->Shown(text)));
   }
   const qreal bound = rows->Bound(text);
@@ -243,8 +243,8 @@ bool ListControl::SetItemText(int row, int subItem, const char* text) {
 
 std::string ListControl::GetItemText(int row, int subItem) const {
   if (!IsRow(row) || subItem < 0 || subItem >= GetColumnCount()) return {};
-  const QByteArray& text = rows->Text(row, subItem);
-  return std::string(text.constData(), static_cast<std::size_t>(text.size()));
+  const QByteArrayView text = rows->Text(row, subItem);
+  return std::string(text.data(), static_cast<std::size_t>(text.size()));
 }
 
 std::intptr_t ListControl::GetItemData(int row) const { return IsRow(row) ? rows->Data(row) : 0; }

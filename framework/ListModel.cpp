@@ -1,8 +1,9 @@
 #include "framework/ListModel.h"
 
 #include <QIcon>
-#include <cstring>
+#include <functional>
 #include <new>
+#include <string_view>
 #include <utility>
 
 #include "framework/Exceptions.h"
@@ -25,8 +26,8 @@ constexpr int kFree = -1;
 }  // namespace
 
 ListModel::ListModel(QObject* parent) : QAbstractTableModel(parent) {
-  texts.emplace_back();
-  ids.insert(QByteArray(""), 0);
+  texts.push_back(Distinct{0, 0, HashOf({}), 0, {-1, -1}, kNotBounded});
+  table = TableFor(1);
 }
 
 int ListModel::rowCount(const QModelIndex& parent) const {
@@ -40,11 +41,11 @@ int ListModel::columnCount(const QModelIndex& parent) const {
 // A field of megabytes (a damaged or foreign file) would make every paint and every width
 // lay the whole text out: the cell shows its beginning, cut between two characters.
 QString ListModel::Shown(int text) const {
-  const QByteArray& bytes = texts[Index(text)].bytes;
-  if (bytes.size() <= kShownBytes) return ToQString(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  const QByteArrayView bytes = Bytes(text);
+  if (bytes.size() <= kShownBytes) return ToQString(bytes.data(), static_cast<std::size_t>(bytes.size()));
   qsizetype end = kShownBytes;
   while (end > kShownBytes - 4 && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80) --end;
-  return ToQString(bytes.constData(), static_cast<std::size_t>(end)) + QChar(0x2026);
+  return ToQString(bytes.data(), static_cast<std::size_t>(end)) + QChar(0x2026);
 }
 
 bool ListModel::ShowsImage(int row, int column) const {
@@ -112,7 +113,7 @@ bool ListModel::Reserve(std::size_t count) {
     rows.reserve(count);
     for (Column& column : columns) column.cells.reserve(count);
     texts.reserve(count);
-    ids.reserve(static_cast<qsizetype>(count));
+    if (2 * count > table.size()) table = TableFor(count);
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -152,7 +153,7 @@ void ListModel::Settle() {
 void ListModel::SetText(int row, int column, const char* text) {
   if (text == nullptr) text = "";
   int& cell = columns[Index(column)].cells[Index(row)];
-  if (texts[Index(cell)].bytes == text) return;
+  if (Bytes(cell) == QByteArrayView(text)) return;
   const int kept = Keep(text, row, column);
   Use(kept);
   Release(std::exchange(cell, kept));
@@ -160,31 +161,63 @@ void ListModel::SetText(int row, int column, const char* text) {
   if (!resetting) emit dataChanged(index(row, column), index(row, column), kDisplay);
 }
 
+std::size_t ListModel::HashOf(QByteArrayView bytes) {
+  return std::hash<std::string_view>()(std::string_view(bytes.data(), static_cast<std::size_t>(bytes.size())));
+}
+
+int ListModel::Find(QByteArrayView bytes, std::size_t hash) const {
+  for (std::size_t slot = hash & (table.size() - 1);; slot = (slot + 1) & (table.size() - 1)) {
+    const int id = table[slot];
+    if (id < 0) return -1;
+    if (texts[Index(id)].hash == hash && Bytes(id) == bytes) return id;
+  }
+}
+
+void ListModel::Place(std::vector<int>& table, std::size_t hash, int id) {
+  std::size_t slot = hash & (table.size() - 1);
+  while (table[slot] >= 0) slot = (slot + 1) & (table.size() - 1);
+  table[slot] = id;
+}
+
+std::vector<int> ListModel::TableFor(std::size_t ids) const {
+  std::size_t size = 16;
+  while (size < 2 * ids) size *= 2;
+  std::vector<int> made(size, -1);
+  for (std::size_t id = 0; id < texts.size(); ++id) {
+    if (texts[id].uses != kFree) Place(made, texts[id].hash, static_cast<int>(id));
+  }
+  return made;
+}
+
 int ListModel::Keep(const char* text, int row, int column) {
+  const QByteArrayView bytes(text);
   const std::vector<int>& before = columns[Index(column)].before;
   for (const int place : {row, row - 1, row + 1}) {
     if (place < 0 || Index(place) >= before.size()) continue;
-    if (texts[Index(before[Index(place)])].bytes == text) return before[Index(place)];
+    if (Bytes(before[Index(place)]) == bytes) return before[Index(place)];
   }
   // A list filled in order mostly repeats the text of the row above (a group, a quantity).
   const std::vector<int>& cells = columns[Index(column)].cells;
-  if (row > 0 && Index(row - 1) < cells.size() && texts[Index(cells[Index(row - 1)])].bytes == text) {
+  if (row > 0 && Index(row - 1) < cells.size() && Bytes(cells[Index(row - 1)]) == bytes) {
     return cells[Index(row - 1)];
   }
-  const auto known = ids.constFind(QByteArray::fromRawData(text, static_cast<qsizetype>(std::strlen(text))));
-  if (known != ids.constEnd()) return *known;
+  const std::size_t hash = HashOf(bytes);
+  if (const int known = Find(bytes, hash); known >= 0) return known;
   // Everything that may fail comes before the text is entered anywhere.
   return Allocating([&] {
-    QByteArray bytes(text);
+    const std::size_t offset = store.size();
+    store.insert(store.end(), bytes.begin(), bytes.end());
     if (freeIds.empty()) Grow(texts);
+    const std::size_t ids = texts.size() - freeIds.size() + 1;
+    if (2 * ids > table.size()) table = TableFor(ids);
     const int id = freeIds.empty() ? static_cast<int>(texts.size()) : freeIds.back();
-    ids.insert(bytes, id);
     if (freeIds.empty()) {
       texts.emplace_back();
     } else {
       freeIds.pop_back();
     }
-    texts[Index(id)] = Distinct{std::move(bytes), 0, {-1, -1}, kNotBounded};
+    texts[Index(id)] = Distinct{offset, bytes.size(), hash, 0, {-1, -1}, kNotBounded};
+    Place(table, hash, id);
     ++unused;
     return id;
   });
@@ -206,22 +239,38 @@ void ListModel::Release(int text) {
   }
 }
 
+// The texts no cell shows go, their bytes too: the store keeps only the texts shown.
 void ListModel::DropUnused() {
   dropping = false;
+  std::vector<char> kept;
+  std::vector<int> made;
   try {
+    kept.reserve(store.size());
     freeIds.reserve(freeIds.size() + static_cast<std::size_t>(unused));
+    made.reserve(table.size());
   } catch (const std::bad_alloc&) {
     return;  // they stay until a later turn
   }
   for (Column& column : columns) column.before = {};
-  for (std::size_t id = 1; id < texts.size(); ++id) {
+  for (std::size_t id = 0; id < texts.size(); ++id) {
     Distinct& text = texts[id];
-    if (text.uses != 0) continue;
-    ids.remove(text.bytes);
-    text = Distinct{QByteArray(), kFree, {-1, -1}, kNotBounded};
-    freeIds.push_back(static_cast<int>(id));
+    if (text.uses == kFree) continue;
+    if (id != 0 && text.uses == 0) {
+      text = Distinct{0, 0, 0, kFree, {-1, -1}, kNotBounded};
+      freeIds.push_back(static_cast<int>(id));
+      continue;
+    }
+    const QByteArrayView bytes = Bytes(static_cast<int>(id));
+    text.offset = kept.size();
+    kept.insert(kept.end(), bytes.begin(), bytes.end());
   }
+  store.swap(kept);
   unused = 0;
+  made.assign(table.size(), -1);
+  for (std::size_t id = 0; id < texts.size(); ++id) {
+    if (texts[id].uses != kFree) Place(made, texts[id].hash, static_cast<int>(id));
+  }
+  table.swap(made);
 }
 
 void ListModel::ForgetWidths() {

@@ -1,8 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QByteArray>
-#include <QHash>
+#include <QByteArrayView>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -48,7 +47,7 @@ class ListModel : public QAbstractTableModel {
   void Settle();
   bool Resetting() const { return resetting; }
   void SetText(int row, int column, const char* text);
-  const QByteArray& Text(int row, int column) const { return texts[TextOf(row, column)].bytes; }
+  QByteArrayView Text(int row, int column) const { return Bytes(TextOf(row, column)); }
   void SetImage(int row, int image);
   // The image of the row, or -1 when it was never given one.
   int Image(int row) const { return rows[Index(row)].image; }
@@ -58,8 +57,6 @@ class ListModel : public QAbstractTableModel {
   // The distinct text a cell shows, and whether the cell shows an image beside it.
   int TextOf(int row, int column) const { return columns[Index(column)].cells[Index(row)]; }
   bool ShowsImage(int row, int column) const;
-  // Ids run below this.
-  std::size_t TextSlots() const { return texts.size(); }
   // The text as a cell shows it.
   QString Shown(int text) const;
   // What a control measured of a distinct text, kept until ForgetWidths: the width of a
@@ -88,13 +85,26 @@ class ListModel : public QAbstractTableModel {
   // A distinct text. Texts no cell shows any more stay while the list is busy (a rebuild
   // shows them again); they go once the event loop turns when there are many of them.
   struct Distinct {
-    QByteArray bytes;
-    int uses = 0;
+    std::size_t offset = 0;  // of its bytes in the store
+    qsizetype length = 0;
+    std::size_t hash = 0;
+    int uses = 0;  // kFree: no text, the id waits to be given again
     int widths[2] = {-1, -1};
     qreal bound = kNotBounded;
   };
 
   static std::size_t Index(int i) { return static_cast<std::size_t>(i); }
+  static std::size_t HashOf(QByteArrayView bytes);
+  QByteArrayView Bytes(int text) const {
+    const Distinct& distinct = texts[Index(text)];
+    return {store.data() + distinct.offset, distinct.length};
+  }
+  // The id of the text with these bytes, or -1.
+  int Find(QByteArrayView bytes, std::size_t hash) const;
+  // A table of the ids given (all but the free ones) with room for ids of them, at most
+  // half full; Place enters one id into a table with room.
+  std::vector<int> TableFor(std::size_t ids) const;
+  static void Place(std::vector<int>& table, std::size_t hash, int id);
   // The id of the text, kept from now on (its uses not yet counted). The empty text's uses
   // are never counted. A rebuild mostly shows the texts the row of the same place showed
   // before (or the row next to it, after an insertion or deletion), and a list filled in
@@ -108,7 +118,8 @@ class ListModel : public QAbstractTableModel {
   std::vector<Column> columns;
   std::vector<Row> rows;
   std::vector<Distinct> texts;  // id 0 is the empty text, always kept
-  QHash<QByteArray, int> ids;
+  std::vector<char> store;  // the bytes of the texts, one after the other
+  std::vector<int> table;  // the ids by hash, open addressing; -1: an empty slot
   std::vector<int> freeIds;
   int unused = 0;  // texts kept that no cell shows
   bool dropping = false;  // a DropUnused is on its way
