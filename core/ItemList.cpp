@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
-#include <functional>
 #include <vector>
 
 #include "framework/Exceptions.h"
@@ -90,8 +90,9 @@ class ItemIndex {
   };
 
   ItemIndex(const Repository& repository, int lines) : repository(repository) {
+    const std::size_t most = static_cast<std::size_t>(repository.GetCount()) + static_cast<std::size_t>(lines);
     std::size_t size = 16;
-    while (size < (static_cast<std::size_t>(repository.GetCount()) + static_cast<std::size_t>(lines)) * 4 / 3) size *= 2;
+    while (size < most * 4 / 3) size *= 2;
     slots.assign(size, Slot{});
     for (int i = 0; i < repository.GetCount(); ++i) {
       const Item* item = repository.GetAt(i);
@@ -178,7 +179,8 @@ void Merge(Repository& repository, const String& text) {
     const std::uint64_t hash = ItemIndex::Hash(name, group);
     ItemIndex::Slot& slot = index.Find(name, group, hash);
     if (slot.position < 0) {
-      Item* added = framework::New<Item>(shared.Share(quantity), String(name.begin, 0, name.length), shared.Share(group));
+      Item* added =
+          framework::New<Item>(shared.Share(quantity), String(name.begin, 0, name.length), shared.Share(group));
       try {
         repository.Add(added);
       } catch (...) {

@@ -1,6 +1,7 @@
 #include "framework/ListModel.h"
 
 #include <QIcon>
+#include <algorithm>
 #include <functional>
 #include <new>
 #include <string_view>
@@ -182,11 +183,16 @@ void ListModel::Place(std::vector<int>& table, std::size_t hash, int id) {
 std::vector<int> ListModel::TableFor(std::size_t ids) const {
   std::size_t size = 16;
   while (size < 2 * ids) size *= 2;
-  std::vector<int> made(size, -1);
-  for (std::size_t id = 0; id < texts.size(); ++id) {
-    if (texts[id].uses != kFree) Place(made, texts[id].hash, static_cast<int>(id));
-  }
+  std::vector<int> made(size);
+  Fill(made);
   return made;
+}
+
+void ListModel::Fill(std::vector<int>& table) const {
+  std::fill(table.begin(), table.end(), -1);
+  for (std::size_t id = 0; id < texts.size(); ++id) {
+    if (texts[id].uses != kFree) Place(table, texts[id].hash, static_cast<int>(id));
+  }
 }
 
 int ListModel::Keep(const char* text, int row, int column) {
@@ -266,10 +272,8 @@ void ListModel::DropUnused() {
   }
   store.swap(kept);
   unused = 0;
-  made.assign(table.size(), -1);
-  for (std::size_t id = 0; id < texts.size(); ++id) {
-    if (texts[id].uses != kFree) Place(made, texts[id].hash, static_cast<int>(id));
-  }
+  made.resize(table.size());
+  Fill(made);
   table.swap(made);
 }
 

@@ -102,8 +102,10 @@ class ListModel : public QAbstractTableModel {
   // The id of the text with these bytes, or -1.
   int Find(QByteArrayView bytes, std::size_t hash) const;
   // A table of the ids given (all but the free ones) with room for ids of them, at most
-  // half full; Place enters one id into a table with room.
+  // half full. Fill enters them into a table of its own size; Place enters one id into a
+  // table with room.
   std::vector<int> TableFor(std::size_t ids) const;
+  void Fill(std::vector<int>& table) const;
   static void Place(std::vector<int>& table, std::size_t hash, int id);
   // The id of the text, kept from now on (its uses not yet counted). The empty text's uses
   // are never counted. A rebuild mostly shows the texts the row of the same place showed

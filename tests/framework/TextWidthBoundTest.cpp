@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetricsF>
+#include <algorithm>
+#include <optional>
 
 using framework::TextWidthBound;
 
@@ -40,6 +42,10 @@ TEST(TextWidthBoundTest, IsNeverBelowTheLaidOutWidthAndRefusesComplexTexts) {
     EXPECT_GE(found, width);
     EXPECT_LE(found, width + row.text.size());  // kerning narrows a text by less than a pixel a letter
     EXPECT_EQ(bound.Of(row.text), found);  // measured once, the same again
+    // The same from the bytes of an ASCII text; a text beyond ASCII must be decoded first.
+    const QByteArray bytes = row.text.toUtf8();
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
+    EXPECT_EQ(bound.OfAscii(bytes.constData(), bytes.size()), ascii ? std::optional<qreal>(found) : std::nullopt);
   }
 }
 
