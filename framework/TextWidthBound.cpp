@@ -25,23 +25,13 @@ qreal TextWidthBound::Sum(const Char* characters, qsizetype length) {
   return width;
 }
 
-qreal TextWidthBound::Advance(char16_t c) {
-  qreal& advance = advances[c];
-  if (advance == kUnknown) advance = metrics.horizontalAdvance(QChar(c));
-  return advance;
-}
+qreal TextWidthBound::MeasureAdvance(char16_t c) { return advances[c] = metrics.horizontalAdvance(QChar(c)); }
 
-qreal TextWidthBound::PairExtra(char16_t first, char16_t second) {
-  const bool inTable = first >= kTableFirst && first < kTableEnd && second >= kTableFirst && second < kTableEnd;
-  if (!inTable) {
-    const quint32 key = (quint32{first} << 16) | second;
-    const auto known = otherPairs.constFind(key);
-    if (known != otherPairs.constEnd()) return *known;
-    return *otherPairs.insert(key, MeasurePairExtra(first, second));
-  }
-  qreal& extra = pairs[static_cast<std::size_t>((first - kTableFirst) * (kTableEnd - kTableFirst) + second - kTableFirst)];
-  if (extra == kUnknown) extra = MeasurePairExtra(first, second);
-  return extra;
+qreal TextWidthBound::OtherPairExtra(char16_t first, char16_t second) {
+  const quint32 key = (quint32{first} << 16) | second;
+  const auto known = otherPairs.constFind(key);
+  if (known != otherPairs.constEnd()) return *known;
+  return *otherPairs.insert(key, MeasurePairExtra(first, second));
 }
 
 // What the pair takes beyond the two advances; only widening counts, a bound may not narrow.

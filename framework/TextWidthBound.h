@@ -37,8 +37,22 @@ class TextWidthBound {
   // The bound of the characters; kNone for a character beyond the simple ones.
   template <class Char>
   qreal Sum(const Char* characters, qsizetype length);
-  qreal Advance(char16_t c);
-  qreal PairExtra(char16_t first, char16_t second);
+  // What is known is read in place (these run for every character of every text); the
+  // rest is measured once.
+  qreal Advance(char16_t c) {
+    const qreal advance = advances[c];
+    return advance != kUnknown ? advance : MeasureAdvance(c);
+  }
+  qreal PairExtra(char16_t first, char16_t second) {
+    if (first < kTableFirst || first >= kTableEnd || second < kTableFirst || second >= kTableEnd) {
+      return OtherPairExtra(first, second);
+    }
+    qreal& extra = pairs[static_cast<std::size_t>((first - kTableFirst) * (kTableEnd - kTableFirst) + second - kTableFirst)];
+    if (extra == kUnknown) extra = MeasurePairExtra(first, second);
+    return extra;
+  }
+  qreal MeasureAdvance(char16_t c);
+  qreal OtherPairExtra(char16_t first, char16_t second);
   qreal MeasurePairExtra(char16_t first, char16_t second);
 
   QFontMetricsF metrics;
