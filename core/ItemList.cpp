@@ -82,10 +82,12 @@ std::uint64_t HashOf(Field field) {
 // only appended and never renamed or reordered, so the first match stays the first match.
 // An open table of repository positions, sized once for the items there are and the lines
 // to come: no allocation per item, and a look-up compares bytes only where hashes agree.
+// Items are placed by the hash of their name alone; the same name in several groups is
+// told apart by the bytes.
 class ItemIndex {
  public:
   struct Slot {
-    std::uint64_t hash = 0;
+    std::uint32_t hash = 0;
     int position = -1;  // in the repository; -1: empty
   };
 
@@ -98,16 +100,16 @@ class ItemIndex {
       const Item* item = repository.GetAt(i);
       const Field name{item->GetName().Text(), item->GetName().Length()};
       const Field group{item->GetGroup().Text(), item->GetGroup().Length()};
-      const std::uint64_t hash = Hash(name, group);
+      const std::uint32_t hash = Hash(name);
       Slot& slot = Find(name, group, hash);
       if (slot.position < 0) slot = Slot{hash, i};
     }
   }
 
-  static std::uint64_t Hash(Field name, Field group) { return HashOf(name) * 31 + HashOf(group); }
+  static std::uint32_t Hash(Field name) { return static_cast<std::uint32_t>(HashOf(name)); }
 
   // The slot of the item with this name and group, or the empty slot where it goes.
-  Slot& Find(Field name, Field group, std::uint64_t hash) {
+  Slot& Find(Field name, Field group, std::uint32_t hash) {
     for (std::size_t i = hash & (slots.size() - 1);; i = (i + 1) & (slots.size() - 1)) {
       Slot& slot = slots[i];
       if (slot.position < 0) return slot;
@@ -124,18 +126,26 @@ class ItemIndex {
 
 // The group and quantity texts of a file repeat line after line: equal texts share one
 // buffer, as copies of a text do, instead of each item holding its own. A text is found
-// again by the hash of its bytes among the last few distinct ones.
+// again as the one before (a group, in a file in order) or by the hash of its bytes among
+// the last few distinct ones. One of these serves one field.
 class SharedTexts {
  public:
+  SharedTexts() = default;
+  SharedTexts(const SharedTexts&) = delete;
+  SharedTexts& operator=(const SharedTexts&) = delete;
+
   const String& Share(Field field) {
+    if (Holds(*last, field)) return *last;
     String& kept = recent[HashOf(field) % kSlots];
     if (!Holds(kept, field)) kept = String(field.begin, 0, field.length);
+    last = &kept;
     return kept;
   }
 
  private:
-  static constexpr std::size_t kSlots = 256;
+  static constexpr std::size_t kSlots = 64;
   String recent[kSlots];
+  const String* last = &recent[0];
 };
 
 // The whole file as one text. A NUL byte never belongs to an item list: a file holding one
@@ -166,7 +176,8 @@ int CountLines(const String& text) {
 // the text, which would move the rest of a large file for every line.
 void Merge(Repository& repository, const String& text) {
   ItemIndex index(repository, CountLines(text));
-  SharedTexts shared;
+  SharedTexts quantities;
+  SharedTexts groups;
   const char* rest = text.Text();
   const char* const last = rest + text.Length();
   while (const auto* end = static_cast<const char*>(std::memchr(rest, '\n', static_cast<size_t>(last - rest)))) {
@@ -176,11 +187,11 @@ void Merge(Repository& repository, const String& text) {
     const Field group = CutField(rest, end);
     rest = end + 1;
 
-    const std::uint64_t hash = ItemIndex::Hash(name, group);
+    const std::uint32_t hash = ItemIndex::Hash(name);
     ItemIndex::Slot& slot = index.Find(name, group, hash);
     if (slot.position < 0) {
       Item* added =
-          framework::New<Item>(shared.Share(quantity), String(name.begin, 0, name.length), shared.Share(group));
+          framework::New<Item>(quantities.Share(quantity), String(name.begin, 0, name.length), groups.Share(group));
       try {
         repository.Add(added);
       } catch (...) {
@@ -191,7 +202,7 @@ void Merge(Repository& repository, const String& text) {
     }
     Item* item = repository.GetAt(slot.position);
     item->SetChecked(check.length == 1 && check.begin[0] == '1');
-    item->SetQuantity(shared.Share(quantity));
+    item->SetQuantity(quantities.Share(quantity));
   }
 }
 
