@@ -213,6 +213,34 @@ TEST_F(ItemListTest, LargeFileMergesEveryLine) {
     ASSERT_LE(CompareItems(repository.GetAt(i - 1), repository.GetAt(i)), 0);
 }
 
+// A file in the program's order of several write blocks reads and writes back byte for byte,
+// though its items share their equal groups and quantities; a change to one item's group
+// changes its line only.
+TEST_F(ItemListTest, LargeFileWritesBackTheSameAndSharedTextsChangeAlone) {
+  std::string content, checked;
+  for (int group = 0; group < 7; ++group) {
+    for (int i = 0; i < 1000; ++i) {
+      const char* mark = i % 3 == 0 ? "1" : "0";
+      const std::string line = std::string(mark) + "\t" + (i % 2 ? std::to_string(i % 9) : "") + "\titem " +
+                               std::to_string(10000 + i) + "\tgroup " + std::to_string(group) + "\t\n";
+      content += line;
+      if (*mark == '1') checked += line;
+    }
+  }
+  ASSERT_GT(content.size(), 2u * 64 * 1024);
+  Read(content);
+  EXPECT_EQ(content, Write(false));
+  EXPECT_EQ(checked, Write(true));
+
+  repository.GetAt(1)->SetGroup("group 0b");
+  const std::string changed = Write(false);
+  const std::size_t first = content.find('\n') + 1;
+  const std::size_t second = content.find('\n', first) + 1;
+  EXPECT_EQ(content.substr(0, first), changed.substr(0, first));
+  EXPECT_EQ(content.substr(second), changed.substr(second + 1));
+  EXPECT_STREQ("group 0", repository.GetAt(0)->GetGroup().Text());
+}
+
 TEST_F(ItemListTest, FileHoldingANulByteIsRefusedWholeAndChangesNothing) {
   const std::string lines = "1\t2\tSocks\tClothes\t\n0\t\tTent\tCamping\t\n";
   std::string late;
