@@ -114,7 +114,8 @@ bool ListModel::Reserve(std::size_t count) {
     rows.reserve(count);
     for (Column& column : columns) column.cells.reserve(count);
     texts.reserve(count);
-    if (2 * count > table.size()) table = TableFor(count);
+    const std::size_t ids = std::max(count, LiveIds());
+    if (2 * ids > table.size()) table = TableFor(ids);
   } catch (const std::bad_alloc&) {
     return false;
   }
@@ -214,7 +215,7 @@ int ListModel::Keep(const char* text, int row, int column) {
     const std::size_t offset = store.size();
     store.insert(store.end(), bytes.begin(), bytes.end());
     if (freeIds.empty()) Grow(texts);
-    const std::size_t ids = texts.size() - freeIds.size() + 1;
+    const std::size_t ids = LiveIds() + 1;
     if (2 * ids > table.size()) table = TableFor(ids);
     const int id = freeIds.empty() ? static_cast<int>(texts.size()) : freeIds.back();
     if (freeIds.empty()) {

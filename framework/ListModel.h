@@ -99,6 +99,8 @@ class ListModel : public QAbstractTableModel {
     const Distinct& distinct = texts[Index(text)];
     return {store.data() + distinct.offset, distinct.length};
   }
+  // Ids that hold a text (shown or not).
+  std::size_t LiveIds() const { return texts.size() - freeIds.size(); }
   // The id of the text with these bytes, or -1.
   int Find(QByteArrayView bytes, std::size_t hash) const;
   // A table of the ids given (all but the free ones) with room for ids of them, at most
