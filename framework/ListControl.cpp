@@ -58,9 +58,9 @@ ListControl::ListControl(QWidget* parent) : QTreeView(parent) {
   setPalette(colours);
 }
 
-int ListControl::GetColumnCount() const { return rows->columnCount(); }
+int ListControl::GetColumnCount() const { return rows->Columns(); }
 
-int ListControl::GetItemCount() const { return rows->rowCount(); }
+int ListControl::GetItemCount() const { return rows->Rows(); }
 
 bool ListControl::SetItemCount(int count) { return count >= 0 && rows->Reserve(static_cast<std::size_t>(count)); }
 

@@ -32,11 +32,11 @@ ListModel::ListModel(QObject* parent) : QAbstractTableModel(parent) {
 }
 
 int ListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(rows.size());
+  return parent.isValid() ? 0 : Rows();
 }
 
 int ListModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(columns.size());
+  return parent.isValid() ? 0 : Columns();
 }
 
 // A field of megabytes (a damaged or foreign file) would make every paint and every width
@@ -96,7 +96,7 @@ void ListModel::SetImageList(const ImageList* imageList) {
 
 void ListModel::InsertRow(int row, const char* text, int image, std::intptr_t data) {
   // Room first, so that the row goes into every column or into none.
-  const int first = Keep(text == nullptr ? "" : text, row, 0);
+  const int first = Keep(QByteArrayView(text == nullptr ? "" : text), row, 0);
   Allocating([&] {
     Grow(rows);
     for (Column& column : columns) Grow(column.cells);
@@ -155,8 +155,9 @@ void ListModel::Settle() {
 void ListModel::SetText(int row, int column, const char* text) {
   if (text == nullptr) text = "";
   int& cell = columns[Index(column)].cells[Index(row)];
-  if (Bytes(cell) == QByteArrayView(text)) return;
-  const int kept = Keep(text, row, column);
+  const QByteArrayView bytes(text);
+  if (Bytes(cell) == bytes) return;
+  const int kept = Keep(bytes, row, column);
   Use(kept);
   Release(std::exchange(cell, kept));
   static const QList<int> kDisplay{Qt::DisplayRole};
@@ -196,8 +197,7 @@ void ListModel::Fill(std::vector<int>& table) const {
   }
 }
 
-int ListModel::Keep(const char* text, int row, int column) {
-  const QByteArrayView bytes(text);
+int ListModel::Keep(QByteArrayView bytes, int row, int column) {
   const std::vector<int>& before = columns[Index(column)].before;
   for (const int place : {row, row - 1, row + 1}) {
     if (place < 0 || Index(place) >= before.size()) continue;

@@ -25,6 +25,9 @@ class ListModel : public QAbstractTableModel {
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  // The same without a call through the model's table, for the control's every row.
+  int Rows() const { return static_cast<int>(rows.size()); }
+  int Columns() const { return static_cast<int>(columns.size()); }
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
@@ -113,7 +116,7 @@ class ListModel : public QAbstractTableModel {
   // are never counted. A rebuild mostly shows the texts the row of the same place showed
   // before (or the row next to it, after an insertion or deletion), and a list filled in
   // order often the text of the row above: those are found without a look-up.
-  int Keep(const char* text, int row, int column);
+  int Keep(QByteArrayView text, int row, int column);
   void Use(int text);
   void Release(int text);
   void DropUnused();
