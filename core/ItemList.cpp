@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "framework/Exceptions.h"
+#include "toolbox/PositionTable.h"
 
 using toolbox::String;
 
@@ -73,55 +72,43 @@ bool Holds(const String& text, Field field) {
   return text.Length() == field.length && std::memcmp(text.Text(), field.begin, static_cast<size_t>(field.length)) == 0;
 }
 
-std::uint64_t HashOf(Field field) {
-  return std::hash<std::string_view>()(std::string_view(field.begin, static_cast<size_t>(field.length)));
+std::uint32_t HashOf(Field field) {
+  return toolbox::PositionTable::HashOf(field.begin, static_cast<std::size_t>(field.length));
 }
 
 // Finds items by name and group exactly as a scan from the front of the repository does:
 // the index keeps the first item of each name and group. While a file is merged, items are
 // only appended and never renamed or reordered, so the first match stays the first match.
-// An open table of repository positions, sized once for the items there are and the lines
-// to come: no allocation per item, and a look-up compares bytes only where hashes agree.
 // Items are placed by the hash of their name alone; the same name in several groups is
 // told apart by the bytes.
 class ItemIndex {
  public:
-  struct Slot {
-    std::uint32_t hash = 0;
-    int position = -1;  // in the repository; -1: empty
-  };
-
-  ItemIndex(const Repository& repository, int lines) : repository(repository) {
-    const std::size_t most = static_cast<std::size_t>(repository.GetCount()) + static_cast<std::size_t>(lines);
-    std::size_t size = 16;
-    while (size < most * 4 / 3) size *= 2;
-    slots.assign(size, Slot{});
+  // Room for the items there are and the lines to come.
+  ItemIndex(const Repository& repository, int lines)
+      : repository(repository),
+        positions(static_cast<std::size_t>(repository.GetCount()) + static_cast<std::size_t>(lines)) {
     for (int i = 0; i < repository.GetCount(); ++i) {
       const Item* item = repository.GetAt(i);
       const Field name{item->GetName().Text(), item->GetName().Length()};
       const Field group{item->GetGroup().Text(), item->GetGroup().Length()};
-      const std::uint32_t hash = Hash(name);
-      Slot& slot = Find(name, group, hash);
-      if (slot.position < 0) slot = Slot{hash, i};
+      const std::uint32_t hash = HashOf(name);
+      if (Find(hash, name, group) < 0) positions.Put(hash, i);
     }
   }
 
-  static std::uint32_t Hash(Field name) { return static_cast<std::uint32_t>(HashOf(name)); }
-
-  // The slot of the item with this name and group, or the empty slot where it goes.
-  Slot& Find(Field name, Field group, std::uint32_t hash) {
-    for (std::size_t i = hash & (slots.size() - 1);; i = (i + 1) & (slots.size() - 1)) {
-      Slot& slot = slots[i];
-      if (slot.position < 0) return slot;
-      if (slot.hash != hash) continue;
-      const Item* item = repository.GetAt(slot.position);
-      if (Holds(item->GetName(), name) && Holds(item->GetGroup(), group)) return slot;
-    }
+  // The position of the item with this name (of this hash) and group, or -1.
+  int Find(std::uint32_t hash, Field name, Field group) const {
+    return positions.Find(hash, [&](int position) {
+      const Item* item = repository.GetAt(position);
+      return Holds(item->GetName(), name) && Holds(item->GetGroup(), group);
+    });
   }
+
+  void Put(std::uint32_t hash, int position) { positions.Put(hash, position); }
 
  private:
   const Repository& repository;
-  std::vector<Slot> slots;  // at most three quarters taken
+  toolbox::PositionTable positions;
 };
 
 // The group and quantity texts of a file repeat line after line: equal texts share one
@@ -187,9 +174,9 @@ void Merge(Repository& repository, const String& text) {
     const Field group = CutField(rest, end);
     rest = end + 1;
 
-    const std::uint32_t hash = ItemIndex::Hash(name);
-    ItemIndex::Slot& slot = index.Find(name, group, hash);
-    if (slot.position < 0) {
+    const std::uint32_t hash = HashOf(name);
+    int position = index.Find(hash, name, group);
+    if (position < 0) {
       Item* added =
           framework::New<Item>(quantities.Share(quantity), String(name.begin, 0, name.length), groups.Share(group));
       try {
@@ -198,9 +185,10 @@ void Merge(Repository& repository, const String& text) {
         delete added;
         throw;
       }
-      slot = ItemIndex::Slot{hash, repository.GetCount() - 1};
+      position = repository.GetCount() - 1;
+      index.Put(hash, position);
     }
-    Item* item = repository.GetAt(slot.position);
+    Item* item = repository.GetAt(position);
     item->SetChecked(check.length == 1 && check.begin[0] == '1');
     item->SetQuantity(quantities.Share(quantity));
   }

@@ -1,10 +1,6 @@
 #include "framework/ListModel.h"
 
 #include <QIcon>
-#include <algorithm>
-#include <functional>
-#include <new>
-#include <string_view>
 #include <utility>
 
 #include "framework/Exceptions.h"
@@ -27,8 +23,8 @@ constexpr int kFree = -1;
 }  // namespace
 
 ListModel::ListModel(QObject* parent) : QAbstractTableModel(parent) {
-  texts.push_back(Distinct{0, 0, HashOf({}), 0, {-1, -1}, kNotBounded});
-  table = TableFor(1);
+  texts.push_back(Distinct{0, 0, 0, {-1, -1}, kNotBounded});
+  ids.Put(toolbox::PositionTable::HashOf("", 0), 0);
 }
 
 int ListModel::rowCount(const QModelIndex& parent) const {
@@ -111,12 +107,13 @@ void ListModel::InsertRow(int row, const char* text, int image, std::intptr_t da
 
 bool ListModel::Reserve(std::size_t count) {
   try {
-    rows.reserve(count);
-    for (Column& column : columns) column.cells.reserve(count);
-    texts.reserve(count);
-    const std::size_t ids = std::max(count, LiveIds());
-    if (2 * ids > table.size()) table = TableFor(ids);
-  } catch (const std::bad_alloc&) {
+    Allocating([&] {
+      rows.reserve(count);
+      for (Column& column : columns) column.cells.reserve(count);
+      texts.reserve(count);
+      ids.Reserve(count);
+    });
+  } catch (const MemoryException&) {
     return false;
   }
   return true;
@@ -164,39 +161,6 @@ void ListModel::SetText(int row, int column, const char* text) {
   if (!resetting) emit dataChanged(index(row, column), index(row, column), kDisplay);
 }
 
-std::size_t ListModel::HashOf(QByteArrayView bytes) {
-  return std::hash<std::string_view>()(std::string_view(bytes.data(), static_cast<std::size_t>(bytes.size())));
-}
-
-int ListModel::Find(QByteArrayView bytes, std::size_t hash) const {
-  for (std::size_t slot = hash & (table.size() - 1);; slot = (slot + 1) & (table.size() - 1)) {
-    const int id = table[slot];
-    if (id < 0) return -1;
-    if (texts[Index(id)].hash == hash && Bytes(id) == bytes) return id;
-  }
-}
-
-void ListModel::Place(std::vector<int>& table, std::size_t hash, int id) {
-  std::size_t slot = hash & (table.size() - 1);
-  while (table[slot] >= 0) slot = (slot + 1) & (table.size() - 1);
-  table[slot] = id;
-}
-
-std::vector<int> ListModel::TableFor(std::size_t ids) const {
-  std::size_t size = 16;
-  while (size < 2 * ids) size *= 2;
-  std::vector<int> made(size);
-  Fill(made);
-  return made;
-}
-
-void ListModel::Fill(std::vector<int>& table) const {
-  std::fill(table.begin(), table.end(), -1);
-  for (std::size_t id = 0; id < texts.size(); ++id) {
-    if (texts[id].uses != kFree) Place(table, texts[id].hash, static_cast<int>(id));
-  }
-}
-
 int ListModel::Keep(QByteArrayView bytes, int row, int column) {
   const std::vector<int>& before = columns[Index(column)].before;
   for (const int place : {row, row - 1, row + 1}) {
@@ -208,23 +172,22 @@ int ListModel::Keep(QByteArrayView bytes, int row, int column) {
   if (row > 0 && Index(row - 1) < cells.size() && Bytes(cells[Index(row - 1)]) == bytes) {
     return cells[Index(row - 1)];
   }
-  const std::size_t hash = HashOf(bytes);
-  if (const int known = Find(bytes, hash); known >= 0) return known;
+  const std::uint32_t hash = toolbox::PositionTable::HashOf(bytes.data(), static_cast<std::size_t>(bytes.size()));
+  if (const int known = ids.Find(hash, [&](int id) { return Bytes(id) == bytes; }); known >= 0) return known;
   // Everything that may fail comes before the text is entered anywhere.
   return Allocating([&] {
     const std::size_t offset = store.size();
     store.insert(store.end(), bytes.begin(), bytes.end());
     if (freeIds.empty()) Grow(texts);
-    const std::size_t ids = LiveIds() + 1;
-    if (2 * ids > table.size()) table = TableFor(ids);
+    ids.Reserve(LiveIds() + 1);
     const int id = freeIds.empty() ? static_cast<int>(texts.size()) : freeIds.back();
     if (freeIds.empty()) {
       texts.emplace_back();
     } else {
       freeIds.pop_back();
     }
-    texts[Index(id)] = Distinct{offset, bytes.size(), hash, 0, {-1, -1}, kNotBounded};
-    Place(table, hash, id);
+    texts[Index(id)] = Distinct{offset, bytes.size(), 0, {-1, -1}, kNotBounded};
+    ids.Put(hash, id);
     ++unused;
     return id;
   });
@@ -239,7 +202,7 @@ void ListModel::Use(int text) {
 void ListModel::Release(int text) {
   if (text == 0 || --texts[Index(text)].uses > 0) return;
   ++unused;
-  const auto shown = static_cast<int>(texts.size() - freeIds.size()) - unused;
+  const auto shown = static_cast<int>(LiveIds()) - unused;
   if (!dropping && unused > 2 * shown + 1024) {
     dropping = true;
     QMetaObject::invokeMethod(this, [this] { DropUnused(); }, Qt::QueuedConnection);
@@ -250,12 +213,14 @@ void ListModel::Release(int text) {
 void ListModel::DropUnused() {
   dropping = false;
   std::vector<char> kept;
-  std::vector<int> made;
+  toolbox::PositionTable shown;
   try {
-    kept.reserve(store.size());
-    freeIds.reserve(freeIds.size() + static_cast<std::size_t>(unused));
-    made.reserve(table.size());
-  } catch (const std::bad_alloc&) {
+    Allocating([&] {
+      kept.reserve(store.size());
+      freeIds.reserve(freeIds.size() + static_cast<std::size_t>(unused));
+      shown = ids.Keeping([&](int id) { return id == 0 || texts[Index(id)].uses != 0; });
+    });
+  } catch (const MemoryException&) {
     return;  // they stay until a later turn
   }
   for (Column& column : columns) column.before = {};
@@ -263,7 +228,7 @@ void ListModel::DropUnused() {
     Distinct& text = texts[id];
     if (text.uses == kFree) continue;
     if (id != 0 && text.uses == 0) {
-      text = Distinct{0, 0, 0, kFree, {-1, -1}, kNotBounded};
+      text = Distinct{0, 0, kFree, {-1, -1}, kNotBounded};
       freeIds.push_back(static_cast<int>(id));
       continue;
     }
@@ -272,10 +237,8 @@ void ListModel::DropUnused() {
     kept.insert(kept.end(), bytes.begin(), bytes.end());
   }
   store.swap(kept);
+  ids = std::move(shown);
   unused = 0;
-  made.resize(table.size());
-  Fill(made);
-  table.swap(made);
 }
 
 void ListModel::ForgetWidths() {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "toolbox/PositionTable.h"
+
 namespace framework {
 
 class ImageList;
@@ -90,28 +92,18 @@ class ListModel : public QAbstractTableModel {
   struct Distinct {
     std::size_t offset = 0;  // of its bytes in the store
     qsizetype length = 0;
-    std::size_t hash = 0;
     int uses = 0;  // kFree: no text, the id waits to be given again
     int widths[2] = {-1, -1};
     qreal bound = kNotBounded;
   };
 
   static std::size_t Index(int i) { return static_cast<std::size_t>(i); }
-  static std::size_t HashOf(QByteArrayView bytes);
   QByteArrayView Bytes(int text) const {
     const Distinct& distinct = texts[Index(text)];
     return {store.data() + distinct.offset, distinct.length};
   }
   // Ids that hold a text (shown or not).
   std::size_t LiveIds() const { return texts.size() - freeIds.size(); }
-  // The id of the text with these bytes, or -1.
-  int Find(QByteArrayView bytes, std::size_t hash) const;
-  // A table of the ids given (all but the free ones) with room for ids of them, at most
-  // half full. Fill enters them into a table of its own size; Place enters one id into a
-  // table with room.
-  std::vector<int> TableFor(std::size_t ids) const;
-  void Fill(std::vector<int>& table) const;
-  static void Place(std::vector<int>& table, std::size_t hash, int id);
   // The id of the text, kept from now on (its uses not yet counted). The empty text's uses
   // are never counted. A rebuild mostly shows the texts the row of the same place showed
   // before (or the row next to it, after an insertion or deletion), and a list filled in
@@ -126,7 +118,7 @@ class ListModel : public QAbstractTableModel {
   std::vector<Row> rows;
   std::vector<Distinct> texts;  // id 0 is the empty text, always kept
   std::vector<char> store;  // the bytes of the texts, one after the other
-  std::vector<int> table;  // the ids by hash, open addressing; -1: an empty slot
+  toolbox::PositionTable ids;  // the ids that hold a text, by the hash of its bytes
   std::vector<int> freeIds;
   int unused = 0;  // texts kept that no cell shows
   bool dropping = false;  // a DropUnused is on its way
