@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QPixmap>
-#include <QStyledItemDelegate>
-#include <QCoreApplication>
 #include <QSignalSpy>
+#include <QStyledItemDelegate>
 #include <QTest>
-#include <functional>
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
