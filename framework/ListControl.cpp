@@ -80,13 +80,27 @@ int ListControl::InsertColumn(int column, const char* heading, int format, int w
 int ListControl::ContentsWidth(int column) const {
   QStyleOptionViewItem option;
   initViewItemOption(&option);
+  // The cells measured before give the width so far, and the cell of the widest bound is
+  // measured: only cells bounded above that can be wider.
+  const auto measured = [&](int row) { return rows->Width(rows->TextOf(row, column), rows->ShowsImage(row, column)); };
   int width = 0;
-  // The cells measured give the width so far; the others wait with their bounds.
-  std::vector<std::pair<int, int>> waiting;  // bound, row
+  int widest = -1;
+  int widestBound = -1;
   const int count = GetItemCount();
   for (int row = 0; row < count; ++row) {
-    const int known = rows->Width(rows->TextOf(row, column), rows->ShowsImage(row, column));
-    if (known >= 0) {
+    if (const int known = measured(row); known >= 0) {
+      width = std::max(width, known);
+    } else if (const int bound = CellBound(option, row, column); bound > widestBound) {
+      widest = row;
+      widestBound = bound;
+    }
+  }
+  if (widestBound <= width) return width;
+  width = std::max(width, CellWidth(option, widest, column));
+  std::vector<std::pair<int, int>> waiting;  // bound, row
+  for (int row = 0; row < count; ++row) {
+    // A cell may have been measured since the first pass looked (for its bound).
+    if (const int known = measured(row); known >= 0) {
       width = std::max(width, known);
     } else if (const int bound = CellBound(option, row, column); bound > width) {
       Allocating([&] { waiting.emplace_back(bound, row); });
@@ -121,11 +135,11 @@ int ListControl::CellBound(const QStyleOptionViewItem& option, int row, int colu
   const int text = rows->TextOf(row, column);
   if (rows->Bound(text) == ListModel::kNotBounded) {
     if (bounds == nullptr) bounds.reset(New<TextWidthBound>(option.font));
-    // Most texts are ASCII, bounded from their bytes; the others as the cell shows them.
+    // Most texts are bounded from their bytes; the others as the cell shows them.
     const QByteArrayView bytes = rows->Text(row, column);
-    const std::optional<qreal> ascii =
-        bytes.size() <= ListModel::kShownBytes ? bounds->OfAscii(bytes.data(), bytes.size()) : std::nullopt;
-    rows->KeepBound(text, ascii ? *ascii : bounds->Of(rows->Shown(text)));
+    const std::optional<qreal> read =
+        bytes.size() <= ListModel::kShownBytes ? bounds->OfUtf8(bytes.data(), bytes.size()) : std::nullopt;
+    rows->KeepBound(text, read ? *read : bounds->Of(rows->Shown(text)));
   }
   const qreal bound = rows->Bound(text);
   if (bound == TextWidthBound::kNone) return kUnbounded;

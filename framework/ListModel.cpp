@@ -1,6 +1,8 @@
 #include "framework/ListModel.h"
 
 #include <QIcon>
+#include <limits>
+#include <new>
 #include <utility>
 
 #include "framework/Exceptions.h"
@@ -23,7 +25,7 @@ constexpr int kFree = -1;
 }  // namespace
 
 ListModel::ListModel(QObject* parent) : QAbstractTableModel(parent) {
-  texts.push_back(Distinct{0, 0, 0, {-1, -1}, kNotBounded});
+  texts.push_back(Distinct{});
   ids.Put(toolbox::PositionTable::HashOf("", 0), 0);
 }
 
@@ -112,6 +114,9 @@ bool ListModel::Reserve(std::size_t count) {
       for (Column& column : columns) column.cells.reserve(count);
       texts.reserve(count);
       ids.Reserve(count);
+      // Room for their bytes at a typical length: a store regrown while it fills copies
+      // itself each time, and room not yet written takes no memory of a large store.
+      store.reserve(store.size() + count * kTypicalBytes);
     });
   } catch (const MemoryException&) {
     return false;
@@ -176,6 +181,8 @@ int ListModel::Keep(QByteArrayView bytes, int row, int column) {
   if (const int known = ids.Find(hash, [&](int id) { return Bytes(id) == bytes; }); known >= 0) return known;
   // Everything that may fail comes before the text is entered anywhere.
   return Allocating([&] {
+    // A text the row's own string type could not hold counts as memory that is not there.
+    if (bytes.size() > std::numeric_limits<int>::max()) throw std::bad_alloc();
     const std::size_t offset = store.size();
     store.insert(store.end(), bytes.begin(), bytes.end());
     if (freeIds.empty()) Grow(texts);
@@ -186,7 +193,7 @@ int ListModel::Keep(QByteArrayView bytes, int row, int column) {
     } else {
       freeIds.pop_back();
     }
-    texts[Index(id)] = Distinct{offset, bytes.size(), 0, {-1, -1}, kNotBounded};
+    texts[Index(id)] = Distinct{offset, kNotBounded, static_cast<int>(bytes.size()), 0, {-1, -1}};
     ids.Put(hash, id);
     ++unused;
     return id;
@@ -228,7 +235,7 @@ void ListModel::DropUnused() {
     Distinct& text = texts[id];
     if (text.uses == kFree) continue;
     if (id != 0 && text.uses == 0) {
-      text = Distinct{0, 0, kFree, {-1, -1}, kNotBounded};
+      text = Distinct{0, kNotBounded, 0, kFree, {-1, -1}};
       freeIds.push_back(static_cast<int>(id));
       continue;
     }

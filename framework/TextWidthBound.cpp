@@ -4,23 +4,28 @@
 
 namespace framework {
 
-qreal TextWidthBound::Of(const QString& text) { return Sum(text.utf16(), text.size()); }
-
-std::optional<qreal> TextWidthBound::OfAscii(const char* text, qsizetype length) {
-  if (std::any_of(text, text + length, [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) return {};
-  return Sum(text, length);
+qreal TextWidthBound::Of(const QString& text) {
+  qreal width = 0;
+  char16_t previous = 0;
+  for (const QChar c : text) {
+    if (!Add(c.unicode(), previous, width)) return kNone;
+  }
+  return width;
 }
 
-template <class Char>
-qreal TextWidthBound::Sum(const Char* characters, qsizetype length) {
+std::optional<qreal> TextWidthBound::OfUtf8(const char* text, qsizetype length) {
   qreal width = 0;
   char16_t previous = 0;
   for (qsizetype i = 0; i < length; ++i) {
-    const auto c = static_cast<char16_t>(characters[i]);
-    if (c < 0x20 || c >= kSimpleEnd) return kNone;
-    width += Advance(c);
-    if (previous != 0) width += PairExtra(previous, c);
-    previous = c;
+    auto c = static_cast<char16_t>(static_cast<unsigned char>(text[i]));
+    if (c >= 0x80) {
+      // Two bytes: a character below U+0800 (a lead byte below C2 would be an overlong one).
+      if (c < 0xC2 || c > 0xDF || i + 1 == length) return {};
+      const auto next = static_cast<unsigned char>(text[++i]);
+      if ((next & 0xC0) != 0x80) return {};
+      c = static_cast<char16_t>(((c & 0x1F) << 6) | (next & 0x3F));
+    }
+    if (!Add(c, previous, width)) return kNone;
   }
   return width;
 }

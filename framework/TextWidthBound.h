@@ -24,9 +24,10 @@ class TextWidthBound {
   static constexpr qreal kNone = -1;
   // The bound in pixels, or kNone.
   qreal Of(const QString& text);
-  // The same for a text of ASCII bytes, which read alike in every encoding the program
-  // knows, without decoding it; nothing when a byte is not ASCII.
-  std::optional<qreal> OfAscii(const char* text, qsizetype length);
+  // The same for the program's bytes of a text, read as UTF-8 without decoding the text
+  // first; nothing when they hold a character from U+0800 up or are not UTF-8 (the program
+  // shows such bytes as Windows-1252): those must be decoded for Of.
+  std::optional<qreal> OfUtf8(const char* text, qsizetype length);
 
  private:
   // Characters below this are simple; the pairs of printable ASCII are kept in a table.
@@ -34,9 +35,15 @@ class TextWidthBound {
   static constexpr char16_t kTableFirst = 0x20, kTableEnd = 0x7F;
   static constexpr qreal kUnknown = -1e9;
 
-  // The bound of the characters; kNone for a character beyond the simple ones.
-  template <class Char>
-  qreal Sum(const Char* characters, qsizetype length);
+  // Adds the character after previous to the bound; false (no bound) for a character
+  // beyond the simple ones.
+  bool Add(char16_t c, char16_t& previous, qreal& width) {
+    if (c < 0x20 || c >= kSimpleEnd) return false;
+    width += Advance(c);
+    if (previous != 0) width += PairExtra(previous, c);
+    previous = c;
+    return true;
+  }
   // What is known is read in place (these run for every character of every text); the
   // rest is measured once.
   qreal Advance(char16_t c) {

@@ -15,10 +15,11 @@ namespace toolbox {
 // keeps (places in a list, ids in an array). Each position is kept with the hash of its
 // entry and found again by that hash and the owner's test of the entry, so a look-up reads
 // entries only where the hashes agree; no entry costs an allocation of its own. The owner
-// puts an entry once. The slots are a power of two in number, probed linearly, at most half
-// of them taken; Put grows the table when it must. Positions are not taken out one by one:
-// an owner that drops entries makes a table of those it keeps (Keeping). Owned by value; the
-// only failure is an exhausted heap (EOutOfMemory), which leaves the table as it was.
+// puts an entry once. The slots are a power of two in number, probed linearly, at most two
+// thirds of them taken; Put grows the table when it must. Positions are not taken out one
+// by one: an owner that drops entries makes a table of those it keeps (Keeping). Owned by
+// value; the only failure is an exhausted heap (EOutOfMemory), which leaves the table as it
+// was.
 class PositionTable {
  public:
   // Room for count positions.
@@ -55,7 +56,7 @@ class PositionTable {
 
   // Room for count positions in all, so that as many Puts cannot fail.
   void Reserve(std::size_t count) {
-    if (2 * count <= mask + 1) return;
+    if (3 * count <= 2 * (mask + 1)) return;
     PositionTable grown(count);
     for (std::size_t i = 0; i <= mask; ++i) {
       if (table[i].position >= 0) grown.Place(table[i].hash, table[i].position);
@@ -81,7 +82,7 @@ class PositionTable {
 
   void Allocate(std::size_t count) {
     std::size_t size = 16;
-    while (size < 2 * count) size *= 2;
+    while (2 * size < 3 * count) size *= 2;
     table = static_cast<Slot*>(AllocateOrThrow(size * sizeof(Slot)));
     for (std::size_t i = 0; i < size; ++i) table[i] = Slot{0, -1};
     mask = size - 1;

@@ -42,10 +42,27 @@ TEST(TextWidthBoundTest, IsNeverBelowTheLaidOutWidthAndRefusesComplexTexts) {
     EXPECT_GE(found, width);
     EXPECT_LE(found, width + row.text.size());  // kerning narrows a text by less than a pixel a letter
     EXPECT_EQ(bound.Of(row.text), found);  // measured once, the same again
-    // The same from the bytes of an ASCII text; a text beyond ASCII must be decoded first.
+    // The same from the text's UTF-8 bytes, unless a character needs three bytes or more.
     const QByteArray bytes = row.text.toUtf8();
-    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
-    EXPECT_EQ(bound.OfAscii(bytes.constData(), bytes.size()), ascii ? std::optional<qreal>(found) : std::nullopt);
+    const bool decodable = std::all_of(row.text.begin(), row.text.end(), [](QChar c) { return c.unicode() < 0x800; });
+    EXPECT_EQ(bound.OfUtf8(bytes.constData(), bytes.size()), decodable ? std::optional<qreal>(found) : std::nullopt);
+  }
+}
+
+// Bytes that are not UTF-8 are shown as Windows-1252: they have no bound of their own and
+// must be decoded as the cell shows them.
+TEST(TextWidthBoundTest, BytesThatAreNotUtf8AreLeftToTheDecodedText) {
+  const QByteArray rows[] = {
+      "\xC4pfel",          // Windows-1252
+      "Caf\xC3",           // cut after a lead byte
+      "\xC3(x",            // a lead byte without its continuation
+      "\xC1\x81",          // an overlong ASCII character
+      "\x80 5",            // a continuation byte alone
+      "\xE2\x82\xAC 5",    // three bytes (valid, but beyond what is read)
+  };
+  TextWidthBound bound(QFont("DejaVu Sans", 10));
+  for (const QByteArray& bytes : rows) {
+    EXPECT_EQ(bound.OfUtf8(bytes.constData(), bytes.size()), std::nullopt) << bytes.toHex().toStdString();
   }
 }
 
