@@ -34,8 +34,9 @@ void Document::ClearCheckMarks() {
   toolbox::String empty;
   for (int i = 0; i < repository.GetCount(); ++i) {
     Item* item = repository.GetAt(i);
-    item->SetChecked(false);
-    item->SetQuantity(empty);
+    // An item that is clear already is not written to: at start-up there may be many.
+    if (item->IsChecked()) item->SetChecked(false);
+    if (item->GetQuantity().Length() != 0) item->SetQuantity(empty);
   }
 }
 

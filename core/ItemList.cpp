@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -155,43 +157,56 @@ String ReadText(framework::File& file, std::uint64_t size) {
   return text;
 }
 
-int CountLines(const String& text) {
-  return static_cast<int>(std::count(text.Text(), text.Text() + text.Length(), '\n'));
-}
+int CountLines(const char* begin, const char* end) { return static_cast<int>(std::count(begin, end, '\n')); }
 
 // The lines are taken off the front of the text one by one; a cursor stands in for cutting
-// the text, which would move the rest of a large file for every line.
-void Merge(Repository& repository, const String& text) {
-  ItemIndex index(repository, CountLines(text));
-  SharedTexts quantities;
-  SharedTexts groups;
+// the text, which would move the rest of a large file for every line. Merged into an empty
+// repository, lines that come in the program's order (each after the one before, as the
+// program writes its files) cannot name an item merged before them, which would compare
+// equal: they are appended without a look-up, and the items stay in order. The index is
+// made at the first line that is not. Answers whether the items are known to be in order.
+bool Merge(Repository& repository, const String& text) {
   const char* rest = text.Text();
   const char* const last = rest + text.Length();
+  std::optional<ItemIndex> index;
+  if (repository.GetCount() > 0) index.emplace(repository, CountLines(rest, last));
+  SharedTexts quantities;
+  SharedTexts groups;
   while (const auto* end = static_cast<const char*>(std::memchr(rest, '\n', static_cast<size_t>(last - rest)))) {
     const Field check = CutField(rest, end);
     const Field quantity = CutField(rest, end);
     const Field name = CutField(rest, end);
     const Field group = CutField(rest, end);
-    rest = end + 1;
+    const char* const next = end + 1;
 
-    const std::uint32_t hash = HashOf(name);
-    int position = index.Find(hash, name, group);
-    if (position < 0) {
-      Item* added =
-          framework::New<Item>(quantities.Share(quantity), String(name.begin, 0, name.length), groups.Share(group));
-      try {
-        repository.Add(added);
-      } catch (...) {
-        delete added;
-        throw;
+    const int count = repository.GetCount();
+    std::unique_ptr<Item> made;
+    const auto make = [&] {
+      made.reset(framework::New<Item>(quantities.Share(quantity), String(name.begin, 0, name.length),
+                                      groups.Share(group)));
+    };
+    if (!index) {
+      make();
+      if (count > 0 && CompareItems(repository.GetAt(count - 1), made.get()) >= 0) {
+        index.emplace(repository, count + CountLines(rest, last));
       }
-      position = repository.GetCount() - 1;
-      index.Put(hash, position);
     }
-    Item* item = repository.GetAt(position);
+    Item* item = nullptr;
+    const std::uint32_t hash = index ? HashOf(name) : 0;
+    if (index) {
+      if (const int position = index->Find(hash, name, group); position >= 0) item = repository.GetAt(position);
+    }
+    if (item == nullptr) {
+      if (!made) make();
+      repository.Add(made.get());
+      item = made.release();
+      if (index) index->Put(hash, count);
+    }
     item->SetChecked(check.length == 1 && check.begin[0] == '1');
     item->SetQuantity(quantities.Share(quantity));
+    rest = next;
   }
+  return !index;
 }
 
 }  // namespace
@@ -201,6 +216,6 @@ void ReadItemList(Repository& repository, framework::File& file) {
   if (!file.GetStatus(status) || status.m_size == 0) return;
   // The items, their texts and the index (a standard container) all take memory; running
   // out of it is the framework's memory failure, whichever of them ran out.
-  framework::Allocating([&] { Merge(repository, ReadText(file, status.m_size)); });
-  SortRepository(repository);
+  const bool ordered = framework::Allocating([&] { return Merge(repository, ReadText(file, status.m_size)); });
+  if (!ordered) SortRepository(repository);
 }

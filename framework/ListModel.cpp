@@ -112,8 +112,8 @@ bool ListModel::Reserve(std::size_t count) {
     Allocating([&] {
       rows.reserve(count);
       for (Column& column : columns) column.cells.reserve(count);
-      texts.reserve(count);
-      ids.Reserve(count);
+      texts.reserve(count + kFewTexts);
+      ids.Reserve(count + kFewTexts);
       // Room for their bytes at a typical length: a store regrown while it fills copies
       // itself each time, and room not yet written takes no memory of a large store.
       store.reserve(store.size() + count * kTypicalBytes);

@@ -40,7 +40,8 @@ class ListModel : public QAbstractTableModel {
   // A new row with its first column's text, its image (-1: none) and item data; the other
   // columns empty.
   void InsertRow(int row, const char* text, int image, std::intptr_t data);
-  // Room for this many rows and as many distinct texts; false when the memory is not there.
+  // Room for this many rows and as many distinct texts, and a few more for the texts that
+  // many rows show (a group, a quantity); false when the memory is not there.
   [[nodiscard]] bool Reserve(std::size_t count);
   void RemoveRow(int row);
   // Empties the list. The views hear of it, and of whatever rows come after, only on
@@ -99,6 +100,7 @@ class ListModel : public QAbstractTableModel {
   };
 
   static constexpr std::size_t kTypicalBytes = 16;
+  static constexpr std::size_t kFewTexts = 256;
   static std::size_t Index(int i) { return static_cast<std::size_t>(i); }
   QByteArrayView Bytes(int text) const {
     const Distinct& distinct = texts[Index(text)];

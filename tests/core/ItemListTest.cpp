@@ -170,6 +170,29 @@ TEST_F(ItemListTest, EqualItemsEndWhereTheListsOwnSortPutsThem) {
   EXPECT_EQ("0|1|a|G\n0|2|x|G\n0|3|X|G\n0|4|c|H\n", Describe(repository));
 }
 
+// A file read into an empty repository is taken line by line without a look-up for as
+// long as its lines come in the program's order; a line out of that order may still name
+// an item read before it.
+TEST_F(ItemListTest, LinesAfterLinesInOrderStillFindTheirItems) {
+  const struct {
+    const char* title;
+    const char* file;
+    const char* items;
+  } rows[] = {
+      {"in order", "0\t\ta\tG\t\n1\t2\tb\tG\t\n0\t\tc\tH\t\n", "0||a|G\n1|2|b|G\n0||c|H\n"},
+      {"a repeat later", "0\t\ta\tG\t\n0\t\tb\tG\t\n0\t\tc\tG\t\n1\t5\ta\tG\t\n", "1|5|a|G\n0||b|G\n0||c|G\n"},
+      {"a repeat next", "0\t\ta\tG\t\n1\t3\ta\tG\t\n0\t\tb\tG\t\n", "1|3|a|G\n0||b|G\n"},
+      {"a case variant", "0\t\ta\tG\t\n0\t\tb\tG\t\n1\t\tA\tG\t\n", "0||a|G\n1||A|G\n0||b|G\n"},
+      {"an earlier group", "0\t\tx\tA\t\n0\t\tx\tB\t\n1\t1\tx\tA\t\n", "1|1|x|A\n0||x|B\n"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.title);
+    repository.DeleteAll();
+    Read(row.file);
+    EXPECT_EQ(row.items, Describe(repository));
+  }
+}
+
 TEST_F(ItemListTest, LookupTakesTheFirstOfTwoEqualItems) {
   // Nothing forbids two items of the same name and group; a merge updates the first.
   support::AddItem(repository, false, "first", "x", "G");
