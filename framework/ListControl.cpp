@@ -5,6 +5,7 @@
 #include <QStyle>
 #include <QtMath>
 #include <algorithm>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -80,40 +81,60 @@ int ListControl::InsertColumn(int column, const char* heading, int format, int w
 int ListControl::ContentsWidth(int column) const {
   QStyleOptionViewItem option;
   initViewItemOption(&option);
-  // The cells measured before give the width so far, and the cell of the widest bound is
-  // measured: only cells bounded above that can be wider.
-  const auto measured = [&](int row) { return rows->Width(rows->TextOf(row, column), rows->ShowsImage(row, column)); };
+  // The cells measured before give the width so far; of the others, the few of the widest
+  // bounds are measured, widest bound first, until no bound is above the widest cell. Only
+  // when all of those are wider still must every cell be looked at again.
+  constexpr std::size_t kFew = 64;
+  std::vector<std::pair<int, int>> widest;  // bound, row: the widest bounds, a heap with the narrowest on top
+  Allocating([&] { widest.reserve(kFew); });
   int width = 0;
-  int widest = -1;
-  int widestBound = -1;
   const int count = GetItemCount();
   for (int row = 0; row < count; ++row) {
-    if (const int known = measured(row); known >= 0) {
+    if (const int known = KnownWidth(row, column); known >= 0) {
       width = std::max(width, known);
-    } else if (const int bound = CellBound(option, row, column); bound > widestBound) {
-      widest = row;
-      widestBound = bound;
+    } else if (const int bound = CellBound(option, row, column); widest.size() < kFew) {
+      widest.emplace_back(bound, row);
+      std::push_heap(widest.begin(), widest.end(), std::greater<>());
+    } else if (bound > widest.front().first) {
+      std::pop_heap(widest.begin(), widest.end(), std::greater<>());
+      widest.back() = {bound, row};
+      std::push_heap(widest.begin(), widest.end(), std::greater<>());
     }
   }
-  if (widestBound <= width) return width;
-  width = std::max(width, CellWidth(option, widest, column));
+  if (widest.empty()) return width;
+  const bool all = widest.size() < kFew;
+  const int below = widest.front().first;  // no cell left out is bounded above this
+  width = WidestOf(option, widest, column, width);
+  return all || width >= below ? width : WidestOfAll(option, column, width);
+}
+
+// The widest of width and the given cells, measured widest bound first until no bound is
+// above the widest cell.
+int ListControl::WidestOf(const QStyleOptionViewItem& option, std::vector<std::pair<int, int>>& cells, int column,
+                          int width) const {
+  std::make_heap(cells.begin(), cells.end());
+  for (auto end = cells.end(); end != cells.begin() && cells.front().first > width; --end) {
+    std::pop_heap(cells.begin(), end);
+    width = std::max(width, CellWidth(option, (end - 1)->second, column));
+  }
+  return width;
+}
+
+// The same over every cell of the column wider than width may be.
+int ListControl::WidestOfAll(const QStyleOptionViewItem& option, int column, int width) const {
   std::vector<std::pair<int, int>> waiting;  // bound, row
-  for (int row = 0; row < count; ++row) {
-    // A cell may have been measured since the first pass looked (for its bound).
-    if (const int known = measured(row); known >= 0) {
+  for (int row = 0; row < GetItemCount(); ++row) {
+    if (const int known = KnownWidth(row, column); known >= 0) {
       width = std::max(width, known);
     } else if (const int bound = CellBound(option, row, column); bound > width) {
       Allocating([&] { waiting.emplace_back(bound, row); });
     }
   }
-  // Measured widest bound first, until no bound is above the widest cell: a heap gives
-  // the few that are measured without putting all the others in order.
-  std::make_heap(waiting.begin(), waiting.end());
-  for (auto end = waiting.end(); end != waiting.begin() && waiting.front().first > width; --end) {
-    std::pop_heap(waiting.begin(), end);
-    width = std::max(width, CellWidth(option, (end - 1)->second, column));
-  }
-  return width;
+  return WidestOf(option, waiting, column, width);
+}
+
+int ListControl::KnownWidth(int row, int column) const {
+  return rows->Width(rows->TextOf(row, column), rows->ShowsImage(row, column));
 }
 
 int ListControl::CellWidth(const QStyleOptionViewItem& option, int row, int column) const {

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/TextWidthBound.h"
 
@@ -118,6 +120,11 @@ class ListControl : public QTreeView {
   bool IsRow(int row) const { return row >= 0 && row < GetItemCount(); }
   void ApplyItem(const ListItem& item);
   int ContentsWidth(int column) const;
+  int WidestOf(const QStyleOptionViewItem& option, std::vector<std::pair<int, int>>& cells, int column,
+               int width) const;
+  int WidestOfAll(const QStyleOptionViewItem& option, int column, int width) const;
+  // The width the cell was measured at, -1 when it was not.
+  int KnownWidth(int row, int column) const;
   int CellWidth(const QStyleOptionViewItem& option, int row, int column) const;
   int CellBound(const QStyleOptionViewItem& option, int row, int column) const;
   void ForgetWidths();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QPixmap>
 #include <QSignalSpy>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "framework/ImageList.h"
+#include "framework/TextWidthBound.h"
 
 using namespace framework;
 
@@ -238,12 +240,24 @@ TEST_F(ListControlTest, AutoSizeEqualsMeasuringEveryCell) {
   const std::string salam = "\xD8\xB3\xD9\x84\xD8\xA7\xD9\x85";  // a joining script
   const std::vector<std::string> shaped = {"Socks", "Cafe" + mark + " cre" + mark + "me au lait et cre" + mark + "pe",
                                            salam + " " + salam};
+  // Many cells bounded above the widest one, which kerning makes no narrower: measuring the
+  // cells of the widest bounds does not find it.
+  const std::string kernedName = "AVAVAVAVAVAVAVAV";
+  std::vector<std::string> loose(100, kernedName);
+  const QFont sans("DejaVu Sans", 10);
+  const qreal kernedBound = framework::TextWidthBound(sans).Of(QString::fromStdString(kernedName));
+  std::string plain = "n";
+  while (QFontMetricsF(sans).horizontalAdvance(QString::fromStdString(plain + "n")) < kernedBound - 1) plain += "n";
+  ASSERT_GT(QFontMetricsF(sans).horizontalAdvance(QString::fromStdString(plain)),
+            QFontMetricsF(sans).horizontalAdvance(QString::fromStdString(kernedName)));
+  loose.push_back(plain);
   const struct {
     const char* title;
     const char* family;
     std::vector<std::string> names;
   } rows[] = {
       {"ties", "DejaVu Sans", ties},
+      {"loose bounds above the widest", "DejaVu Sans", loose},
       {"kerning and ligatures", "DejaVu Serif", kerned},
       {"kerning and ligatures", "Liberation Sans", kerned},
       {"texts that need shaping", "DejaVu Sans", shaped},
