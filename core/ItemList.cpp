@@ -159,54 +159,72 @@ String ReadText(framework::File& file, std::uint64_t size) {
 
 int CountLines(const char* begin, const char* end) { return static_cast<int>(std::count(begin, end, '\n')); }
 
-// The lines are taken off the front of the text one by one; a cursor stands in for cutting
-// the text, which would move the rest of a large file for every line. Merged into an empty
+// The items a file's lines name, found in the repository or added to it. Into an empty
 // repository, lines that come in the program's order (each after the one before, as the
-// program writes its files) cannot name an item merged before them, which would compare
-// equal: they are appended without a look-up, and the items stay in order. The index is
-// made at the first line that is not. Answers whether the items are known to be in order.
+// program writes its files) cannot name an item added before them, which would compare
+// equal: they are added without a look-up, and the items stay in order. The index is made
+// at the first line that is not. Lives while one file is merged.
+class LineItems {
+ public:
+  LineItems(Repository& repository, const char* text, const char* end) : repository(repository) {
+    if (repository.GetCount() > 0) index.emplace(repository, CountLines(text, end));
+  }
+
+  // The item of the line; the lines still to come lie from following to end.
+  Item* Of(Field quantity, Field name, Field group, const char* following, const char* end) {
+    const int count = repository.GetCount();
+    std::unique_ptr<Item> made;
+    if (!index) {
+      made = Make(quantity, name, group);
+      if (count == 0 || CompareItems(repository.GetAt(count - 1), made.get()) < 0) return Add(std::move(made));
+      index.emplace(repository, count + CountLines(following, end));
+    }
+    const std::uint32_t hash = HashOf(name);
+    if (const int position = index->Find(hash, name, group); position >= 0) return repository.GetAt(position);
+    Item* added = Add(made ? std::move(made) : Make(quantity, name, group));
+    index->Put(hash, count);
+    return added;
+  }
+
+  const String& Quantity(Field quantity) { return quantities.Share(quantity); }
+  // Whether the items added are known to be in the program's order.
+  bool InOrder() const { return !index; }
+
+ private:
+  std::unique_ptr<Item> Make(Field quantity, Field name, Field group) {
+    return std::unique_ptr<Item>(
+        framework::New<Item>(quantities.Share(quantity), String(name.begin, 0, name.length), groups.Share(group)));
+  }
+
+  Item* Add(std::unique_ptr<Item> item) {
+    repository.Add(item.get());
+    return item.release();
+  }
+
+  Repository& repository;
+  std::optional<ItemIndex> index;
+  SharedTexts quantities;
+  SharedTexts groups;
+};
+
+// The lines are taken off the front of the text one by one; a cursor stands in for cutting
+// the text, which would move the rest of a large file for every line. Answers whether the
+// items are known to be in the program's order.
 bool Merge(Repository& repository, const String& text) {
   const char* rest = text.Text();
   const char* const last = rest + text.Length();
-  std::optional<ItemIndex> index;
-  if (repository.GetCount() > 0) index.emplace(repository, CountLines(rest, last));
-  SharedTexts quantities;
-  SharedTexts groups;
+  LineItems items(repository, rest, last);
   while (const auto* end = static_cast<const char*>(std::memchr(rest, '\n', static_cast<size_t>(last - rest)))) {
     const Field check = CutField(rest, end);
     const Field quantity = CutField(rest, end);
     const Field name = CutField(rest, end);
     const Field group = CutField(rest, end);
-    const char* const next = end + 1;
-
-    const int count = repository.GetCount();
-    std::unique_ptr<Item> made;
-    const auto make = [&] {
-      made.reset(framework::New<Item>(quantities.Share(quantity), String(name.begin, 0, name.length),
-                                      groups.Share(group)));
-    };
-    if (!index) {
-      make();
-      if (count > 0 && CompareItems(repository.GetAt(count - 1), made.get()) >= 0) {
-        index.emplace(repository, count + CountLines(rest, last));
-      }
-    }
-    Item* item = nullptr;
-    const std::uint32_t hash = index ? HashOf(name) : 0;
-    if (index) {
-      if (const int position = index->Find(hash, name, group); position >= 0) item = repository.GetAt(position);
-    }
-    if (item == nullptr) {
-      if (!made) make();
-      repository.Add(made.get());
-      item = made.release();
-      if (index) index->Put(hash, count);
-    }
+    Item* item = items.Of(quantity, name, group, end, last);
     item->SetChecked(check.length == 1 && check.begin[0] == '1');
-    item->SetQuantity(quantities.Share(quantity));
-    rest = next;
+    item->SetQuantity(items.Quantity(quantity));
+    rest = end + 1;
   }
-  return !index;
+  return items.InOrder();
 }
 
 }  // namespace
