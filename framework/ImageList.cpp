@@ -15,7 +15,9 @@ int ImageList::Add(const char* path) {
 }
 
 int ImageList::Add(const QIcon& icon) {
+  present.reserve(present.size() + 1);  // so that the second push cannot fail
   icons.push_back(icon);
+  present.push_back(!icon.isNull());
   return GetImageCount() - 1;
 }
 

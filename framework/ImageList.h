@@ -19,14 +19,16 @@ class ImageList {
   // The image at the index; a null icon outside the list.
   QIcon GetIcon(int index) const;
   // Whether there is an image at the index (a slot left empty has none).
+  // Asked for every row whenever a column is sized: answered without asking the icon.
   bool HasImage(int index) const {
-    return index >= 0 && index < GetImageCount() && !icons[static_cast<std::size_t>(index)].isNull();
+    return index >= 0 && index < GetImageCount() && present[static_cast<std::size_t>(index)];
   }
   QSize GetImageSize() const { return size; }
 
  private:
   QSize size;
   std::vector<QIcon> icons;
+  std::vector<bool> present;  // whether the icon of the same index is not null
 };
 
 }  // namespace framework

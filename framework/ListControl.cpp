@@ -150,26 +150,35 @@ int ListControl::CellWidth(const QStyleOptionViewItem& option, int row, int colu
 
 // No cell is wider than this: the bound of its text rounded up as the style rounds the
 // text's width, and what the cell takes beyond its text, learnt from the first cell of its
-// kind that is measured. A cell whose text has no bound must be measured.
+// kind that is measured. A cell whose text has no bound must be measured. Once both are
+// known (a column sized again asks this of every cell), nothing else is done.
 int ListControl::CellBound(const QStyleOptionViewItem& option, int row, int column) const {
-  constexpr int kUnbounded = std::numeric_limits<int>::max();
+  int bound = rows->Bound(rows->TextOf(row, column));
+  if (bound == ListModel::kNotBounded) bound = BoundText(option.font, row, column);
+  if (bound == ListModel::kNoBound) return std::numeric_limits<int>::max();
+  const int beyond = beyondText[rows->ShowsImage(row, column) ? 1 : 0];
+  return bound + (beyond >= 0 ? beyond : LearnBeyond(option, row, column));
+}
+
+// Works out the bound of the cell's text and keeps it with the text. Most texts are
+// bounded from their bytes; the others as the cell shows them.
+int ListControl::BoundText(const QFont& font, int row, int column) const {
+  if (bounds == nullptr) bounds.reset(New<TextWidthBound>(font));
   const int text = rows->TextOf(row, column);
-  if (rows->Bound(text) == ListModel::kNotBounded) {
-    if (bounds == nullptr) bounds.reset(New<TextWidthBound>(option.font));
-    // Most texts are bounded from their bytes; the others as the cell shows them.
-    const QByteArrayView bytes = rows->Text(row, column);
-    const std::optional<qreal> read =
-        bytes.size() <= ListModel::kShownBytes ? bounds->OfUtf8(bytes.data(), bytes.size()) : std::nullopt;
-    rows->KeepBound(text, read ? *read : bounds->Of(rows->Shown(text)));
-  }
-  const qreal bound = rows->Bound(text);
-  if (bound == TextWidthBound::kNone) return kUnbounded;
+  const QByteArrayView bytes = rows->Text(row, column);
+  const std::optional<qreal> read =
+      bytes.size() <= ListModel::kShownBytes ? bounds->OfUtf8(bytes.data(), bytes.size()) : std::nullopt;
+  rows->KeepBound(text, read ? *read : bounds->Of(rows->Shown(text)));
+  return rows->Bound(text);
+}
+
+// What a cell of this one's kind (with or without an image) takes beyond its text,
+// learnt from this cell.
+int ListControl::LearnBeyond(const QStyleOptionViewItem& option, int row, int column) const {
+  const qreal textWidth = QFontMetricsF(option.font).horizontalAdvance(rows->Shown(rows->TextOf(row, column)));
   int& beyond = beyondText[rows->ShowsImage(row, column) ? 1 : 0];
-  if (beyond < 0) {
-    const qreal textWidth = QFontMetricsF(option.font).horizontalAdvance(rows->Shown(text));
-    beyond = CellWidth(option, row, column) - qCeil(textWidth);
-  }
-  return qCeil(bound) + beyond;
+  beyond = CellWidth(option, row, column) - qCeil(textWidth);
+  return beyond;
 }
 
 bool ListControl::event(QEvent* event) {

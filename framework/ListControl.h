@@ -127,6 +127,8 @@ class ListControl : public QTreeView {
   int KnownWidth(int row, int column) const;
   int CellWidth(const QStyleOptionViewItem& option, int row, int column) const;
   int CellBound(const QStyleOptionViewItem& option, int row, int column) const;
+  int BoundText(const QFont& font, int row, int column) const;
+  int LearnBeyond(const QStyleOptionViewItem& option, int row, int column) const;
   void ForgetWidths();
   // The last column's width: its own (header or contents) or what is left of the list's
   // width, whichever is larger.

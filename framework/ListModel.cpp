@@ -47,10 +47,6 @@ QString ListModel::Shown(int text) const {
   return ToQString(bytes.data(), static_cast<std::size_t>(end)) + QChar(0x2026);
 }
 
-bool ListModel::ShowsImage(int row, int column) const {
-  return column == 0 && images != nullptr && images->HasImage(Image(row));
-}
-
 QVariant ListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) return {};
   const Row& row = rows[Index(index.row())];
@@ -193,7 +189,7 @@ int ListModel::Keep(QByteArrayView bytes, int row, int column) {
     } else {
       freeIds.pop_back();
     }
-    texts[Index(id)] = Distinct{offset, kNotBounded, static_cast<int>(bytes.size()), 0, {-1, -1}};
+    texts[Index(id)] = Distinct{offset, static_cast<int>(bytes.size()), 0, {-1, -1}, kNotBounded};
     ids.Put(hash, id);
     ++unused;
     return id;
@@ -235,7 +231,7 @@ void ListModel::DropUnused() {
     Distinct& text = texts[id];
     if (text.uses == kFree) continue;
     if (id != 0 && text.uses == 0) {
-      text = Distinct{0, kNotBounded, 0, kFree, {-1, -1}};
+      text = Distinct{0, 0, kFree, {-1, -1}, kNotBounded};
       freeIds.push_back(static_cast<int>(id));
       continue;
     }

@@ -3,14 +3,14 @@
 #include <QAbstractTableModel>
 #include <QByteArrayView>
 #include <QString>
+#include <QtMath>
 #include <cstdint>
 #include <vector>
 
+#include "framework/ImageList.h"
 #include "toolbox/PositionTable.h"
 
 namespace framework {
-
-class ImageList;
 
 // The rows of a list control as a table for Qt's views: per row an image, an item data and
 // a text per column. Each distinct text is kept once, as the program's bytes, however many
@@ -62,17 +62,21 @@ class ListModel : public QAbstractTableModel {
 
   // The distinct text a cell shows, and whether the cell shows an image beside it.
   int TextOf(int row, int column) const { return columns[Index(column)].cells[Index(row)]; }
-  bool ShowsImage(int row, int column) const;
+  bool ShowsImage(int row, int column) const {
+    return column == 0 && images != nullptr && images->HasImage(Image(row));
+  }
   // The text as a cell shows it.
   QString Shown(int text) const;
   // What a control measured of a distinct text, kept until ForgetWidths: the width of a
   // cell showing it (without or with an image; -1: not measured), and a bound of its width
-  // (kNotBounded: not worked out).
-  static constexpr qreal kNotBounded = -2;
+  // in whole pixels, rounded up (kNotBounded: not worked out; kNoBound: it has none).
+  static constexpr int kNotBounded = -2;
+  static constexpr int kNoBound = -1;
   int Width(int text, bool image) const { return texts[Index(text)].widths[image ? 1 : 0]; }
   void KeepWidth(int text, bool image, int width) { texts[Index(text)].widths[image ? 1 : 0] = width; }
-  qreal Bound(int text) const { return texts[Index(text)].bound; }
-  void KeepBound(int text, qreal bound) { texts[Index(text)].bound = bound; }
+  int Bound(int text) const { return texts[Index(text)].bound; }
+  // A negative bound is none.
+  void KeepBound(int text, qreal bound) { texts[Index(text)].bound = bound < 0 ? kNoBound : qCeil(bound); }
   void ForgetWidths();
 
  private:
@@ -93,10 +97,10 @@ class ListModel : public QAbstractTableModel {
   // 32 bytes: a list of many rows keeps about as many of these.
   struct Distinct {
     std::size_t offset = 0;  // of its bytes in the store
-    qreal bound = kNotBounded;
     int length = 0;
     int uses = 0;  // kFree: no text, the id waits to be given again
     int widths[2] = {-1, -1};
+    int bound = kNotBounded;
   };
 
   static constexpr std::size_t kTypicalBytes = 16;
