@@ -244,8 +244,10 @@ TEST_F(ItemListTest, LargeFileWritesBackTheSameAndSharedTextsChangeAlone) {
   for (int group = 0; group < 7; ++group) {
     for (int i = 0; i < 1000; ++i) {
       const char* mark = i % 3 == 0 ? "1" : "0";
+      // One name longer than a write block, in the middle of the file.
+      const std::string tail = group == 3 && i == 500 ? std::string(100 * 1024, 'x') : "";
       const std::string line = std::string(mark) + "\t" + (i % 2 ? std::to_string(i % 9) : "") + "\titem " +
-                               std::to_string(10000 + i) + "\tgroup " + std::to_string(group) + "\t\n";
+                               std::to_string(10000 + i) + tail + "\tgroup " + std::to_string(group) + "\t\n";
       content += line;
       if (*mark == '1') checked += line;
     }
