@@ -28,8 +28,7 @@ struct Prefix {
     const auto length = static_cast<std::size_t>(of.Length());
     whole = length <= 8 * kWords;
     for (std::size_t i = 0; i < 8 * kWords; ++i) {
-      unsigned char c = i < length ? static_cast<unsigned char>(text[i]) : 0;
-      if (c >= 'A' && c <= 'Z') c += 'a' - 'A';
+      const unsigned char c = i < length ? String::FoldAscii(static_cast<unsigned char>(text[i])) : 0;
       words[i / 8] = words[i / 8] << 8 | c;
     }
   }

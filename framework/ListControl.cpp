@@ -85,27 +85,40 @@ int ListControl::ContentsWidth(int column) const {
   // bounds are measured, widest bound first, until no bound is above the widest cell. Only
   // when all of those are wider still must every cell be looked at again.
   constexpr std::size_t kFew = 64;
-  std::vector<std::pair<int, int>> widest;  // bound, row: the widest bounds, a heap with the narrowest on top
-  Allocating([&] { widest.reserve(kFew); });
   int width = 0;
-  const int count = GetItemCount();
-  for (int row = 0; row < count; ++row) {
-    if (const int known = KnownWidth(row, column); known >= 0) {
-      width = std::max(width, known);
-    } else if (const int bound = CellBound(option, row, column); widest.size() < kFew) {
-      widest.emplace_back(bound, row);
-      std::push_heap(widest.begin(), widest.end(), std::greater<>());
-    } else if (bound > widest.front().first) {
-      std::pop_heap(widest.begin(), widest.end(), std::greater<>());
-      widest.back() = {bound, row};
-      std::push_heap(widest.begin(), widest.end(), std::greater<>());
-    }
-  }
+  std::vector<std::pair<int, int>> widest = WiderCells(option, column, width, kFew);
   if (widest.empty()) return width;
   const bool all = widest.size() < kFew;
   const int below = widest.front().first;  // no cell left out is bounded above this
   width = WidestOf(option, widest, column, width);
-  return all || width >= below ? width : WidestOfAll(option, column, width);
+  if (all || width >= below) return width;
+  std::vector<std::pair<int, int>> wider = WiderCells(option, column, width, std::numeric_limits<std::size_t>::max());
+  return WidestOf(option, wider, column, width);
+}
+
+// Goes over the cells of the column once: the widest of those measured before goes into
+// width, and of the others those bounded above width are answered as (bound, row), at most
+// the given number of them with the widest bounds, in a heap with the narrowest on top.
+std::vector<std::pair<int, int>> ListControl::WiderCells(const QStyleOptionViewItem& option, int column, int& width,
+                                                         std::size_t most) const {
+  std::vector<std::pair<int, int>> cells;
+  const int count = GetItemCount();
+  Allocating([&] { cells.reserve(std::min(most, static_cast<std::size_t>(count))); });
+  for (int row = 0; row < count; ++row) {
+    if (const int known = KnownWidth(row, column); known >= 0) {
+      width = std::max(width, known);
+    } else if (const int bound = CellBound(option, row, column); bound <= width) {
+      continue;
+    } else if (cells.size() < most) {
+      cells.emplace_back(bound, row);
+      std::push_heap(cells.begin(), cells.end(), std::greater<>());
+    } else if (bound > cells.front().first) {
+      std::pop_heap(cells.begin(), cells.end(), std::greater<>());
+      cells.back() = {bound, row};
+      std::push_heap(cells.begin(), cells.end(), std::greater<>());
+    }
+  }
+  return cells;
 }
 
 // The widest of width and the given cells, measured widest bound first until no bound is
@@ -118,19 +131,6 @@ int ListControl::WidestOf(const QStyleOptionViewItem& option, std::vector<std::p
     width = std::max(width, CellWidth(option, (end - 1)->second, column));
   }
   return width;
-}
-
-// The same over every cell of the column wider than width may be.
-int ListControl::WidestOfAll(const QStyleOptionViewItem& option, int column, int width) const {
-  std::vector<std::pair<int, int>> waiting;  // bound, row
-  for (int row = 0; row < GetItemCount(); ++row) {
-    if (const int known = KnownWidth(row, column); known >= 0) {
-      width = std::max(width, known);
-    } else if (const int bound = CellBound(option, row, column); bound > width) {
-      Allocating([&] { waiting.emplace_back(bound, row); });
-    }
-  }
-  return WidestOf(option, waiting, column, width);
 }
 
 int ListControl::KnownWidth(int row, int column) const {

@@ -120,9 +120,10 @@ class ListControl : public QTreeView {
   bool IsRow(int row) const { return row >= 0 && row < GetItemCount(); }
   void ApplyItem(const ListItem& item);
   int ContentsWidth(int column) const;
+  std::vector<std::pair<int, int>> WiderCells(const QStyleOptionViewItem& option, int column, int& width,
+                                              std::size_t most) const;
   int WidestOf(const QStyleOptionViewItem& option, std::vector<std::pair<int, int>>& cells, int column,
                int width) const;
-  int WidestOfAll(const QStyleOptionViewItem& option, int column, int width) const;
   // The width the cell was measured at, -1 when it was not.
   int KnownWidth(int row, int column) const;
   int CellWidth(const QStyleOptionViewItem& option, int row, int column) const;

@@ -31,13 +31,9 @@ int TextLength(const char* text) {
   return SizeOrThrow(static_cast<std::int64_t>(std::strlen(text)));
 }
 
-unsigned char FoldAscii(unsigned char c) {
-  return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
-}
-
 bool EqualIgnoreCase(const char* left, const char* right, int count) {
   for (int i = 0; i < count; ++i) {
-    if (FoldAscii(left[i]) != FoldAscii(right[i])) return false;
+    if (String::FoldAscii(left[i]) != String::FoldAscii(right[i])) return false;
   }
   return true;
 }

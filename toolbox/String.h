@@ -70,6 +70,9 @@ class String {
   static int Compare(const char* left, const char* right);
   // As Compare, with ASCII letters folded to lower case on both sides.
   static int CompareIgnoreCase(const char* left, const char* right);
+  // The byte as CompareIgnoreCase and the other ...IgnoreCase operations take it: A to Z
+  // folded to a to z, every other byte as it is.
+  static unsigned char FoldAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
 
   // The argument may be this string's own text.
   void Append(const char* text);
