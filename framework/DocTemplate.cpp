@@ -118,7 +118,9 @@ Document* DocTemplate::OpenDocumentFile(const char* path, bool addToRecentFiles,
         // with what is left.
         document->pathName.clear();
         SetDefaultTitle(document);
-        document->OnNewDocument();
+        // Nothing older is left to go back to: the window shows whatever the document
+        // could be reset to.
+        static_cast<void>(document->OnNewDocument());
         frame->InitialUpdateFrame(document, makeVisible);
       }
       return nullptr;

@@ -111,7 +111,8 @@ TEST(ExceptionTest, CopiesOwnTheirTexts) {
   EIllegalState target("other", "elsewhere", 1);
   target = EIllegalState("third", "place", 2);
   EXPECT_STREQ("third", target.GetMessage());
-  target = target;
+  const EIllegalState& itself = target;
+  target = itself;  // assigned to itself keeps its texts
   EXPECT_STREQ("place", target.GetLocation());
   // Copies do not log again: only the two constructions with location and line did,
   // plus the ones above.
