@@ -232,8 +232,8 @@ bool Merge(Repository& repository, const String& text) {
 void ReadItemList(Repository& repository, framework::File& file) {
   framework::FileStatus status;
   if (!file.GetStatus(status) || status.m_size == 0) return;
-  // The items, their texts and the index (a standard container) all take memory; running
-  // out of it is the framework's memory failure, whichever of them ran out.
+  // The items, their texts and the index all take memory; running out of it is the
+  // framework's memory failure, whichever of them ran out.
   const bool ordered = framework::Allocating([&] { return Merge(repository, ReadText(file, status.m_size)); });
   if (!ordered) SortRepository(repository);
 }
