@@ -199,11 +199,18 @@ bool Voyanta::SaveRepository(std::string& reason) {
 }
 
 void Voyanta::ReportNotSaved(unsigned messageId, const std::string& path, const std::string& reason) const {
-  // After a termination signal or at the end of the session nobody is left to read it.
-  if (!IsEndedByUser()) return;
   const std::string message = framework::FormatString(messageId, path.c_str()) + "\n\n" + reason;
-  framework::MessageBox::Show(message.c_str(), framework::MB_OK | framework::MB_ICONERROR,
-                              framework::LoadString(resources::IDS_MESSAGE_CAPTION));
+  const auto show = [&message] {
+    framework::MessageBox::Show(message.c_str(), framework::MB_OK | framework::MB_ICONERROR,
+                                framework::LoadString(resources::IDS_MESSAGE_CAPTION));
+  };
+  if (HasEndedAtStartUp()) {
+    const framework::UnattendedScope toStandardError;
+    show();
+  } else if (IsEndedByUser()) {
+    // After a termination signal or at the end of the session nobody is left to read it.
+    show();
+  }
 }
 
 const framework::CommandMap& Voyanta::GetCommandMap() const {

@@ -74,7 +74,8 @@ class Voyanta : public mfctriext::TriExtApp {
   // could not be written. Nothing to write (true) unless this run read the repository.
   [[nodiscard]] bool SaveRepository(std::string& reason);
   // A file the exit processing could not write (logged already): shown in a message box
-  // with its path and the reason when the user ended the program.
+  // with its path and the reason when the user ended the program, written to standard
+  // error when the run had no window (the command line printed).
   void ReportNotSaved(unsigned messageId, const std::string& path, const std::string& reason) const;
 
   Repository repository;

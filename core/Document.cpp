@@ -45,8 +45,9 @@ void Document::OnFilePrint() {
   if (dialog.DoModal() != framework::IDOK) return;
   framework::DeviceContext& dc = dialog.GetPrinterDC();
   PrintTrip(dc, GetPathName(), repository, dialog.GetCopies());
-  if (dc.HasFailed()) {
-    const std::string message = framework::FormatString(framework::AFX_IDP_FAILED_TO_PRINT, dc.GetDeviceName().c_str());
+  if (!dc.Finish()) {
+    std::string message = framework::FormatString(framework::AFX_IDP_FAILED_TO_PRINT, dc.GetDeviceName().c_str());
+    if (!dc.GetFailureReason().empty()) message += "\n\n" + dc.GetFailureReason();
     framework::MessageBox::Show(message.c_str(), framework::MB_OK | framework::MB_ICONWARNING);
   }
 }

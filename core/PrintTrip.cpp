@@ -58,6 +58,11 @@ std::string ItemLine(const Item& item, std::size_t quantityWidth) {
   return line + kBoxes + Utf8(item.GetName());
 }
 
+// Whether a line drawn in the slot stays inside the printable area.
+bool FitsOnPage(const framework::DeviceContext& dc, int slot) {
+  return -(kTop - kLinePitch * slot) + dc.GetTextHeight() <= dc.GetPrintableHeight();
+}
+
 void PrintCopy(framework::DeviceContext& dc, const std::string& pathName, const Repository& repository,
                std::size_t quantityWidth) {
   dc.CreatePointFont(kFontTenths, kFontFace);
@@ -70,13 +75,19 @@ void PrintCopy(framework::DeviceContext& dc, const std::string& pathName, const 
   for (int i = 0; i < repository.GetCount(); ++i) {
     const Item* item = repository.GetAt(i);
     if (!item->IsChecked()) continue;
+    const bool startsGroup =
+        previousGroup == nullptr || toolbox::String::Compare(item->GetGroup().Text(), previousGroup->Text()) != 0;
     // The page is full only when another line is to come, so no blank sheet ends a job.
-    if (line > kPageLimit) {
+    // Paper shorter than A4 (or turned) ends a page early, where the next line would leave
+    // the printable area; a group's header goes over with its first item. A page that
+    // holds nothing yet takes the line whatever its size.
+    const int lastSlot = startsGroup ? line + 3 : line;
+    if (line > kPageLimit || (line > 0 && !FitsOnPage(dc, lastSlot))) {
       dc.EndPage();
       dc.StartPage();
       line = 0;
     }
-    if (previousGroup == nullptr || toolbox::String::Compare(item->GetGroup().Text(), previousGroup->Text()) != 0) {
+    if (startsGroup) {
       previousGroup = &item->GetGroup();
       line += 2;
       DrawLine(dc, line++, Header(*item));

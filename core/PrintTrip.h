@@ -11,6 +11,9 @@
 // each group (a change in the group's bytes, letter case included), each item as its
 // quantity padded to the widest one, two boxes to tick and its name. Lines are 3.5 mm apart
 // from 20 mm below the top of the printable area, 15 mm from its left, in "Courier New" of
-// 10 points; a page holds 71 lines, a little more where a group starts near its end. The
-// paper size is not consulted. Failures of the device are left to it (HasFailed).
+// 10 points; a page holds 71 lines, a little more where a group starts near its end, as
+// laid out for A4 portrait. Where the next line would pass the bottom of the printable area
+// (shorter paper, landscape, wide margins) the page ends before it: a group's header and
+// its first item then start the next page together. Failures of the device are left to it
+// (HasFailed, Finish).
 void PrintTrip(framework::DeviceContext& dc, const std::string& pathName, const Repository& repository, int copies);

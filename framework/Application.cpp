@@ -142,8 +142,7 @@ void Application::EndAtStartUp(int status) {
 }
 
 bool Application::PrintFromCommandLine(const CommandLineInfo& info) {
-  const bool wasUnattended = IsUnattended();
-  SetUnattended(true);
+  const UnattendedScope unattended;
   commandLinePrint = &info;
   bool printed = false;
   DocTemplate* docTemplate = GetFirstDocTemplate();
@@ -158,7 +157,6 @@ bool Application::PrintFromCommandLine(const CommandLineInfo& info) {
   // A message on the way (no such printer, a job that failed) means it did not print.
   printed = printed && GetUnattendedMessageCount() == 0;
   commandLinePrint = nullptr;
-  SetUnattended(wasUnattended);
   return printed;
 }
 

@@ -79,6 +79,9 @@ class Application : public CmdTarget {
   // Start-up was the whole run: InitInstance answers false and the program ends with this
   // status (not as a start that failed).
   void EndAtStartUp(int status);
+  // The run ended at start-up (it printed, or handed its trip over) and never had a window:
+  // what goes wrong at its end can only be told on standard error.
+  bool HasEndedAtStartUp() const { return ranAtStartUp; }
 
   FrameWindow* GetMainWnd() const { return m_pMainWnd; }
   // The application title: string 57344.

@@ -1,9 +1,14 @@
 #include "framework/DeviceContext.h"
 
+#include <QFile>
 #include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPdfWriter>
 #include <QPrinter>
+#include <cmath>
 
 #include "framework/Exceptions.h"
+#include "framework/Spooler.h"
 #include "framework/Text.h"
 
 namespace framework {
@@ -29,46 +34,140 @@ void DeviceContext::CreatePointFont(int pointSizeTenths, const char* faceName) {
   if (painter.isActive()) painter.setFont(font);
 }
 
+bool DeviceContext::PrintsToFile() const { return printer->outputFormat() == QPrinter::PdfFormat; }
+
+std::string DeviceContext::OutputFile() const {
+  if (!outputFile.empty()) return outputFile;
+  const QByteArray name = QFile::encodeName(printer->outputFileName());
+  return std::string(name.constData(), static_cast<std::size_t>(name.size()));
+}
+
+void DeviceContext::SetOutputFile(const std::string& path) {
+  outputFile = path;
+  printer->setOutputFormat(QPrinter::PdfFormat);
+  printer->setOutputFileName(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
+}
+
 void DeviceContext::StartDoc(const char* docName) {
-  if (painter.isActive()) painter.end();
-  printer->setDocName(ToQString(docName));
-  endedPages = 0;
-  if (!painter.begin(printer.get())) {
-    failed = true;
+  if (finished) return;
+  if (PrintsToFile()) {
+    // Later jobs go on in the same document, on a page of their own (see StartPage).
+    if (painter.isActive() || failed) return;
+    if (OpenOutputFile()) BeginDrawing(docName);
     return;
+  }
+  if (painter.isActive()) EndDoc();
+  BeginDrawing(docName);
+}
+
+bool DeviceContext::OpenOutputFile() {
+  try {
+    file.Open(OutputFile().c_str(), File::modeReplace);
+    return true;
+  } catch (const FileException& error) {
+    Fail(error.GetSystemReason().empty() ? error.GetErrorMessage() : error.GetSystemReason());
+  }
+  return false;
+}
+
+bool DeviceContext::BeginDrawing(const char* docName) {
+  jobName = docName == nullptr ? "" : docName;
+  endedPages = 0;
+  drawn.clear();
+  buffer.setBuffer(&drawn);
+  writer.reset();
+  if (!buffer.open(QIODevice::WriteOnly)) {
+    Fail(ToBytes(buffer.errorString()));
+    return false;
+  }
+  writer.reset(New<QPdfWriter>(&buffer));
+  writer->setPageLayout(printer->pageLayout());
+  writer->setResolution(printer->resolution());
+  writer->setTitle(ToQString(docName));
+  if (!painter.begin(writer.get())) {
+    Fail({});
+    return false;
   }
   painter.setFont(font);
   painter.setPen(Qt::black);
+  return true;
+}
+
+void DeviceContext::EndDrawing() {
+  if (!painter.end()) Fail({});
+  buffer.close();
 }
 
 void DeviceContext::StartPage() {
-  // A job begins on its first page; a later one needs a new sheet.
-  if (endedPages > 0 && painter.isActive() && !printer->newPage()) failed = true;
+  // A document begins on its first page; a later one needs a new sheet.
+  if (endedPages > 0 && painter.isActive() && !writer->newPage()) Fail({});
 }
 
 void DeviceContext::TextOut(int x, int y, const char* text, std::size_t length) {
   if (!painter.isActive()) return;  // the job did not start, which is already known
   const QPointF topLeft = ToDevice(x, y);
   // QPainter places text on its baseline: one ascent below the top of the cell.
-  const QFontMetricsF metrics(painter.font(), printer.get());
+  const QFontMetricsF metrics(painter.font(), writer.get());
   painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), ToQString(text, length));
 }
 
 void DeviceContext::EndPage() { ++endedPages; }
 
 void DeviceContext::EndDoc() {
-  if (!painter.isActive()) return;
-  if (!painter.end()) failed = true;
+  if (PrintsToFile() || !painter.isActive()) return;
+  EndDrawing();
+  std::string reason;
+  if (!failed && !SubmitPrintJob(*printer, jobName, drawn, reason)) Fail(reason);
+}
+
+bool DeviceContext::Finish() {
+  if (finished) return !failed;
+  if (!PrintsToFile()) {
+    if (painter.isActive()) EndDoc();
+    finished = true;
+    return !failed;
+  }
+  finished = true;
+  if (!painter.isActive()) return !failed;
+  EndDrawing();
+  try {
+    if (!failed) {
+      file.Write(drawn.constData(), static_cast<std::size_t>(drawn.size()));
+      file.Close();
+    }
+  } catch (const FileException& error) {
+    Fail(error.GetSystemReason().empty() ? error.GetErrorMessage() : error.GetSystemReason());
+  }
+  file.Abort();  // a file not written stays as it was
+  return !failed;
+}
+
+int DeviceContext::GetPrintableHeight() const {
+  const QPageLayout layout = printer->pageLayout();
+  if (mapMode == MM_TEXT) return layout.paintRectPixels(printer->resolution()).height();
+  return static_cast<int>(std::floor(layout.paintRect(QPageLayout::Millimeter).height() * 10.0));
+}
+
+int DeviceContext::GetTextHeight() const {
+  const QFontMetricsF metrics(font, printer.get());
+  const double pixels = metrics.ascent() + metrics.descent();
+  if (mapMode == MM_TEXT) return static_cast<int>(std::ceil(pixels));
+  return static_cast<int>(std::ceil(pixels * kLoMetricPerInch / printer->logicalDpiY()));
+}
+
+void DeviceContext::Fail(const std::string& reason) {
+  if (!failed) failureReason = reason;
+  failed = true;
 }
 
 std::string DeviceContext::GetDeviceName() const {
-  if (printer->outputFormat() == QPrinter::PdfFormat) return ToBytes(printer->outputFileName());
+  if (PrintsToFile()) return OutputFile();
   return ToBytes(printer->printerName());
 }
 
 QPointF DeviceContext::ToDevice(int x, int y) const {
   if (mapMode == MM_TEXT) return QPointF(x, y);
-  return QPointF(x * printer->logicalDpiX() / kLoMetricPerInch, -y * printer->logicalDpiY() / kLoMetricPerInch);
+  return QPointF(x * writer->logicalDpiX() / kLoMetricPerInch, -y * writer->logicalDpiY() / kLoMetricPerInch);
 }
 
 }  // namespace framework

@@ -1,11 +1,16 @@
 #pragma once
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QFont>
 #include <QPainter>
 #include <cstddef>
 #include <memory>
 #include <string>
 
+#include "framework/File.h"
+
+class QPdfWriter;
 class QPrinter;
 
 namespace framework {
@@ -21,17 +26,25 @@ enum MapMode {
 // printer, which starts as the system's default printer (or PDF output where there is none);
 // the print dialog chooses another on it. Lives for one print command.
 //
-// Failure: a step the printer refuses (a job that cannot start, such as a PDF file that
-// cannot be written) does not stop the later ones, which go on as far as they can; the
-// context remembers it (HasFailed) so that the caller reports it once. The drawing
-// operations are virtual so that another device, a test's recorder, can stand in.
+// Every job is drawn as a PDF document in memory, on the paper, margins and resolution of
+// the printer. A printer's job goes to its spooler as the job ends (EndDoc), one job per
+// StartDoc. A PDF file takes every job of the context, one after the other, each starting on
+// a new page, and is written as a whole, safely, by Finish: so three copies give one file
+// with three times the pages, and a file that cannot be written (a folder, a FIFO) is
+// refused at the first StartDoc, before anything is drawn.
+//
+// Failure: a step the device refuses (a file that cannot be written, a spooler that does not
+// take the job) does not stop the later ones, which go on as far as they can; the context
+// remembers the first failure with its reason (HasFailed, GetFailureReason) so that the
+// caller reports it once. The drawing operations are virtual so that another device, a
+// test's recorder, can stand in.
 class DeviceContext {
  public:
   // Throws MemoryException when memory runs out.
   DeviceContext();
   DeviceContext(const DeviceContext&) = delete;
   DeviceContext& operator=(const DeviceContext&) = delete;
-  // Ends a job still running.
+  // Abandons what was not finished: a PDF file not finished is not written.
   virtual ~DeviceContext();
 
   virtual void SetMapMode(MapMode mode);
@@ -48,24 +61,55 @@ class DeviceContext {
   virtual void TextOut(int x, int y, const char* text, std::size_t length);
   virtual void EndPage();
   virtual void EndDoc();
+  // How far the printable area reaches down from the origin, and how high a character cell
+  // of the selected font is, in the units of the mapping mode: a line drawn at y fits on
+  // the page while -y + GetTextHeight() <= GetPrintableHeight() (MM_LOMETRIC).
+  virtual int GetPrintableHeight() const;
+  virtual int GetTextHeight() const;
+
+  // Ends the output: a PDF file is written now, as a whole or not at all. Answers false when
+  // anything failed (HasFailed). Afterwards the context takes no more jobs.
+  [[nodiscard]] bool Finish();
 
   [[nodiscard]] bool HasFailed() const { return failed; }
+  // The device's or the system's words for the first failure; may be empty.
+  const std::string& GetFailureReason() const { return failureReason; }
   // The printer's name, or the path of the PDF file it writes.
   std::string GetDeviceName() const;
+  // Prints into the PDF file at path, named by its bytes as the system gives them (not all
+  // names are UTF-8).
+  void SetOutputFile(const std::string& path);
   QPrinter& GetPrinter() const { return *printer; }
   // The font that CreatePointFont selected.
   const QFont& GetFont() const { return font; }
 
  private:
+  bool PrintsToFile() const;
+  std::string OutputFile() const;
+  // Opens the PDF file for its replacement; false (failed) when it cannot be written.
+  bool OpenOutputFile();
+  // A new PDF document in memory, with the painter on it; false (failed) when it cannot be.
+  bool BeginDrawing(const char* docName);
+  // Ends the painter: the document in memory is complete.
+  void EndDrawing();
+  void Fail(const std::string& reason);
   // The device point of a logical one.
   QPointF ToDevice(int x, int y) const;
 
   std::unique_ptr<QPrinter> printer;
+  std::string outputFile;  // the bytes SetOutputFile named
+  File file;               // the PDF file, from the first job to Finish
+  QByteArray drawn;        // the PDF document being drawn
+  QBuffer buffer;
+  std::unique_ptr<QPdfWriter> writer;
   QPainter painter;
   QFont font;
+  std::string jobName;
   MapMode mapMode = MM_TEXT;
-  int endedPages = 0;  // pages ended in the current job
+  int endedPages = 0;  // pages ended in the document being drawn
+  bool finished = false;
   bool failed = false;
+  std::string failureReason;
 };
 
 }  // namespace framework

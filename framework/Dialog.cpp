@@ -7,7 +7,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 #include <cstring>
+#include <limits>
+#include <string>
 
 #include "framework/Exceptions.h"
 #include "framework/MessageBox.h"
@@ -53,6 +56,8 @@ QWidget* MakeControl(const DialogControl& control, QWidget* parent) {
     case ControlKind::edit: {
       auto* edit = New<QLineEdit>(parent);
       edit->setFrame((control.style & WS_BORDER) != 0);
+      // Qt would cut a longer text at 32,767 characters, also one only loaded and saved.
+      edit->setMaxLength(std::numeric_limits<int>::max());
       return edit;
     }
     case ControlKind::checkBox:
@@ -227,7 +232,10 @@ bool DDX_Text(DataExchange& exchange, unsigned id, toolbox::String& value) {
     value = loaded->second.bytes;
     return false;
   }
-  value = ToBytes(edit->text()).c_str();
+  std::string typed = ToBytes(edit->text());
+  // The program's texts end at a NUL byte: a pasted NUL would cut off the rest.
+  std::replace(typed.begin(), typed.end(), '\0', ' ');
+  value = typed.c_str();
   return true;
 }
 

@@ -73,8 +73,10 @@ class DataExchange {
 
 // An edit field and a text. A field whose text the user left as it was loaded gives back
 // the loaded bytes exactly, also where they are not UTF-8 and the field shows them decoded
-// otherwise; a changed field gives its text as UTF-8. Answers true when saving took the
-// text from the field, false when the value stayed as loaded (or when loading).
+// otherwise; a changed field gives its text as UTF-8, a NUL in it as a blank (a text of the
+// program ends at its first NUL). A field takes a text of any length. Answers true when
+// saving took the text from the field, false when the value stayed as loaded (or when
+// loading).
 [[nodiscard]] bool DDX_Text(DataExchange& exchange, unsigned id, toolbox::String& value);
 // A check box and a flag.
 void DDX_Check(DataExchange& exchange, unsigned id, bool& value);

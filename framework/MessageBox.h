@@ -62,6 +62,18 @@ bool IsUnattended();
 // The messages written since SetUnattended(true).
 int GetUnattendedMessageCount();
 
+// Unattended for as long as it lives; the state before comes back as it goes.
+class UnattendedScope {
+ public:
+  UnattendedScope() : before(IsUnattended()) { SetUnattended(true); }
+  UnattendedScope(const UnattendedScope&) = delete;
+  UnattendedScope& operator=(const UnattendedScope&) = delete;
+  ~UnattendedScope() { SetUnattended(before); }
+
+ private:
+  bool before;
+};
+
 class MessageBox {
  public:
   // Shows the text with the caption (the application title when null) and answers the

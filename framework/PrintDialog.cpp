@@ -47,6 +47,7 @@ int PrintDialog::DoModal() {
   if (app != nullptr && app->GetCommandLinePrint() != nullptr) {
     return SelectCommandLinePrinter(*app->GetCommandLinePrint()) ? IDOK : IDCANCEL;
   }
+  if (IsUnattended()) return IDCANCEL;  // nobody to ask: as if cancelled, never shown
 
   QPrinter& printer = deviceContext.GetPrinter();
   dialog.reset(New<AllPagesPrintDialog>(&printer, QApplication::activeWindow()));
@@ -83,8 +84,7 @@ bool PrintDialog::SelectCommandLinePrinter(const CommandLineInfo& commandLine) {
     }
     printer.setPrinterName(defaultPrinter.printerName());
   } else if (NamesPdfFile(name)) {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(ToQString(FullPath(name).c_str()));
+    deviceContext.SetOutputFile(FullPath(name));
   } else if (QPrinterInfo::printerInfo(ToQString(name.c_str())).isNull()) {
     MessageBox::Show(FormatString(AFX_IDP_NO_SUCH_PRINTER, name.c_str()).c_str(), MB_OK | MB_ICONERROR);
     return false;

@@ -15,9 +15,9 @@
 // it (a digit key, so that typing goes on from it). Without a preset (null) the dialog
 // shows the item as it is and starts in the name field.
 //
-// Fields the user did not touch keep their bytes exactly. A control character typed or
-// pasted into a field (a tab, a line break) becomes a blank: the item list files separate
-// fields by tabs and items by line feeds.
+// Fields the user did not touch keep their bytes exactly, however long. A control character
+// typed or pasted into a field (a tab, a line break, a NUL) becomes a blank: the item list
+// files separate fields by tabs and items by line feeds.
 class ItemDialog : public framework::Dialog {
  public:
   ItemDialog(Item& item, const char* preset, QWidget* parent = nullptr);

@@ -312,26 +312,45 @@ TEST_F(PrintEndToEndTest, PrintToOptionWritesTheTripIntoThePdfFileWithAnEmbedded
 
 TEST_F(PrintEndToEndTest, EachFailureIsToldOnStandardErrorWithStatus1AndWritesNoPdf) {
   std::filesystem::create_directory(folder / "folder.vyt");
+  ASSERT_EQ(mkfifo((folder / "fifo.pdf").c_str(), 0600), 0);
+  // Settings that cannot be saved: a folder where their file should be (refused to root too).
+  std::filesystem::create_directories(folder / "plain/Quorvane/Voyanta/voyanta.cfg");
   struct Row {
     std::vector<std::string> arguments;
     std::string error;
+    std::vector<std::string> environment = {};
   };
   const std::vector<Row> rows = {
       {{"/pt", "gone.vyt", "out.pdf"}, "Voyanta: " + (folder / "gone.vyt") + ": File not found.\n"},
       {{"/pt", "folder.vyt", "out.pdf"},
        "Voyanta: " + (folder / "folder.vyt") + " was not found or access to it was denied.\n"},
       {{"/pt", "summer.vyt", "Nowhere"}, "Voyanta: There is no printer named Nowhere.\n"},
-      {{"/pt", "summer.vyt", "missing/out.pdf"}, "Voyanta: Could not print to " + (folder / "missing/out.pdf") + ".\n"},
+      {{"/pt", "summer.vyt", "missing/out.pdf"},
+       "Voyanta: Could not print to " + (folder / "missing/out.pdf") + ".: No such file or directory\n"},
       {{"/pt", "summer.vyt", "summer.vyt/out.pdf"},
-       "Voyanta: Could not print to " + (folder / "summer.vyt/out.pdf") + ".\n"},
+       "Voyanta: Could not print to " + (folder / "summer.vyt/out.pdf") + ".: Not a directory\n"},
+      // Refused at once, never waiting for a reader at the FIFO's other end.
+      {{"/pt", "summer.vyt", "fifo.pdf"},
+       "Voyanta: Could not print to " + (folder / "fifo.pdf") + ".: Not a regular file\n"},
       {{"/pt", "summer.vyt"}, "Voyanta: Printing from the command line takes /p FILE, or /pt FILE PRINTER"},
+      {{"/pt", "summer.vyt", "settings.pdf"}, "The Voyanta: Voyanta could not save its settings in " + (folder / "plain/Quorvane/Voyanta/voyanta.cfg") + ".: ",
+       {"XDG_CONFIG_HOME=" + (folder / "plain")}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::PrintToString(row.arguments));
-    EXPECT_EQ(RunToEnd(row.arguments), 1);
+    EXPECT_EQ(RunToEnd(row.arguments, {.environment = row.environment}), 1);
     EXPECT_NE(Output().find(row.error), std::string::npos) << Output();
     EXPECT_FALSE(std::filesystem::exists(folder / "out.pdf"));
   }
+}
+
+TEST_F(PrintEndToEndTest, APdfNameThatIsNoUtf8IsWrittenUnderItsOwnBytes) {
+  const std::string name = "\xe9t\xe9.pdf";  // Latin-1, as an older system names files
+  EXPECT_EQ(RunToEnd({"/pt", "summer.vyt", name}), 0) << Output();
+  EXPECT_EQ(pdf::PageCount(folder / name), 1);
+  int pdfs = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) pdfs += entry.path().extension() == ".pdf";
+  EXPECT_EQ(pdfs, 1) << "written under another name too";
 }
 
 TEST_F(PrintEndToEndTest, PrintOptionWithoutADefaultPrinterSaysSo) {

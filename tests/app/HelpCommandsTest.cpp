@@ -128,6 +128,19 @@ TEST_F(HelpCommandsTest, ProgramStartedByARelativePathOpensTheHelpByItsFullPath)
   EXPECT_EQ(opened.urls, Texts{FileUrl("docs/help/index.html")});
 }
 
+TEST_F(HelpCommandsTest, ProgramFolderWhoseNameIsNoUtf8OpensTheHelpUnderTheFoldersOwnBytes) {
+  ASSERT_TRUE(Start());
+  const std::string latin1 = folder / "Caf\xe9";  // Latin-1, as an older system names folders
+  std::filesystem::create_directories(latin1 + "/docs/help");
+  {
+    scratch::Arguments elsewhere({latin1 + "/voyanta"});
+    EXPECT_TRUE(Window().RouteCommand(resources::ID_APP_HELP));
+  }
+  SetArguments({});
+  const std::string bytes = latin1 + "/docs/help/index.html";
+  EXPECT_EQ(opened.urls, Texts{"file://" + QByteArray(bytes.c_str()).toPercentEncoding("/").toStdString()});
+}
+
 TEST_F(HelpCommandsTest, KeysReachTheirCommands) {
   struct Row {
     const char* what;

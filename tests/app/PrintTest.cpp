@@ -58,12 +58,14 @@ TEST_F(PrintTest, CtrlPAsksThePrintDialogAndPrintsTheTripIntoThePdfFileChosenThe
   EXPECT_TRUE(FilePrintEntry()->isEnabled());
 
   // The user picks "Print to File (PDF)" with a file name.
+  int copies = 1;
   framework::SetModalHook([&](const framework::ModalRequest& request) {
     auto* dialog = qobject_cast<QPrintDialog*>(request.window);
     EXPECT_NE(dialog, nullptr) << request.text;
     if (dialog == nullptr) return framework::ModalAnswer{};
     dialog->printer()->setOutputFormat(QPrinter::PdfFormat);
     dialog->printer()->setOutputFileName(framework::ToQString(Pdf().c_str()));
+    dialog->printer()->setCopyCount(copies);
     return framework::ModalAnswer{framework::IDOK, {}};
   });
   Window().activateWindow();
@@ -74,6 +76,12 @@ TEST_F(PrintTest, CtrlPAsksThePrintDialogAndPrintsTheTripIntoThePdfFileChosenThe
   EXPECT_EQ(pdf::PageCount(Pdf()), 1);
   EXPECT_EQ(pdf::PageLines(Pdf(), 1), SummerPage());
   EXPECT_EQ(pdf::Info(Pdf(), "Title"), Summer());
+
+  // Three copies into a PDF file: one file, each copy on pages of its own.
+  copies = 3;
+  QTest::keyClick(&Window(), Qt::Key_P, Qt::ControlModifier);
+  ASSERT_EQ(pdf::PageCount(Pdf()), 3);
+  for (int page = 1; page <= 3; ++page) EXPECT_EQ(pdf::PageLines(Pdf(), page), SummerPage()) << page;
 }
 
 TEST_F(PrintTest, PrintOptionPrintsWithoutEverShowingTheWindowAndTheRunEndsWithStatus0) {

@@ -2,11 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
+
 #include <map>
 #include <string>
 #include <vector>
 
 #include "support/Items.h"
+#include "support/Pdf.h"
+#include "support/Scratch.h"
 
 namespace {
 
@@ -39,6 +45,11 @@ class RecordingDC : public framework::DeviceContext {
   }
   void EndPage() override { calls.push_back("EndPage"); }
   void EndDoc() override { calls.push_back("EndDoc"); }
+  // A4 portrait as Qt lays it out for PDF (3.5 mm margins), 10-point Courier New.
+  int GetPrintableHeight() const override { return printableHeight; }
+  int GetTextHeight() const override { return 40; }
+
+  int printableHeight = 2899;
 
   Texts calls;
   std::vector<std::vector<Page>> jobs;  // the pages of each job
@@ -179,6 +190,16 @@ TEST(PrintTripPagingTest, AGroupStartingAtTheEndReachesSlot73AndThePageBreaksAft
   EXPECT_EQ(Slots(dc.jobs[0])[1], Texts{"0: [ ] [ ] B1"});
 }
 
+TEST(PrintTripPagingTest, PaperTooShortForALineStillTakesOneOnEachPageAndTheJobEnds) {
+  Repository repository;
+  Fill(repository, Items(3, "A"));
+  RecordingDC dc;
+  dc.printableHeight = 100;
+  PrintTrip(dc, "p", repository, 1);
+  EXPECT_EQ(Slots(dc.jobs[0]), (std::vector<Texts>{{"0:p"}, {"2:A " + Dashes(58), "3: [ ] [ ] A0"},
+                                                   {"0: [ ] [ ] A1"}, {"0: [ ] [ ] A2"}}));
+}
+
 TEST(PrintTripCopiesTest, EachCopyIsAJobOfItsOwnWithItsFontAndTheSamePages) {
   Repository repository;
   Fill(repository, {{"Bath", "Towel", "1"}});
@@ -192,5 +213,61 @@ TEST(PrintTripCopiesTest, EachCopyIsAJobOfItsOwnWithItsFontAndTheSamePages) {
   ASSERT_EQ(dc.jobs.size(), 3u);
   EXPECT_EQ(dc.jobs[2], dc.jobs[0]);
 }
+
+}  // namespace
+
+namespace {
+
+// The check list printed into a PDF file on paper of every kind the print dialog offers.
+struct PaperCase {
+  const char* what;
+  QPageSize::PageSizeId paper;
+  QPageLayout::Orientation orientation;
+  int pages;
+  std::string firstOfPage2;  // as pdftotext lays it out
+};
+
+class PrintTripPaperTest : public testing::TestWithParam<PaperCase> {};
+
+TEST_P(PrintTripPaperTest, EveryItemIsOnSomePageAndNoLineLeavesThePrintableArea) {
+  const PaperCase& row = GetParam();
+  Repository repository;
+  Fill(repository, Items(66, "A"));  // B's header and first item land in slots 72 and 73 of A4
+  Fill(repository, Items(9, "B"));
+  scratch::Folder folder;
+  const std::string out = folder / "trip.pdf";
+  framework::DeviceContext dc;
+  dc.SetOutputFile(out);
+  dc.GetPrinter().setPageSize(QPageSize(row.paper));
+  dc.GetPrinter().setPageOrientation(row.orientation);
+  PrintTrip(dc, "/trips/long.vyt", repository, 1);
+  ASSERT_TRUE(dc.Finish()) << dc.GetFailureReason();
+
+  ASSERT_EQ(pdf::PageCount(out), row.pages);
+  EXPECT_EQ(pdf::PageLines(out, 2).front(), row.firstOfPage2);
+  Texts items;
+  for (int page = 1; page <= row.pages; ++page) {
+    for (const std::string& line : pdf::PageLines(out, page)) {
+      if (line.find("[ ]") != std::string::npos) items.push_back(line.substr(line.rfind(' ') + 1));
+    }
+  }
+  Texts expected;
+  for (const Entry& entry : Items(66, "A")) expected.push_back(entry.name);
+  for (const Entry& entry : Items(9, "B")) expected.push_back(entry.name);
+  EXPECT_EQ(items, expected);
+  const double bottom = dc.GetPrinter().pageLayout().paintRectPoints().bottom();
+  for (const pdf::Word& word : pdf::Words(out)) EXPECT_LE(word.bottom, bottom + 0.5) << word.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Papers, PrintTripPaperTest,
+    testing::Values(
+        // The layout's own paper: as it always was, B's first item at the foot of page 1.
+        PaperCase{"A4Portrait", QPageSize::A4, QPageLayout::Portrait, 2, "[ ] [ ] B1"},
+        PaperCase{"LetterPortrait", QPageSize::Letter, QPageLayout::Portrait, 2, "B " + Dashes(58)},
+        PaperCase{"A4Landscape", QPageSize::A4, QPageLayout::Landscape, 2, " [ ] [ ] A48"},
+        PaperCase{"A5Portrait", QPageSize::A5, QPageLayout::Portrait, 2, " [ ] [ ] A48"},
+        PaperCase{"A5Landscape", QPageSize::A5, QPageLayout::Landscape, 3, "[ ] [ ] A30"}),
+    [](const testing::TestParamInfo<PaperCase>& info) { return info.param.what; });
 
 }  // namespace

@@ -6,7 +6,11 @@
 #include <QFontInfo>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <optional>
+#include <utility>
 
 #include "framework/DeviceContext.h"
 #include "framework/MessageBox.h"
@@ -46,7 +50,7 @@ TEST_F(DeviceContextTest, MetricPointIsTheTopLeftOfACellOfTenPointMonospaceBelow
   Text(1000, -2755, "WWWWW");
   dc.EndPage();
   dc.EndDoc();
-  ASSERT_FALSE(dc.HasFailed());
+  ASSERT_TRUE(dc.Finish());
 
   // Within a quarter of a millimetre; five characters of 0.6 em in either case.
   const QPointF origin = dc.GetPrinter().pageLayout().paintRectPoints().topLeft();
@@ -62,42 +66,68 @@ TEST_F(DeviceContextTest, MetricPointIsTheTopLeftOfACellOfTenPointMonospaceBelow
   EXPECT_EQ(pdf::Info(out, "Title"), "/trips/summer.vyt");
 }
 
-TEST_F(DeviceContextTest, PagesFollowStartAndEndPageAndEachJobRewritesItsFile) {
+TEST_F(DeviceContextTest, PagesFollowStartAndEndPageAndEveryJobGoesIntoTheOneFileWrittenAtTheEnd) {
   const std::string out = folder / "out.pdf";
   PrintTo(out);
-  dc.StartDoc("first");
-  dc.StartPage();
-  Text(150, -200, "One");
-  dc.EndPage();
-  dc.StartPage();
-  Text(150, -200, "Two");
-  dc.EndPage();
-  dc.EndDoc();
-  EXPECT_EQ(pdf::PageCount(out), 2);
-  EXPECT_EQ(pdf::PageLines(out, 2).back(), "Two");
-
-  dc.StartDoc("second");
-  dc.StartPage();
-  Text(150, -200, "Three");
-  dc.EndPage();
-  dc.EndDoc();
-  EXPECT_FALSE(dc.HasFailed());
-  EXPECT_EQ(pdf::PageCount(out), 1);
-  EXPECT_EQ(pdf::Info(out, "Title"), "second");
+  const auto job = [&](const char* name, std::vector<std::string> pages) {
+    dc.StartDoc(name);
+    for (const std::string& text : pages) {
+      dc.StartPage();
+      Text(150, -200, text);
+      dc.EndPage();
+    }
+    dc.EndDoc();
+  };
+  job("first", {"One", "Two"});
+  job("second", {"Three"});
+  job("third", {"Four"});
+  EXPECT_FALSE(std::filesystem::exists(out)) << "a PDF file is written whole, at the end";
+  ASSERT_TRUE(dc.Finish());
+  ASSERT_EQ(pdf::PageCount(out), 4);
+  for (const auto& [page, text] : {std::pair{1, "One"}, {2, "Two"}, {3, "Three"}, {4, "Four"}}) {
+    EXPECT_EQ(pdf::PageLines(out, page), std::vector<std::string>{text}) << page;
+  }
+  EXPECT_EQ(pdf::Info(out, "Title"), "first");
 }
 
-TEST_F(DeviceContextTest, JobThatCannotStartIsRememberedWithTheFileItWasFor) {
+struct OutputFileCase {
+  const char* what;
+  std::string name;    // in the scratch folder
+  std::string reason;  // empty: written
+};
+
+class DeviceContextFileTest : public DeviceContextTest, public testing::WithParamInterface<OutputFileCase> {};
+
+TEST_P(DeviceContextFileTest, PdfFileIsWrittenUnderItsBytesOrRefusedWithTheReasonAndLeftAsItWas) {
+  const OutputFileCase& row = GetParam();
   scratch::WriteFile(folder / "file", "x");
-  const std::string out = folder / "file/out.pdf";  // fails for root as well
-  PrintTo(out);
-  dc.StartDoc("trip");
+  ASSERT_EQ(mkfifo((folder / "fifo.pdf").c_str(), 0600), 0);
+  const std::string out = folder / row.name;
+  dc.SetOutputFile(out);
+  dc.SetMapMode(MM_LOMETRIC);
+  dc.CreatePointFont(100, "Courier New");
+  dc.StartDoc("trip");  // a FIFO must not hang here
   dc.StartPage();
-  Text(150, -200, "Lost");
+  Text(150, -200, "Lines");
   dc.EndPage();
   dc.EndDoc();
-  EXPECT_TRUE(dc.HasFailed());
+  EXPECT_EQ(dc.Finish(), row.reason.empty());
+  EXPECT_EQ(dc.GetFailureReason(), row.reason);
   EXPECT_EQ(dc.GetDeviceName(), out);
+  if (row.reason.empty()) {
+    EXPECT_EQ(pdf::PageLines(out, 1), std::vector<std::string>{"Lines"});
+  }
+  EXPECT_EQ(scratch::ReadFile(folder / "file"), "x");
+  EXPECT_TRUE(std::filesystem::is_fifo(folder / "fifo.pdf"));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, DeviceContextFileTest,
+    testing::Values(OutputFileCase{"Utf8", "caf\xc3\xa9.pdf", ""}, OutputFileCase{"Latin1", "caf\xe9.pdf", ""},
+                    OutputFileCase{"UnderAFile", "file/out.pdf", "Not a directory"},  // fails for root as well
+                    OutputFileCase{"Fifo", "fifo.pdf", "Not a regular file"},
+                    OutputFileCase{"Folder", ".", "Is a directory"}),
+    [](const testing::TestParamInfo<OutputFileCase>& info) { return info.param.what; });
 
 struct DialogCase {
   const char* what;
@@ -177,6 +207,7 @@ TEST(UnattendedTest, MessagesGoToStandardErrorAnsweredAsClosedAndNoDialogAppears
             "Voyanta: /trips/gone.vyt: File not found.\nVoyanta: Cannot start.: The reason.\n");
   std::string chosen;
   EXPECT_FALSE(AskFileName(true, "Open", "", {}, chosen));
+  EXPECT_EQ(PrintDialog().DoModal(), IDCANCEL);
   EXPECT_EQ(GetUnattendedMessageCount(), 6);
   SetUnattended(false);
   EXPECT_FALSE(IsUnattended());

@@ -62,13 +62,14 @@ inline std::vector<std::string> PageLines(const std::string& path, int page) {
 // pdffonts' table: one line per font, "name type encoding emb sub uni object".
 inline std::string Fonts(const std::string& path) { return Output("pdffonts " + Quoted(path)); }
 
-// A word and its box: the top left corner and the right edge, in points from the top left
-// of the page.
+// A word and its box: the top left corner, the right and the bottom edge, in points from
+// the top left of the page.
 struct Word {
   std::string text;
   double x;
   double y;
   double right;
+  double bottom;
 };
 
 inline std::vector<Word> Words(const std::string& path) {
@@ -82,7 +83,7 @@ inline std::vector<Word> Words(const std::string& path) {
     char text[256];
     if (std::sscanf(line.c_str(), " <word xMin=\"%lf\" yMin=\"%lf\" xMax=\"%lf\" yMax=\"%lf\">%255[^<]", &xMin, &yMin, &xMax,
                     &yMax, text) == 5) {
-      words.push_back({text, xMin, yMin, xMax});
+      words.push_back({text, xMin, yMin, xMax, yMax});
     }
   }
   return words;

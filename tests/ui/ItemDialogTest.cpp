@@ -143,6 +143,10 @@ TEST_P(ItemDialogSaveTest, ReturnStoresTheFieldsAsTheUserLeftThem) {
 
 void SetText(framework::Dialog& d, unsigned id, const char* text) { static_cast<QLineEdit*>(d.GetDlgItem(id))->setText(text); }
 
+// Longer than the 32,767 characters at which Qt's edit fields stop by default.
+const std::string kLongName = std::string(39999, 'n') + "\xE9";  // Windows-1252, so its bytes are kept
+const std::string kLongTyped(40000, 't');
+
 INSTANTIATE_TEST_SUITE_P(
     Saving, ItemDialogSaveTest,
     testing::Values(
@@ -178,6 +182,15 @@ INSTANTIATE_TEST_SUITE_P(
                    Type(" gear");
                  },
                  {true, "1", "Sun cream  SPF 50", "Camping gear"}},
+        SaveCase{"an untouched 40,000-character name keeps every byte", {false, "", kLongName, "Bags"}, "5",
+                 [](auto&) {}, {true, "5", kLongName, "Bags"}},
+        SaveCase{"a pasted text of 40,000 characters is taken whole", {false, "", "Tent", "Camping"}, nullptr,
+                 [](auto&) { Paste(kLongTyped.c_str()); }, {false, "", kLongTyped, "Camping"}},
+        SaveCase{"a pasted NUL becomes a blank", {false, "", "Tent", "Camping"}, nullptr,
+                 [](auto&) {
+                   qobject_cast<QLineEdit*>(QApplication::focusWidget())->insert(QString("ab") + QChar(0) + "cd");
+                 },
+                 {false, "", "ab cd", "Camping"}},
         SaveCase{"untouched Windows-1252 texts keep their bytes", {true, "\xBD l", "Caf\xE9", "K\xFC" "che"}, nullptr,
                  [](auto&) {}, {true, "\xBD l", "Caf\xE9", "K\xFC" "che"}},
         SaveCase{"a changed Windows-1252 text is stored as UTF-8", {false, "", "Caf\xE9", "K\xFC" "che"}, nullptr,
