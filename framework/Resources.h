@@ -41,8 +41,9 @@ struct MenuPopup {
   std::span<const MenuEntry> entries;
 };
 
-// One accelerator: a key of the main keyboard (a Qt key code such as Qt::Key_5 or
-// Qt::Key_F5) with its modifiers, mapped to a command id. Keypad keys never match.
+// One accelerator: a key (a Qt key code such as Qt::Key_5 or Qt::Key_F5) with its
+// modifiers, mapped to a command id. The keypad's keys match as the main keyboard's do
+// (its Enter as Return), except its digits: a digit accelerator names the main keyboard's.
 struct Accelerator {
   int key;
   Qt::KeyboardModifiers modifiers;

@@ -61,7 +61,8 @@ constexpr MenuPopup kMenuBar[] = {
     {"&Help", kHelpMenu},
 };
 
-// Keys of the main keyboard only: the digits and Enter of the keypad stay unbound.
+// The digits are the main keyboard's: those of the keypad stay unbound. The keypad's Enter
+// edits as Return does, and its other keys (Del, Ins) work as the main keyboard's.
 constexpr Accelerator kAccelerators[] = {
     {Qt::Key_F1, Qt::ShiftModifier, ID_APP_ABOUT},
     {Qt::Key_F1, Qt::NoModifier, ID_APP_HELP},
