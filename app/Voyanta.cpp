@@ -152,6 +152,30 @@ bool Voyanta::OpenHandedOver(const std::string& trip) {
   return true;
 }
 
+namespace {
+
+// Runs a step of the exit processing that writes; false with the reason when it failed.
+// Running out of memory is one such failure: nothing of it may keep the other files from
+// being written.
+template <class Work>
+bool Writes(Work&& work, std::string& reason) {
+  try {
+    work();
+    return true;
+  } catch (const framework::FileException& failure) {
+    reason = failure.GetOsError() != 0 ? toolbox::DescribeFileError(failure.GetOsError()) : failure.GetErrorMessage();
+  } catch (const framework::MemoryException&) {
+    reason = std::strerror(ENOMEM);
+  } catch (const toolbox::EOutOfMemory&) {
+    reason = std::strerror(ENOMEM);
+  } catch (const std::bad_alloc&) {
+    reason = std::strerror(ENOMEM);
+  }
+  return false;
+}
+
+}  // namespace
+
 int Voyanta::ExitInstance() {
   // The window is gone: a later start now waits for this run's end and then runs itself.
   instance.StopListening();
@@ -159,14 +183,14 @@ int Voyanta::ExitInstance() {
   // configuration file are written, in this order. Each is written here rather than as the
   // application object goes, after main: a failure can still be logged, shown and given
   // as the exit status, and one failure never keeps the other file from being written.
-  int status = TriExtApp::ExitInstance();
+  int status = 0;
   std::string reason;
-  if (!SaveRepository(reason)) {
+  if (!Writes([&] { status = TriExtApp::ExitInstance(); }, reason)) {
     toolbox::LogToCurrent("Voyanta::ExitInstance", __LINE__, toolbox::LogError,
-                          "The repository file %s could not be written: %s", repositoryPath.c_str(), reason.c_str());
-    ReportNotSaved(resources::IDS_REPOSITORY_NOT_SAVED, repositoryPath, reason);
+                          "The recent files could not be put into the settings: %s", reason.c_str());
     status = 1;
   }
+  if (!SaveRepository()) status = 1;
   // The configuration logs a failed save itself, naming the file and the system's reason.
   std::string configurationPath;
   if (!SaveConfiguration(configurationPath, reason)) {
@@ -176,26 +200,53 @@ int Voyanta::ExitInstance() {
   return status;
 }
 
-bool Voyanta::SaveRepository(std::string& reason) {
+bool Voyanta::SaveRepository() {
   // A run beside the running instance (a print run) leaves the repository to it.
   if (!repositoryLoaded || !instance.IsClaimed()) return true;
-  try {
-    // A replace: the new file is complete on disk before it takes the old one's place.
-    framework::File file(repositoryPath.c_str(), framework::File::modeReplace);
-    WriteItemList(file, false);
-    file.Close();
-    return true;
-  } catch (const framework::FileException& failure) {
-    const int error = failure.GetOsError();
-    reason = error != 0 ? std::strerror(error) : failure.GetErrorMessage();
-  } catch (const framework::MemoryException&) {
-    reason = std::strerror(ENOMEM);
-  } catch (const toolbox::EOutOfMemory&) {
-    reason = std::strerror(ENOMEM);
-  } catch (const std::bad_alloc&) {
-    reason = std::strerror(ENOMEM);
+  // A replace: the new file is complete on disk before it takes the old one's place.
+  framework::File file;
+  std::string reason;
+  if (Writes([&] { WriteRepositoryTo(file, repositoryPath); }, reason)) return true;
+  toolbox::LogToCurrent("Voyanta::ExitInstance", __LINE__, toolbox::LogError,
+                        "The repository file %s could not be written: %s", repositoryPath.c_str(), reason.c_str());
+  if (!file.IsDamaged()) {
+    ReportNotSaved(resources::IDS_REPOSITORY_NOT_SAVED, repositoryPath, reason);
+    return false;
   }
+  const std::string rescue = WriteRescue();
+  if (!rescue.empty()) reason += "\n\n" + framework::FormatString(resources::IDS_REPOSITORY_RESCUED, rescue.c_str());
+  ReportNotSaved(resources::IDS_REPOSITORY_DAMAGED, repositoryPath, reason);
   return false;
+}
+
+void Voyanta::WriteRepositoryTo(framework::File& file, const std::string& path) {
+  file.Open(path.c_str(), framework::File::modeReplace);
+  WriteItemList(file, false);
+  file.Close();
+}
+
+std::string Voyanta::WriteRescue() {
+  std::string path;
+  std::string reason;
+  const bool written = Writes(
+      [&] {
+        std::unique_ptr<toolbox::Path> folder(GetApplicationDataFolder());
+        std::unique_ptr<char, decltype(&std::free)> text(folder->ToText(false), &std::free);
+        path = std::string(text.get()) + "/" + framework::FileNameOf(repositoryPath) + ".rescue";
+        framework::File file;
+        WriteRepositoryTo(file, path);
+      },
+      reason);
+  if (written) {
+    toolbox::LogToCurrent("Voyanta::WriteRescue", __LINE__, toolbox::LogError,
+                          "The repository file %s is damaged; every item is kept in %s", repositoryPath.c_str(),
+                          path.c_str());
+    return path;
+  }
+  toolbox::LogToCurrent("Voyanta::WriteRescue", __LINE__, toolbox::LogError,
+                        "The repository file %s is damaged, and its items could not be kept in %s either: %s",
+                        repositoryPath.c_str(), path.c_str(), reason.c_str());
+  return {};
 }
 
 void Voyanta::ReportNotSaved(unsigned messageId, const std::string& path, const std::string& reason) const {

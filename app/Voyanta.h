@@ -70,9 +70,16 @@ class Voyanta : public mfctriext::TriExtApp {
   // A trip handed over by a later start opens as File Open opens it; the window comes to
   // the front. False while a dialog or a question is open: the trip waits for its answer.
   bool OpenHandedOver(const std::string& trip);
-  // Replaces the repository file with every item; false with the system's reason when it
-  // could not be written. Nothing to write (true) unless this run read the repository.
-  [[nodiscard]] bool SaveRepository(std::string& reason);
+  // Replaces the repository file with every item; false when it could not be written, which
+  // is logged and told (ReportNotSaved). Nothing to write (true) unless this run read the
+  // repository. Where the rewrite in place failed part-way and left the file damaged, every
+  // item goes to a rescue file beside the settings (WriteRescue), and the message names it.
+  [[nodiscard]] bool SaveRepository();
+  // Writes every item into the file at path, replacing it as a whole.
+  void WriteRepositoryTo(framework::File& file, const std::string& path);
+  // Every item into the repository file's name + ".rescue" in the settings folder: its path,
+  // or empty when that could not be written either (logged).
+  std::string WriteRescue();
   // A file the exit processing could not write (logged already): shown in a message box
   // with its path and the reason when the user ended the program, written to standard
   // error when the run had no window (the command line printed).

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QTimer>
 #include <QSessionManager>
+#include <csignal>
 #include <cstring>
 
 #include "framework/CmdUI.h"
@@ -277,6 +278,9 @@ int RunApplication(int argc, char** argv) {
   Application* app = GetApp();
   if (app == nullptr) return 1;
   app->SetArguments(argc, argv);
+  // A file grown past the user's limit (ulimit -f) is a write that fails with EFBIG, which
+  // the saves report, rather than the end of the program in the middle of one.
+  std::signal(SIGXFSZ, SIG_IGN);
   QApplication::setQuitOnLastWindowClosed(false);
   // On Qt's offscreen platform nobody could see a window, let alone close one, and the
   // process would wait for ever: unless a test answers them, the run goes without a user.

@@ -44,5 +44,6 @@ inline constexpr unsigned AFX_IDP_NO_SUCH_PRINTER = 61461;      // no printer na
 inline constexpr unsigned AFX_IDP_NO_DEFAULT_PRINTER = 61462;
 inline constexpr unsigned AFX_IDP_PRINT_USAGE = 61463;          // how the command line prints
 inline constexpr unsigned AFX_IDP_FILE_NOT_REGULAR = 61464;     // "%1 is not a regular file."
+inline constexpr unsigned AFX_IDP_FILE_IS_DIRECTORY = 61465;     // "%1 is a directory."
 
 }  // namespace framework

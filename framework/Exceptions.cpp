@@ -50,8 +50,11 @@ std::string FileException::GetErrorMessage() const {
   switch (cause) {
     case fileNotFound:
       return FormatString(AFX_IDP_FILE_NOT_FOUND, path.c_str());
-    case accessDenied:
     case badPath:
+      // The one bad path whose reason is plain to tell: the user named a folder.
+      if (osError == EISDIR) return FormatString(AFX_IDP_FILE_IS_DIRECTORY, path.c_str());
+      return FormatString(AFX_IDP_FILE_ACCESS_DENIED, path.c_str());
+    case accessDenied:
       return FormatString(AFX_IDP_FILE_ACCESS_DENIED, path.c_str());
     case diskFull:
       return LoadString(AFX_IDP_FILE_DISK_FULL);

@@ -40,6 +40,9 @@ class File {
 
   void Open(const char* path, OpenMode mode);
   bool IsOpen() const { return fd >= 0 || replacement.IsActive(); }
+  // A replace in place failed after it had begun to change the file: the file is damaged
+  // (see toolbox::FileReplacement), and what was to be written should be kept elsewhere.
+  bool IsDamaged() const { return replacement.IsTargetDamaged(); }
   // The path given to Open.
   const std::string& GetFilePath() const { return path; }
 

@@ -7,6 +7,10 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <QtEndian>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdlib>
@@ -14,6 +18,7 @@
 
 #include "framework/Exceptions.h"
 #include "framework/Paths.h"
+#include "toolbox/Files.h"
 #include "toolbox/LogSink.h"
 
 namespace framework {
@@ -32,6 +37,10 @@ constexpr auto kRetryPause = std::chrono::milliseconds(100);
 constexpr int kAnswerMilliseconds = 10000;
 // How soon a request that the handler could not take yet is offered again.
 constexpr auto kOfferAgain = std::chrono::milliseconds(250);
+
+// The lock file cannot be made where the user may not write (a program installed in a
+// shared folder with a repository of the user's): the instance then runs unguarded.
+bool CannotMake(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 
 bool Send(QLocalSocket& socket, const std::string& request) {
   QByteArray frame(kLengthBytes, '\0');
@@ -54,7 +63,26 @@ SingleInstance::SingleInstance() = default;
 SingleInstance::~SingleInstance() = default;
 
 SingleInstance::Outcome SingleInstance::Claim(const char* filePath) {
-  const toolbox::FileLock::Result result = lock.Acquire(filePath);
+  // The data file itself may be readable by others, who could then hold a lock on it: the
+  // lock has a file of its own beside it that only the user may open.
+  int error = 0;
+  const int data = toolbox::OpenFile(filePath, O_RDONLY | O_CREAT, error);
+  if (data < 0) {
+    claimError = error;
+    return failed;
+  }
+  close(data);
+  const std::string lockPath = std::string(filePath) + ".lock";
+  toolbox::FileLock::Result result = lock.Acquire(lockPath.c_str());
+  unguarded = false;
+  claimError = lock.GetError();
+  if (result == toolbox::FileLock::unsupported || (result == toolbox::FileLock::failed && CannotMake(claimError))) {
+    toolbox::LogToCurrent("SingleInstance::Claim", __LINE__, toolbox::LogWarn,
+                          "%s cannot be locked (%s): a second copy of the program on %s cannot be told apart",
+                          lockPath.c_str(), toolbox::DescribeFileError(claimError), filePath);
+    unguarded = true;
+    result = toolbox::FileLock::acquired;
+  }
   if (result == toolbox::FileLock::failed) return failed;
   // The file exists now: a link or a second spelling of the path names the same instance.
   char real[PATH_MAX];
@@ -65,11 +93,11 @@ SingleInstance::Outcome SingleInstance::Claim(const char* filePath) {
 QString SingleInstance::SocketName() const {
   const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
   if (folder.isEmpty()) return {};
+  // Short whatever the path: a socket's path has about 100 bytes, the runtime folder's
+  // included, and a name of a few long letters would pass that.
   const QByteArray hash =
       QCryptographicHash::hash(QByteArray::fromStdString(path), QCryptographicHash::Sha256).toHex().left(32);
-  // The name only helps a person who looks; short, since a socket path has about 100 bytes.
-  const QString name = QFile::decodeName(QByteArray::fromStdString(FileNameOf(path))).left(32);
-  return folder + '/' + name + '-' + QString::fromLatin1(hash);
+  return folder + '/' + QString::fromLatin1(hash);
 }
 
 bool SingleInstance::Listen(Handler onRequest) {
@@ -89,7 +117,8 @@ bool SingleInstance::Listen(Handler onRequest) {
     listening = server->listen(name);
   }
   if (!listening) {
-    toolbox::LogToCurrent("SingleInstance::Listen", __LINE__, toolbox::LogWarn, "Cannot listen on %s: %s",
+    toolbox::LogToCurrent("SingleInstance::Listen", __LINE__, toolbox::LogError,
+                          "Cannot listen on %s: %s; later starts will say that a copy is running",
                           QFile::encodeName(name).constData(), server->errorString().toLocal8Bit().constData());
     server.reset();
   }

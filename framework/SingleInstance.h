@@ -13,9 +13,14 @@ class QLocalSocket;
 namespace framework {
 
 // One running instance of the program per data file: the process that holds the file's
-// lock is the running instance. It listens on a local socket in the user's runtime folder,
-// named after the file's real path; a later start on the same file hands its request (a
-// text, such as a document to open) over through that socket and ends.
+// lock (the file's name + ".lock" beside it, only the user's) is the running instance. It
+// listens on a local socket in the user's runtime folder, named by a hash of the file's
+// real path; a later start on the same file hands its request (a text, such as a document
+// to open) over through that socket and ends.
+//
+// Where no lock can be had (a file system without locks, a folder where the user may not
+// make the lock file), the instance runs unguarded: it counts as claimed, a warning in the
+// log says that a second copy cannot be told apart, and two copies may run.
 //
 // Owned by the application object for the whole run. The lock lasts as long as the object,
 // or as the process (see toolbox::FileLock: a killed instance never blocks the next
@@ -43,9 +48,9 @@ class SingleInstance {
 
   // Takes the file's lock without waiting; the file is created empty when missing.
   [[nodiscard]] Outcome Claim(const char* path);
-  bool IsClaimed() const { return lock.IsHeld(); }
-  // The system's error number when Claim failed.
-  int GetError() const { return lock.GetError(); }
+  bool IsClaimed() const { return lock.IsHeld() || unguarded; }
+  // The system's error number when Claim failed (see toolbox/Files.h).
+  int GetError() const { return claimError; }
 
   // For the holder: takes the requests of later starts. False when it cannot listen (no
   // runtime folder, no socket): later starts then cannot hand over and say so.
@@ -60,14 +65,16 @@ class SingleInstance {
   [[nodiscard]] Outcome HandOver(const std::string& request);
 
  private:
-  // The runtime folder, then the file's name and a hash of its real path; empty when there
-  // is no runtime folder.
+  // The runtime folder, then a hash of the file's real path; empty when there is no runtime
+  // folder.
   QString SocketName() const;
   void Accept();
   void Receive(QLocalSocket* socket);
   void Offer(const std::string& request);
 
   toolbox::FileLock lock;
+  bool unguarded = false;  // claimed without a lock
+  int claimError = 0;
   std::string path;  // the file's real path, once claimed or found held
   std::unique_ptr<QLocalServer> server;
   Handler handler;

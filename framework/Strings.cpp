@@ -27,6 +27,7 @@ constexpr StringEntry kFrameworkStrings[] = {
      "Printing from the command line takes /p FILE, or /pt FILE PRINTER (a PRINTER ending in .pdf is a PDF file "
      "to write)."},
     {AFX_IDP_FILE_NOT_REGULAR, "%1 is not a regular file."},
+    {AFX_IDP_FILE_IS_DIRECTORY, "%1 is a directory."},
     {ID_FILE_MRU_FILE1, "Open this document.\nOpen document"},
 };
 

@@ -1,6 +1,9 @@
 // The command line on arbitrary arguments: the input is split at NUL bytes into an argument
 // vector (as the system hands it over), parsed against a few declared options, and every
-// option and plain argument is read back and compared with a straightforward model.
+// option and plain argument is read back and compared with a straightforward model. No
+// option may turn up that was neither declared nor given: every name in or near the input
+// that the model does not know must be unknown to the parser too.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -26,6 +29,35 @@ std::vector<std::string> Texts(const toolbox::ArrayList<toolbox::String>& list) 
   std::vector<std::string> texts;
   for (int i = 0; i < list.GetCount(); ++i) texts.push_back(list.GetAt(i)->Text());
   return texts;
+}
+
+// Names an option could be mistaken for: the argument itself, one byte shorter and one
+// longer, its first byte swapped between '/' and '-', its letters in the other case, and
+// with a byte in the middle changed (a long name hashes over a sample of its bytes, so this
+// one often lands in the same bucket).
+void AddNearNames(const std::string& argument, std::vector<std::string>& names) {
+  names.push_back(argument);
+  names.push_back(argument + '/');
+  if (argument.empty()) return;
+  names.push_back(argument.substr(0, argument.size() - 1));
+  if (argument[0] == '/' || argument[0] == '-') {
+    std::string swapped = argument;
+    swapped[0] = swapped[0] == '/' ? '-' : '/';
+    names.push_back(swapped);
+  }
+  std::string otherCase = argument;
+  for (char& c : otherCase) {
+    if (c >= 'a' && c <= 'z') {
+      c = static_cast<char>(c - 'a' + 'A');
+    } else if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  names.push_back(otherCase);
+  std::string changed = argument;
+  char& middle = changed[changed.size() / 2];
+  middle = middle == 'x' ? 'y' : 'x';
+  names.push_back(changed);
 }
 
 struct ModelOption {
@@ -82,6 +114,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(Texts(option->GetArguments()) == expected.arguments, "option arguments differ");
     Check(line.GetOptionArguments(name.c_str()) == &option->GetArguments(), "lists differ");
   }
-  Check(line.GetOption("//never given//") == nullptr, "an option came from nowhere");
+
+  // Every argument is probed whatever became of it: the program, plain arguments, those an
+  // option took, those left unread when an option found too few, and one name longer than
+  // any of them, which the input cannot hold at all.
+  std::vector<std::string> probes;
+  std::size_t longest = 0;
+  for (const std::string& piece : pieces) {
+    AddNearNames(piece, probes);
+    longest = std::max(longest, piece.size());
+  }
+  probes.push_back("/" + std::string(longest, 'x'));
+  for (const std::string& name : probes) {
+    if (model.contains(name)) continue;
+    Check(line.GetOption(name.c_str()) == nullptr, "an option neither declared nor given");
+    Check(line.GetOptionArguments(name.c_str()) == nullptr, "arguments of an unknown option");
+  }
   return 0;
 }

@@ -6,13 +6,15 @@
 #include <memory>
 
 #include "framework/Exceptions.h"
+#include "toolbox/Files.h"
 
 namespace mfctriext {
 
 TriExtApp::TriExtApp() {
   config = framework::New<toolbox::Config>();
   std::unique_ptr<toolbox::Path> folder(GetApplicationDataFolder());
-  if (!config->LoadFromFolder(*folder)) config->LoadFromProgramFolder();
+  // Neither file is needed: without them the settings start empty.
+  if (!config->LoadFromFolder(*folder)) static_cast<void>(config->LoadFromProgramFolder());
   firstRun = !CheckOnceAction("FirstRun");
 }
 
@@ -28,9 +30,8 @@ bool TriExtApp::SaveConfiguration(std::string& path, std::string& reason) {
     std::unique_ptr<toolbox::Path> file(toolbox::Path::CreateApplicationLikePath(*folder, "cfg"));
     std::unique_ptr<char, decltype(&std::free)> text(file->ToText(false), &std::free);
     path = text.get();
-    errno = 0;
     if (config->SaveFile(path.c_str())) return true;
-    reason = errno != 0 ? std::strerror(errno) : "the system gave no reason";
+    reason = toolbox::DescribeFileError(config->GetSaveError());
   } catch (const toolbox::EOutOfMemory&) {
     reason = std::strerror(ENOMEM);
   } catch (const toolbox::Exception& error) {

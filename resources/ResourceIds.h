@@ -62,6 +62,8 @@ inline constexpr unsigned IDS_REPOSITORY_FAILED = 208;  // start-up: the reposit
 inline constexpr unsigned IDS_ALREADY_RUNNING = 209;  // start-up: another instance holds the repository
 inline constexpr unsigned IDS_REPOSITORY_NOT_SAVED = 210;  // exit: the repository file could not be written
 inline constexpr unsigned IDS_SETTINGS_NOT_SAVED = 211;  // exit: the configuration file could not be written
+inline constexpr unsigned IDS_REPOSITORY_DAMAGED = 212;  // exit: a failed rewrite in place damaged the repository
+inline constexpr unsigned IDS_REPOSITORY_RESCUED = 213;  // exit: where the damaged repository's items went
 inline constexpr unsigned IDS_TOOLBAR_CAPTION = 20012;  // the tool bar's title while it floats
 
 }  // namespace resources

@@ -30,6 +30,8 @@ constexpr StringEntry kEntries[] = {
     {IDS_ALREADY_RUNNING, "Voyanta is already running with the repository %1."},
     {IDS_REPOSITORY_NOT_SAVED, "Voyanta could not save its item repository %1."},
     {IDS_SETTINGS_NOT_SAVED, "Voyanta could not save its settings in %1."},
+    {IDS_REPOSITORY_DAMAGED, "Voyanta could not save its item repository %1, which is now damaged."},
+    {IDS_REPOSITORY_RESCUED, "Every item is kept in %1: put that file in the repository's place before Voyanta starts again."},
     {IDS_CONFIRM_DELETE,
      "This will delete the item not only from the current voyanta,\n"
      "but also from the repository.\n\n"

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,44 +13,49 @@ namespace toolbox {
 
 namespace {
 
-constexpr int kReplaced = -1;
-// A holder replaces its file once, at its end; a few attempts reach the file that stays.
-constexpr int kAttempts = 10;
+constexpr int kPauseMilliseconds = 50;
+
+long MonotonicMilliseconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return now.tv_sec * 1000L + now.tv_nsec / 1000000L;
+}
+
+void Pause() {
+  const timespec pause{0, kPauseMilliseconds * 1000000L};
+  nanosleep(&pause, nullptr);
+}
 
 }  // namespace
 
-FileLock::Result FileLock::Acquire(const char* path, bool wait) {
-  Release();
-  for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    const int result = TryOnce(path, wait);
-    if (result != kReplaced) return static_cast<Result>(result);
+int FileLock::OpenLockFile(const char* path) {
+  int opened = OpenFile(path, O_RDWR | O_CREAT | O_NOFOLLOW, error, false, 0600);
+  if (opened < 0 && (error == EACCES || error == EROFS)) opened = OpenFile(path, O_RDONLY | O_NOFOLLOW, error);
+  if (opened < 0) return -1;
+  // A lock file that others may open could be held by them: it is made the user's alone.
+  struct stat info;
+  if (fstat(opened, &info) == 0 && info.st_uid == geteuid() && (info.st_mode & 077) != 0) {
+    static_cast<void>(fchmod(opened, info.st_mode & 0700));
   }
-  error = EAGAIN;
-  return failed;
+  return opened;
 }
 
-int FileLock::TryOnce(const char* path, bool wait) {
-  // Read-only, since the lock needs no more and a read-only file is still the user's.
-  const int opened = OpenFile(path, O_RDONLY | O_CREAT, error);
+FileLock::Result FileLock::Acquire(const char* path, int waitMilliseconds) {
+  Release();
+  const int opened = OpenLockFile(path);
   if (opened < 0) return failed;
-  int cause = 0;
-  if (!LockFile(opened, wait, cause)) {
-    close(opened);
-    if (cause == EWOULDBLOCK) return held;
-    error = cause;
-    return failed;
+  const long deadline = MonotonicMilliseconds() + waitMilliseconds;
+  for (;;) {
+    if (LockFile(opened, false, error)) {
+      fd = opened;
+      return acquired;
+    }
+    if (error != EWOULDBLOCK || MonotonicMilliseconds() >= deadline) break;
+    Pause();
   }
-  // The holder may have replaced the file between the open and the lock, and then ended:
-  // this lock is then on a file that no longer bears the name.
-  struct stat own;
-  struct stat named;
-  if (fstat(opened, &own) != 0 || stat(path, &named) != 0 || named.st_dev != own.st_dev ||
-      named.st_ino != own.st_ino) {
-    close(opened);
-    return kReplaced;
-  }
-  fd = opened;
-  return acquired;
+  close(opened);
+  if (error == EWOULDBLOCK) return held;
+  return IsLockingUnsupported(error) ? unsupported : failed;
 }
 
 void FileLock::Release() {

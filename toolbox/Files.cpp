@@ -3,11 +3,14 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cinttypes>
+#include <cstdint>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -50,7 +53,29 @@ bool IsNumber(const char* text, std::size_t length) {
   return true;
 }
 
-// The process whose number a temporary name for the file name holds (".NAME.PID-N.tmp"),
+// Whether text is a temporary name's random part: 16 hexadecimal digits, or the decimal
+// counter that older versions wrote there.
+bool IsRandomPart(const char* text, std::size_t length) {
+  if (IsNumber(text, length)) return true;
+  if (length != 16) return false;
+  for (std::size_t i = 0; i < length; ++i) {
+    if (!((text[i] >= '0' && text[i] <= '9') || (text[i] >= 'a' && text[i] <= 'f'))) return false;
+  }
+  return true;
+}
+
+// 64 bits nobody can foretell, from the system's random source; where that fails (a very
+// old kernel), from the clock and a counter, which still differ from run to run.
+std::uint64_t RandomNumber() {
+  std::uint64_t number = 0;
+  if (getrandom(&number, sizeof number, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof number)) return number;
+  static std::atomic<std::uint64_t> counter{0};
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return (static_cast<std::uint64_t>(now.tv_nsec) << 32) ^ static_cast<std::uint64_t>(now.tv_sec) ^ ++counter;
+}
+
+// The process whose number a temporary name for the file name holds (".NAME.PID-X.tmp"),
 // or 0 when the entry is no such name.
 pid_t TemporaryOwner(const char* entry, const char* name) {
   const std::size_t nameLength = std::strlen(name);
@@ -61,7 +86,7 @@ pid_t TemporaryOwner(const char* entry, const char* name) {
   if (dash == nullptr || length < 4 || std::strcmp(pid + length - 4, ".tmp") != 0) return 0;
   const char* counter = dash + 1;
   if (!IsNumber(pid, static_cast<std::size_t>(dash - pid)) ||
-      !IsNumber(counter, static_cast<std::size_t>(pid + length - 4 - counter))) {
+      !IsRandomPart(counter, static_cast<std::size_t>(pid + length - 4 - counter))) {
     return 0;
   }
   return static_cast<pid_t>(std::atol(pid));
@@ -81,8 +106,8 @@ const char* DescribeFileError(int error) {
   return error == kNotRegularFile ? "Not a regular file" : std::strerror(error);
 }
 
-int OpenFile(const char* path, int flags, int& error, bool anyKind) {
-  const int descriptor = open(path, flags | O_NONBLOCK | O_CLOEXEC, 0666);
+int OpenFile(const char* path, int flags, int& error, bool anyKind, unsigned mode) {
+  const int descriptor = open(path, flags | O_NONBLOCK | O_CLOEXEC, static_cast<mode_t>(mode));
   if (descriptor < 0) {
     error = errno;
     return -1;
@@ -124,6 +149,17 @@ bool WriteToFile(int descriptor, const void* bytes, std::size_t count, int& erro
   return true;
 }
 
+long AppendToFile(int descriptor, const void* bytes, std::size_t count, int& error) {
+  for (;;) {
+    const ssize_t written = write(descriptor, bytes, count);
+    if (written >= 0) return static_cast<long>(written);
+    if (errno != EINTR) {
+      error = errno;
+      return -1;
+    }
+  }
+}
+
 bool SyncFile(int descriptor, int& error) {
   if (fsync(descriptor) == 0) return true;
   error = errno;
@@ -138,12 +174,25 @@ bool CloseFile(int descriptor, int& error) {
 }
 
 bool LockFile(int descriptor, bool wait, int& error) {
+  struct flock whole {};
+  whole.l_type = F_WRLCK;
+  whole.l_whence = SEEK_SET;  // from the start, to the end however long the file grows
   for (;;) {
-    if (flock(descriptor, wait ? LOCK_EX : LOCK_EX | LOCK_NB) == 0) return true;
+    if (fcntl(descriptor, wait ? F_OFD_SETLKW : F_OFD_SETLK, &whole) == 0) return true;
     if (errno != EINTR) break;
   }
-  error = errno;
+  // A lock held elsewhere is EAGAIN, or EACCES on some systems.
+  error = errno == EACCES ? EWOULDBLOCK : errno;
   return false;
+}
+
+bool IsLockingUnsupported(int error) { return error == ENOLCK || error == EBADF || error == EOPNOTSUPP; }
+
+unsigned NewFileMode() {
+  // The umask can only be read by setting it; the program changes files on one thread.
+  const mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
 }
 
 bool RenameFile(const char* from, const char* to, int& error) {
@@ -241,15 +290,18 @@ bool FileReplacement::Begin(const char* path) {
   Abandon();
   target = ResolveTarget(path);
   struct stat existing;
+  damaged = false;
   if (stat(target.Text(), &existing) != 0) {
     // A missing file is made; one that cannot be looked at (a loop of links) is not.
     if (errno != ENOENT) return Fail(errno);
-    return CreateTemporary(false, 0) || Fail(error);
+    mode = NewFileMode();
+    return CreateTemporary() || Fail(error);
   }
   if (!S_ISREG(existing.st_mode)) return Fail(KindError(existing.st_mode));
   // A file the user made read-only keeps its content, as it would from a truncating write.
   if (faccessat(AT_FDCWD, target.Text(), W_OK, AT_EACCESS) != 0) return Fail(errno);
-  if (CreateTemporary(true, existing.st_mode & 07777)) return true;
+  mode = existing.st_mode & 07777;
+  if (CreateTemporary()) return true;
   if (!NoTemporaryCanBeMade(error)) return Fail(error);
   descriptor = OpenFile(target.Text(), O_WRONLY, error);
   if (descriptor < 0) return Fail(error);
@@ -258,24 +310,24 @@ bool FileReplacement::Begin(const char* path) {
   return true;
 }
 
-bool FileReplacement::CreateTemporary(bool keepMode, unsigned mode) {
-  static std::atomic<unsigned> counter{0};
-  // In the target's folder, so that the rename never crosses file systems.
+bool FileReplacement::CreateTemporary() {
+  // In the target's folder, so that the rename never crosses file systems. A name taken
+  // already (by chance, or made by someone else) is passed over.
   const int nameStart = NameStart(target);
-  for (int attempt = 0; attempt < 100; ++attempt) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    char random[17];
+    std::snprintf(random, sizeof random, "%016" PRIx64, RandomNumber());
     temporary = String(target.Text(), 0, nameStart);
     temporary.Append('.');
     temporary.Append(target.Text() + nameStart);
     temporary.Append('.');
     temporary.AppendNumber(static_cast<int>(getpid()));
     temporary.Append('-');
-    temporary.AppendNumber(static_cast<int>(counter++ & INT_MAX));
+    temporary.Append(random);
     temporary.Append(".tmp");
-    descriptor = open(temporary.Text(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (descriptor >= 0) {
-      if (keepMode) fchmod(descriptor, mode);
-      return true;
-    }
+    // The user's alone until Commit gives it the target's permissions.
+    descriptor = open(temporary.Text(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (descriptor >= 0) return true;
     if (errno != EEXIST) break;
   }
   error = errno;
@@ -304,6 +356,10 @@ bool FileReplacement::Commit() {
 }
 
 bool FileReplacement::CommitTemporary() {
+  if (fchmod(descriptor, static_cast<mode_t>(mode)) != 0) {
+    error = errno;
+    return false;
+  }
   const bool synced = SyncFile(descriptor, error);
   const int closing = descriptor;
   descriptor = -1;
@@ -316,11 +372,31 @@ bool FileReplacement::CommitTemporary() {
 }
 
 bool FileReplacement::CommitInPlace() {
-  if (ftruncate(descriptor, 0) != 0) {
+  // The new length is reserved first: a disk too full for it fails here, the old file whole.
+  if (keptLength > 0) {
+    const int reserved = posix_fallocate(descriptor, 0, static_cast<off_t>(keptLength));
+    if (reserved != 0) {
+      error = reserved;
+      return false;
+    }
+  }
+  damaged = true;  // from the first byte written on, until the file is whole again
+  std::size_t done = 0;
+  while (done < keptLength) {
+    const ssize_t written = pwrite(descriptor, kept + done, keptLength - done, static_cast<off_t>(done));
+    if (written < 0 && errno == EINTR) continue;
+    if (written < 0) {
+      error = errno;
+      return false;
+    }
+    done += static_cast<std::size_t>(written);
+  }
+  if (ftruncate(descriptor, static_cast<off_t>(keptLength)) != 0) {
     error = errno;
     return false;
   }
-  if (!WriteToFile(descriptor, kept, keptLength, error) || !SyncFile(descriptor, error)) return false;
+  if (!SyncFile(descriptor, error)) return false;
+  damaged = false;
   const int closing = descriptor;
   descriptor = -1;
   return CloseFile(closing, error);

@@ -24,22 +24,37 @@ inline constexpr int kNotRegularFile = 0x10000;
 const char* DescribeFileError(int error);
 
 // Opens the file at path with open's flags (O_RDONLY, O_WRONLY or O_RDWR, with O_CREAT,
-// O_TRUNC or O_APPEND as wanted), close-on-exec. The opening itself never waits, so a FIFO
-// with nobody at its other end cannot hang it; the descriptor then blocks as usual. Unless
-// anyKind is set, what is not a regular file is closed again and refused (EISDIR,
-// kNotRegularFile). The descriptor, or -1 with the error.
-int OpenFile(const char* path, int flags, int& error, bool anyKind = false);
+// O_TRUNC, O_APPEND or O_NOFOLLOW as wanted), close-on-exec; a file it creates gets mode
+// less the umask. The opening itself never waits, so a FIFO with nobody at its other end
+// cannot hang it; the descriptor then blocks as usual. Unless anyKind is set, what is not a
+// regular file is closed again and refused (EISDIR, kNotRegularFile). The descriptor, or -1
+// with the error.
+int OpenFile(const char* path, int flags, int& error, bool anyKind = false, unsigned mode = 0666);
 // Reads up to max bytes; how many, 0 at the end of the file, -1 on failure.
 long ReadFromFile(int descriptor, void* buffer, std::size_t max, int& error);
 // Writes all count bytes, piece by piece where the system takes less at a time.
 [[nodiscard]] bool WriteToFile(int descriptor, const void* bytes, std::size_t count, int& error);
+// Appends the bytes in a single write, so that on a file opened with O_APPEND by several
+// processes (a shared log) they land whole after what the others appended: a short write
+// is not continued, since another process's record could come before the rest. How many
+// bytes the system took (fewer than count only where the disk is full), -1 on failure.
+long AppendToFile(int descriptor, const void* bytes, std::size_t count, int& error);
 // Hands what was written to the disk (fsync).
 [[nodiscard]] bool SyncFile(int descriptor, int& error);
 // Closes the descriptor; it is closed even when the answer is false.
 [[nodiscard]] bool CloseFile(int descriptor, int& error);
-// Takes the exclusive advisory lock (flock) of the open file, waiting for its holder or,
-// without wait, failing at once (EWOULDBLOCK) while another open file holds it.
+// Takes the exclusive advisory lock of the whole open file, waiting for its holder or,
+// without wait, failing at once (EWOULDBLOCK) while another open file holds it. It is an
+// open-file-description lock (fcntl F_OFD_SETLK), which network file systems (NFS) carry
+// out as well: it needs a descriptor open for writing (EBADF otherwise), and a file system
+// without locks says ENOLCK or EOPNOTSUPP (see IsLockingUnsupported). It binds only those
+// who ask for it and ends when the descriptor is closed, also when its process is killed.
 [[nodiscard]] bool LockFile(int descriptor, bool wait, int& error);
+// Whether the error of LockFile means that the file cannot be locked at all (no locks on
+// that file system, or a descriptor that may not write), rather than that someone holds it.
+bool IsLockingUnsupported(int error);
+// The mode a new file gets from the user's umask: 0666 less it.
+unsigned NewFileMode();
 [[nodiscard]] bool RenameFile(const char* from, const char* to, int& error);
 // Removes a file, or an empty folder, as remove does.
 [[nodiscard]] bool RemoveFile(const char* path, int& error);
@@ -55,18 +70,25 @@ void SyncFolderOf(const char* path);
 char* ReadWholeFile(const char* path, std::size_t& length, int& error);
 
 // Removes what replaces of the file at path (or of the file a link there points to) left
-// behind when their process died before the rename: the files ".NAME.PID-N.tmp" beside it
-// whose process PID no longer exists. A file whose PID runs (also as another program, the
-// number having been given again) is kept. Answers how many were removed.
+// behind when their process died before the rename: the files ".NAME.PID-X.tmp" beside it
+// (X a random number in hexadecimal, or in decimal as older versions named them) whose
+// process PID no longer exists. A file whose PID runs (also as another program, the number
+// having been given again) is kept. Answers how many were removed.
 int RemoveStaleTemporaries(const char* path);
 
 // Writes a file as a whole or not at all. The bytes go into a new temporary file beside the
-// target, ".NAME.PID-N.tmp", with the target's permissions; Commit flushes it to the disk,
-// renames it over the target and flushes the folder, so the target is always the old file or
-// the complete new one. A link is replaced through the file it points to, so it stays a
-// link. Where no temporary file can be made beside an existing target (a folder the user may
-// not write in, a name too long for the suffix), the target is rewritten in place instead:
-// the bytes are kept in memory and Commit truncates the file, writes them and flushes it.
+// target, ".NAME.PID-X.tmp" with a random X that nobody can make in advance, readable by the
+// user alone while it is written; Commit gives it the target's permissions (a new file's:
+// NewFileMode), flushes it to the disk, renames it over the target and flushes the folder,
+// so the target is always the old file or the complete new one. A link is replaced through
+// the file it points to, so it stays a link. Where no temporary file can be made beside an
+// existing target (a folder the user may not write in, a name too long for the suffix), the
+// target is rewritten in place instead: the bytes are kept in memory, and Commit first
+// reserves the disk space of the new length, so that a full disk fails before any byte of
+// the target changes, then writes them over the old ones, cuts the file to their length and
+// flushes it. A failure after that first byte leaves the target damaged
+// (IsTargetDamaged): the caller still has what it meant to write and should keep it
+// elsewhere.
 //
 // A target that is not a regular file, or that the user may not write (a read-only file), is
 // refused, as a truncating write would refuse it. A replacement that is destroyed or abandoned
@@ -90,18 +112,22 @@ class FileReplacement {
 
   bool IsActive() const { return descriptor >= 0; }
   bool IsInPlace() const { return inPlace; }
+  // The last Commit failed after it had begun to change the target in place.
+  bool IsTargetDamaged() const { return damaged; }
   // The error number of the last failure.
   int GetError() const { return error; }
 
  private:
   bool Fail(int cause);
-  bool CreateTemporary(bool keepMode, unsigned mode);
+  bool CreateTemporary();
   bool CommitTemporary();
   bool CommitInPlace();
 
   int descriptor = -1;
   bool inPlace = false;
+  bool damaged = false;
   int error = 0;
+  unsigned mode = 0;  // the permissions the file has once committed
   String target;     // the file replaced: a link resolved
   String temporary;  // while one exists
   // The bytes of a replace in place, until Commit.

@@ -45,11 +45,10 @@ int ThresholdFromCommandLine() {
   return kSilent;
 }
 
-// Writes all of text, ignoring errors: a log that cannot be written is not worth failing for.
-void WriteAll(int file, const char* text, std::size_t length) {
-  int ignored;
-  static_cast<void>(WriteToFile(file, text, length, ignored));
-}
+// Put before the first entry of each opening, so that runs can be told apart.
+constexpr char kSeparator[] =
+    "\n-------------------------------------------------------------------------------\n";
+static_assert(sizeof kSeparator == 79 + 3);
 
 }  // namespace
 
@@ -126,12 +125,16 @@ void Logger::LogV(const char* location, int line, int level, const char* format,
   time_t now = time(nullptr);
   tm local;
   localtime_r(&now, &local);
+  // The whole record in one buffer, the separator of a new opening included: one write.
   String entry;
-  entry.Format("[%04d-%02d-%02d %02d:%02d:%02d (T+%u.%03u)] %s (%s:%d) %s\n",
-               local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
-               local.tm_sec, elapsed / 1000, elapsed % 1000, LevelName(level),
+  entry.Format("%s[%04d-%02d-%02d %02d:%02d:%02d (T+%u.%03u)] %s (%s:%d) %s\n",
+               separatorPending ? kSeparator : "", local.tm_year + 1900, local.tm_mon + 1,
+               local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, elapsed / 1000,
+               elapsed % 1000, LevelName(level),
                location != nullptr ? ShortLocation(location) : "", line, message.Text());
-  WriteAll(file, entry.Text(), entry.Length());
+  // A log that cannot be written is not worth failing for.
+  int ignored;
+  if (AppendToFile(file, entry.Text(), static_cast<std::size_t>(entry.Length()), ignored) > 0) separatorPending = false;
 }
 
 bool Logger::Open() {
@@ -140,16 +143,8 @@ bool Logger::Open() {
   int error;
   const int opened = OpenFile(fileName, O_WRONLY | O_APPEND | O_CREAT, error);
   if (opened < 0) return false;
-  // Sharing denied: whoever holds the lock has the file to itself.
-  if (!LockFile(opened, false, error)) {
-    static_cast<void>(CloseFile(opened, error));
-    return false;
-  }
   file = opened;
-  static const char kSeparator[] =
-      "\n-------------------------------------------------------------------------------\n";
-  static_assert(sizeof kSeparator == 79 + 3);
-  WriteAll(file, kSeparator, sizeof kSeparator - 1);
+  separatorPending = true;
   return true;
 }
 

@@ -16,10 +16,17 @@ namespace toolbox {
 // exception or fatal (in any letter case); any other word silences the log. Without the
 // option Error and above are written.
 //
-// The file is opened at the first entry that passes the threshold and stays open, locked
-// against other processes (a second instance's entries are dropped), until the logger goes.
-// Each entry is flushed at once, so the file is complete whenever the process dies. The
-// logger starts with the entries kept while there was none (LogToCurrentOrKeep).
+// The logger owns the file's descriptor and name. The file is opened for appending at the first
+// entry that passes the threshold and stays open until the logger goes; a file that cannot be
+// opened (or is not a regular file) drops the entry, and the next entry tries again. Every copy of
+// the program appends to the same file, unlocked: each entry, with the separator line before the
+// first one of an opening, is built whole and handed to the system in a single write, so the
+// entries of two copies follow each other but never mix inside a line. The log is never rotated or
+// truncated, so no copy needs to hold it to itself. Each entry is written at once, so the file is
+// complete whenever the process dies; an entry that the system refuses (a full disk) is lost, and
+// of one it takes only in part the rest is dropped rather than written later, where it could land
+// inside another copy's line. The logger starts with the entries kept while there was none
+// (LogToCurrentOrKeep).
 class Logger : public LogSink {
  public:
   // Throws EIllegalArgument when the program path has no file name.
@@ -36,8 +43,9 @@ class Logger : public LogSink {
       __attribute__((format(printf, 5, 6)));
   void LogV(const char* location, int line, int level, const char* format, va_list args) override;
 
-  // True when the file is open or could be opened now; each opening writes a separator line.
-  bool Open();
+  // True when the file is open or could be opened now. Each opening puts a separator line
+  // before its first entry, in that entry's write.
+  [[nodiscard]] bool Open();
   void Close();
   bool IsOpen() const { return file >= 0; }
 
@@ -59,6 +67,9 @@ class Logger : public LogSink {
   // The open log file's descriptor, -1 while closed. Entries go straight to the system in
   // one write each, so there is no buffer to flush.
   int file = -1;
+  // The file was opened and no entry has been written since: the next one carries the
+  // separator.
+  bool separatorPending = false;
   char* fileName = nullptr;
   int threshold = LogError;
   std::uint32_t startTick;

@@ -314,7 +314,8 @@ bool Path::MakeDirectories() const {
   partial.SetRoot(root);
   for (int i = 0; i < components.GetCount(); ++i) {
     partial.AddComponent(components.GetAt(i)->Clone());
-    if (!partial.Exists() && !partial.MakeDirectory()) return false;
+    // Another process may make the same folder meanwhile (two starts at once): that is as good.
+    if (!partial.Exists() && !partial.MakeDirectory() && !partial.Exists()) return false;
   }
   return true;
 }

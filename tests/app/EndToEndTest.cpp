@@ -218,6 +218,7 @@ TEST_F(BadItemListEndToEndTest, RepositoryStopsTheStartAndTripIsRefusedWithTheFi
   const auto readError = [](const std::string& path) { return "Encountered an unexpected error while reading " + path + "."; };
   const auto accessDenied = [](const std::string& path) { return path + " was not found or access to it was denied."; };
   const auto notRegular = [](const std::string& path) { return path + " is not a regular file."; };
+  const auto directory = [](const std::string& path) { return path + " is a directory."; };
   struct Row {
     const char* what;
     std::function<void(const std::string& path)> make;
@@ -234,7 +235,7 @@ TEST_F(BadItemListEndToEndTest, RepositoryStopsTheStartAndTripIsRefusedWithTheFi
        },
        readError, true, {}},
       {"random bytes", [&](const std::string& path) { scratch::WriteFile(path, randomBytes); }, readError, true, {}},
-      {"a folder", [](const std::string& path) { std::filesystem::create_directory(path); }, accessDenied, false, {}},
+      {"a folder", [](const std::string& path) { std::filesystem::create_directory(path); }, directory, false, {}},
       {"an unreadable file",
        [](const std::string& path) {
          scratch::WriteFile(path, "1\t2\tSocks\tClothes\t\n");
@@ -323,7 +324,7 @@ TEST_F(PrintEndToEndTest, EachFailureIsToldOnStandardErrorWithStatus1AndWritesNo
   const std::vector<Row> rows = {
       {{"/pt", "gone.vyt", "out.pdf"}, "Voyanta: " + (folder / "gone.vyt") + ": File not found.\n"},
       {{"/pt", "folder.vyt", "out.pdf"},
-       "Voyanta: " + (folder / "folder.vyt") + " was not found or access to it was denied.\n"},
+       "Voyanta: " + (folder / "folder.vyt") + " is a directory.\n"},
       {{"/pt", "summer.vyt", "Nowhere"}, "Voyanta: There is no printer named Nowhere.\n"},
       {{"/pt", "summer.vyt", "missing/out.pdf"},
        "Voyanta: Could not print to " + (folder / "missing/out.pdf") + ".: No such file or directory\n"},

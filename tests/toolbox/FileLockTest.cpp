@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,7 +18,7 @@ using toolbox::FileLock;
 namespace {
 
 // A killed holder is left to the program's end-to-end test, which kills a real one.
-TEST(FileLockTest, ARegularFileIsLockedByOneHolderAtATimeAndAnythingElseIsRefused) {
+TEST(FileLockTest, ARegularFileIsLockedByOneHolderAtATimeOnlyTheUserMayOpenItAndAnythingElseIsRefused) {
   struct Row {
     const char* what;
     const char* name;
@@ -34,8 +35,9 @@ TEST(FileLockTest, ARegularFileIsLockedByOneHolderAtATimeAndAnythingElseIsRefuse
       // Opened without waiting for a writer, then refused.
       {"fifo", "voyanta.vyr", [](const std::string& path) { mkfifo(path.c_str(), 0644); }, toolbox::kNotRegularFile,
        nullptr},
-      {"link to a device", "voyanta.vyr", [](const std::string& path) { symlink("/dev/zero", path.c_str()); },
-       toolbox::kNotRegularFile, nullptr},
+      // Never through a link, which another user could have put there.
+      {"link to a file", "voyanta.vyr", [](const std::string& path) { symlink("/etc/hostname", path.c_str()); },
+       ELOOP, nullptr},
       {"in a missing folder", "gone/voyanta.vyr", [](const std::string&) {}, ENOENT, nullptr},
   };
   for (const Row& row : rows) {
@@ -52,11 +54,27 @@ TEST(FileLockTest, ARegularFileIsLockedByOneHolderAtATimeAndAnythingElseIsRefuse
     }
     ASSERT_EQ(first.Acquire(path.c_str()), FileLock::acquired);
     EXPECT_EQ(scratch::ReadFile(path), row.content);
+    struct stat info;
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_EQ(second.Acquire(path.c_str()), FileLock::held);
     EXPECT_FALSE(second.IsHeld());
     first.Release();
     EXPECT_EQ(second.Acquire(path.c_str()), FileLock::acquired);
   }
+}
+
+TEST(FileLockTest, AWaitForAHolderEndsAfterItsTime) {
+  scratch::Folder folder;
+  const std::string path = folder / "voyanta.cfg.lock";
+  FileLock holder;
+  ASSERT_EQ(holder.Acquire(path.c_str()), FileLock::acquired);
+  FileLock waiting;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(waiting.Acquire(path.c_str(), 300), FileLock::held);
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(waited, std::chrono::milliseconds(300));
+  EXPECT_LT(waited, std::chrono::seconds(5));
 }
 
 }  // namespace

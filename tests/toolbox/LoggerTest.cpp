@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -65,6 +68,17 @@ class LoggerTest : public ::testing::Test {
     return count;
   }
 };
+
+// The write calls this thread has made, as the system counts them; -1 where it does not.
+long WriteCalls() {
+  std::ifstream io("/proc/thread-self/io");
+  std::string key;
+  long value;
+  while (io >> key >> value) {
+    if (key == "syscw:") return value;
+  }
+  return -1;
+}
 
 // The entry prefix as the logger writes it, for the given time.
 std::string Stamp(time_t when) {
@@ -220,18 +234,96 @@ TEST_F(LoggerTest, EachRunAppendsAfterItsOwnSeparator) {
   EXPECT_LT(text.find(kSeparator, first), second);
 }
 
-TEST_F(LoggerTest, SecondLoggerDropsItsEntriesWhileTheFirstHoldsTheFile) {
+TEST_F(LoggerTest, TwoLoggersOnTheFileAppendTheirEntriesInTurn) {
   auto first = std::make_unique<Logger>();
-  first->Log("a", 1, LogError, "first");
   Logger second;
-  second.Log("a", 1, LogError, "dropped");
-  EXPECT_FALSE(second.IsOpen());
+  for (int i = 0; i < 2; ++i) {
+    first->Log("a", 1, LogError, "first %d", i);
+    second.Log("b", 2, LogError, "second %d", i);
+  }
   first.reset();
-  second.Log("a", 1, LogError, "after release");
-  std::string text = Read(logFile);
-  EXPECT_NE(std::string::npos, text.find("first"));
-  EXPECT_EQ(std::string::npos, text.find("dropped"));
-  EXPECT_NE(std::string::npos, text.find("after release"));
+  second.Log("b", 2, LogError, "alone");
+  const std::string text = Read(logFile);
+  // Each opening's separator comes right before its own first entry.
+  EXPECT_TRUE(std::regex_match(text, std::regex("\n-{79}\n\\[[^\n]*\\] Error \\(a:1\\) first 0\n"
+                                                "\n-{79}\n\\[[^\n]*\\] Error \\(b:2\\) second 0\n"
+                                                "\\[[^\n]*\\] Error \\(a:1\\) first 1\n"
+                                                "\\[[^\n]*\\] Error \\(b:2\\) second 1\n"
+                                                "\\[[^\n]*\\] Error \\(b:2\\) alone\n")))
+      << text;
+}
+
+TEST_F(LoggerTest, TwoProcessesLoggingAtOnceLoseNoEntryAndTearNone) {
+  constexpr int kEntries = 200;
+  const std::string fill(5000, '=');  // more than the 4 KiB a pipe takes in one piece
+  // Made beforehand: two copies making the folder at once is another matter.
+  fs::create_directories(temp / "home/Documents");
+  int gate[2];
+  ASSERT_EQ(0, pipe(gate));
+  std::vector<pid_t> copies;
+  for (const char* name : {"one", "two"}) {
+    const pid_t child = fork();
+    if (child == 0) {
+      close(gate[1]);
+      char byte;
+      static_cast<void>(read(gate[0], &byte, 1));  // both start when the parent closes the gate
+      {
+        Logger logger;
+        for (int i = 0; i < kEntries; ++i) logger.Log(name, 1, LogError, "%d %s", i, fill.c_str());
+      }
+      _exit(0);
+    }
+    copies.push_back(child);
+  }
+  close(gate[0]);
+  close(gate[1]);
+  for (pid_t child : copies) {
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+
+  const std::string text = Read(logFile);
+  EXPECT_EQ(2, Count(text, kSeparator));
+  // Every line that is not a separator is the next entry of one of the copies, whole.
+  std::map<std::string, int> written{{"one", 0}, {"two", 0}};
+  int torn = 0;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.empty() || line == std::string(79, '-')) continue;
+    bool whole = false;
+    for (auto& [name, count] : written) {
+      const std::string tail = "] Error (" + name + ":1) " + std::to_string(count) + " " + fill;
+      if (line[0] == '[' && line.size() > tail.size() && line.ends_with(tail)) {
+        ++count;
+        whole = true;
+        break;
+      }
+    }
+    torn += whole ? 0 : 1;
+  }
+  EXPECT_EQ(0, torn);
+  EXPECT_EQ(kEntries, written["one"]);
+  EXPECT_EQ(kEntries, written["two"]);
+}
+
+TEST_F(LoggerTest, EachEntryIsOneWriteWhateverItsLength) {
+  if (WriteCalls() < 0) GTEST_SKIP() << "the system does not count this thread's write calls";
+  // 70000 bytes: beyond a pipe's whole buffer.
+  for (size_t length : {size_t{1}, size_t{5000}, size_t{70000}}) {
+    fs::remove(logFile);
+    Logger logger;
+    const std::string message(length, 'x');
+    for (const char* which : {"first, with the separator", "second"}) {
+      const long before = WriteCalls();
+      logger.Log("a", 1, LogError, "%s", message.c_str());
+      EXPECT_EQ(before + 1, WriteCalls()) << length << ": " << which;
+    }
+    const std::string text = Read(logFile);
+    EXPECT_EQ(0u, text.find(kSeparator)) << length;
+    EXPECT_EQ(2, Count(text, "] Error (a:1) " + message + "\n")) << length;
+    EXPECT_EQ(4, Count(text, "\n")) << length;
+  }
 }
 
 TEST_F(LoggerTest, LogLiesBesideTheProgramWhenDocumentsCannotBeMade) {

@@ -15,6 +15,7 @@
 #include "toolbox/Path.h"
 #include "toolbox/PointeredList.h"
 #include "toolbox/String.h"
+#include "toolbox/config/StringWriter.h"
 
 namespace toolbox {
 
@@ -26,6 +27,9 @@ struct FreeDeleter {
 using Buffer = std::unique_ptr<char, FreeDeleter>;
 
 constexpr const char* kLoadLocation = "toolbox::Config::LoadFile";
+// How long a load or a save waits for another process's turn with the file: a save takes a
+// moment, so a holder past this is stuck (or somebody holds the lock on purpose).
+constexpr int kLockWaitMilliseconds = 3000;
 
 String WithSuffix(const char* path, const char* suffix) {
   String text(path);
@@ -196,7 +200,7 @@ bool Config::LoadFile(const char* path) { return Load(path, true); }
 
 bool Config::Load(const char* path, bool setAside) {
   FileLock lock;
-  if (setAside) Lock(lock, path);
+  if (setAside) static_cast<void>(Lock(lock, path));
   const String candidates[] = {String(path), WithSuffix(path, ".old")};
   for (const String& candidate : candidates) {
     std::size_t length;
@@ -233,26 +237,57 @@ void Config::SetAside(const String& file) {
   }
 }
 
-void Config::Lock(FileLock& lock, const char* path) {
+bool Config::Lock(FileLock& lock, const char* path) {
   const String lockPath = WithSuffix(path, ".lock");
-  if (lock.Acquire(lockPath.Text(), true) == FileLock::acquired || lock.GetError() == ENOENT) return;
-  // Better unguarded than not at all: the file is then only as safe as before the lock.
-  LogToCurrentOrKeep("toolbox::Config::Lock", __LINE__, LogWarn,
-                     "The configuration file %s is used without its lock %s: %s", path, lockPath.Text(),
-                     DescribeFileError(lock.GetError()));
+  switch (lock.Acquire(lockPath.Text(), kLockWaitMilliseconds)) {
+    case FileLock::acquired:
+      return true;
+    case FileLock::held:
+      LogToCurrentOrKeep("toolbox::Config::Lock", __LINE__, LogWarn,
+                         "The configuration file %s is used without its lock %s, which another process has held "
+                         "for %d ms",
+                         path, lockPath.Text(), kLockWaitMilliseconds);
+      return false;
+    case FileLock::unsupported:
+    case FileLock::failed:
+      break;
+  }
+  // A missing folder fails the load or the save anyway. Otherwise better unguarded than not
+  // at all: the file is then only as safe as before the lock.
+  if (lock.GetError() != ENOENT) {
+    LogToCurrentOrKeep("toolbox::Config::Lock", __LINE__, LogWarn,
+                       "The configuration file %s is used without its lock %s: %s", path, lockPath.Text(),
+                       DescribeFileError(lock.GetError()));
+  }
+  return true;
 }
 
 bool Config::SaveFailed(const char* path, const char* file, int error) {
+  saveError = error;
   LogToCurrent("toolbox::Config::SaveFile", __LINE__, LogError, "The configuration file %s could not be saved: %s: %s",
                path, file, DescribeFileError(error));
   return false;
 }
 
+bool Config::SaveUnlocked(const char* path) {
+  // Two saves at once would write over each other's path + ".new": this one goes through a
+  // temporary file of its own, complete or not at all; the last save to end wins.
+  StringWriter text;
+  if (!root.Write(text, 0)) return SaveFailed(path, path, EIO);
+  FileReplacement replacement;
+  if (!replacement.Begin(path) || !replacement.Write(text.GetText().Text(), static_cast<std::size_t>(text.GetText().Length())) ||
+      !replacement.Commit()) {
+    return SaveFailed(path, path, replacement.GetError());
+  }
+  return true;
+}
+
 bool Config::SaveFile(const char* path) {
   ExchangeConfigurables(true);
+  saveError = 0;
   // Saves of other processes wait meanwhile, so each leaves a whole file and a whole old copy.
   FileLock lock;
-  Lock(lock, path);
+  if (!Lock(lock, path)) return SaveUnlocked(path);
   const String newPath = WithSuffix(path, ".new");
   const String oldPath = WithSuffix(path, ".old");
 

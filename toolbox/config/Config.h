@@ -55,7 +55,7 @@ class Config {
   // innermost open one, text outside every element, an element left open, nesting deeper
   // than kMaxNesting) gives false and an empty tree. On success the registered objects take
   // their settings.
-  bool Parse(const char* text);
+  [[nodiscard]] bool Parse(const char* text);
 
   // Reads path and parses it; when path cannot be read or is malformed, path + ".old" the
   // same way. Only regular files are read, and the reading never waits on a FIFO. A
@@ -66,7 +66,7 @@ class Config {
   // yet (LogToCurrentOrKeep). False, with the tree untouched, when neither can be
   // read; false and an empty tree when what was read is malformed. The text ends at a NUL
   // byte in the file. Holds the lock of SaveFile meanwhile.
-  bool LoadFile(const char* path);
+  [[nodiscard]] bool LoadFile(const char* path);
 
   // Has the registered objects store their settings, then writes the whole tree to path
   // + ".new", flushed to the disk, and moves it to path, the previous file becoming
@@ -76,19 +76,24 @@ class Config {
   // alone and fails the save.
   //
   // Loads and saves of all processes take turns: each waits for the exclusive lock of the
-  // file path + ".lock" (made when missing, never removed). Where the lock cannot be had,
-  // the file is used without it, with a warning.
-  bool SaveFile(const char* path);
+  // file path + ".lock" (made when missing, only the user's, never removed), a few seconds
+  // at most. Where the file system gives no locks, the file is used without it, with a
+  // warning. Where another process holds it past that time (stuck, or holding it on
+  // purpose), the save goes on without it, with a warning, through a temporary file of its
+  // own renamed over path: a complete file, the last save to end winning, no ".old" copy.
+  [[nodiscard]] bool SaveFile(const char* path);
+  // The error number (see Files.h) of the last SaveFile that failed; 0 after one that did not.
+  int GetSaveError() const { return saveError; }
 
   // LoadFile and SaveFile on the configuration file in the folder: the program's file name
   // with the extension "cfg" (Path::CreateApplicationLikePath), so a program voyanta keeps
   // voyanta.cfg. EIllegalState when the program path has no file name.
-  bool LoadFromFolder(const Path& folder);
-  bool SaveToFolder(const Path& folder);
+  [[nodiscard]] bool LoadFromFolder(const Path& folder);
+  [[nodiscard]] bool SaveToFolder(const Path& folder);
   // LoadFile on the configuration file beside the program, which serves as a starting
   // configuration and is never written; false without reading when the program path has no
   // file name.
-  bool LoadFromProgramFolder();
+  [[nodiscard]] bool LoadFromProgramFolder();
 
  private:
   // The registered objects, not owned: a value is never deleted, neither when it is
@@ -106,11 +111,17 @@ class Config {
   // not for the starting configuration beside the program, which is only read.
   bool Load(const char* path, bool setAside);
   void SetAside(const String& file);
-  static void Lock(FileLock& lock, const char* path);
-  static bool SaveFailed(const char* path, const char* file, int error);
+  // Takes the lock of the file at path, waiting a few seconds at most. True when the file
+  // may be used as always (locked, or without locks where there are none); false when
+  // another process held it all that time. Logs a warning where it goes without the lock.
+  [[nodiscard]] static bool Lock(FileLock& lock, const char* path);
+  // Logs the failed save of path (at file, for the reason error) and keeps the reason.
+  bool SaveFailed(const char* path, const char* file, int error);
+  [[nodiscard]] bool SaveUnlocked(const char* path);
 
   Registry registry;
   ConfigSection root{"Root"};
+  int saveError = 0;
 };
 
 }  // namespace toolbox

@@ -23,8 +23,13 @@ bool FileWriter::Open(const char* path) {
   }
   buffered = 0;
   failed = false;
-  // Any kind of file, as a plain creating write takes it: a device is written too.
-  descriptor = OpenFile(path, O_WRONLY | O_CREAT | O_TRUNC, error, true);
+  // Any kind of file, as a plain creating write takes it: a device is written too. A link
+  // is not followed: whoever put it there would have the text written where it points. It
+  // is removed, and the file made anew in its place.
+  const int flags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW;
+  descriptor = OpenFile(path, flags, error, true);
+  int ignored;
+  if (descriptor < 0 && error == ELOOP && RemoveFile(path, ignored)) descriptor = OpenFile(path, flags, error, true);
   return descriptor >= 0;
 }
 

@@ -21,11 +21,12 @@ class FileWriter : public Writer {
   ~FileWriter() override;
 
   // Creates or truncates the file; a file this writer had open is closed first. The opening
-  // never waits (a FIFO without a reader fails at once).
+  // never waits (a FIFO without a reader fails at once). A link at path is replaced by the
+  // new file, never written through.
   [[nodiscard]] bool Open(const char* path);
   // False when no file is open or the file did not take the text.
-  bool Write(const char* text) override;
-  bool WriteChar(char character) override;
+  [[nodiscard]] bool Write(const char* text) override;
+  [[nodiscard]] bool WriteChar(char character) override;
   // Hands everything written to the disk (fsync) and closes the file; true only if all of
   // that succeeded, so that a full disk is not mistaken for a finished file.
   [[nodiscard]] bool Close();

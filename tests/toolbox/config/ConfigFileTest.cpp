@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/CapturedLog.h"
+#include "support/FileSizeLimit.h"
 #include "support/Scratch.h"
 #include "toolbox/Exception.h"
 #include "toolbox/Path.h"
@@ -135,12 +136,28 @@ TEST_F(ConfigFileTest, NewFileThatCannotBeMadeLeavesTheOldFileWhole) {
 
 TEST_F(ConfigFileTest, WriteThatCannotReachTheDiskLeavesTheOldFileWhole) {
   std::string first = Saved(1);
-  std::filesystem::create_symlink("/dev/full", newPath);
   Config config;
   config.GetRoot().GetLong("XPos", 2);
-  EXPECT_FALSE(config.SaveFile(path.c_str()));
+  {
+    support::FileSizeLimit full;
+    full.Impose(4);
+    EXPECT_FALSE(config.SaveFile(path.c_str()));
+  }
+  EXPECT_EQ(config.GetSaveError(), EFBIG);
   EXPECT_EQ(scratch::ReadFile(path), first);
   EXPECT_EQ(LoadedXPos(), 1);
+}
+
+TEST_F(ConfigFileTest, ALinkWhereTheNewFileGoesIsReplacedNeverWrittenThrough) {
+  static_cast<void>(Saved(1));
+  const std::string elsewhere = folder / "elsewhere.txt";
+  scratch::WriteFile(elsewhere, "someone else's");
+  std::filesystem::create_symlink(elsewhere, newPath);
+  Config config;
+  config.GetRoot().GetSubsection("MainFrame").GetLong("XPos", 2);
+  EXPECT_TRUE(config.SaveFile(path.c_str()));
+  EXPECT_EQ(scratch::ReadFile(elsewhere), "someone else's");
+  EXPECT_EQ(LoadedXPos(), 2);
 }
 
 TEST_F(ConfigFileTest, FailedMoveToTheOldCopyKeepsTheFileAndTheNewContents) {
@@ -196,8 +213,8 @@ TEST_F(ConfigFileTest, ProgramPathWithoutFileNameFindsNoConfiguration) {
   EXPECT_FALSE(config.LoadFromProgramFolder());
   EXPECT_TRUE(config.GetRoot().HasParameter("Kept"));
   Path where(folder.Path().c_str());
-  EXPECT_THROW(config.LoadFromFolder(where), EIllegalState);
-  EXPECT_THROW(config.SaveToFolder(where), EIllegalState);
+  EXPECT_THROW(static_cast<void>(config.LoadFromFolder(where)), EIllegalState);
+  EXPECT_THROW(static_cast<void>(config.SaveToFolder(where)), EIllegalState);
 }
 
 namespace {
