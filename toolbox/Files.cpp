@@ -373,10 +373,18 @@ bool FileReplacement::CommitTemporary() {
 
 bool FileReplacement::CommitInPlace() {
   // The new length is reserved first: a disk too full for it fails here, the old file whole.
+  // Where the file system cannot reserve, the C library writes single zero bytes past the
+  // old end instead, which a failure part-way would leave behind: they are cut off again.
+  struct stat old;
+  if (fstat(descriptor, &old) != 0) {
+    error = errno;
+    return false;
+  }
   if (keptLength > 0) {
     const int reserved = posix_fallocate(descriptor, 0, static_cast<off_t>(keptLength));
     if (reserved != 0) {
       error = reserved;
+      static_cast<void>(ftruncate(descriptor, old.st_size));
       return false;
     }
   }

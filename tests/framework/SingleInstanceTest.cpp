@@ -19,9 +19,10 @@ namespace {
 // program's own tests.
 class SingleInstanceTest : public testing::Test {
  protected:
-  std::string File() const { return folder / "data.vyr"; }
+  std::string File() const { return folder / name; }
   SingleInstance::Outcome HandOver(const std::string& request) { return support::LaterStart(File(), request).Finish(); }
 
+  std::string name = "data.vyr";
   scratch::Folder folder;
   scratch::Environment runtime{"XDG_RUNTIME_DIR", folder / "run"};
 };
@@ -48,6 +49,21 @@ TEST_F(SingleInstanceTest, EachRequestReachesTheHolderByteForByte) {
     EXPECT_EQ(received.back(), request);
   }
   EXPECT_EQ(received.size(), requests.size());
+}
+
+TEST_F(SingleInstanceTest, AFileWithALongNameInAnyScriptIsHandedOverToo) {
+  name.clear();
+  for (int i = 0; i < 40; ++i) name += "\xe6\x97\x85";  // a CJK letter: three bytes each
+  name += ".vyr";
+  SingleInstance holder;
+  ASSERT_EQ(holder.Claim(File().c_str()), SingleInstance::claimed);
+  std::vector<std::string> received;
+  ASSERT_TRUE(holder.Listen([&](const std::string& request) {
+    received.push_back(request);
+    return true;
+  }));
+  EXPECT_EQ(HandOver("/trips/summer.vyt"), SingleInstance::handedOver);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !received.empty(); }));
 }
 
 TEST_F(SingleInstanceTest, LaterStartTakesTheFileWhenTheHolderEndsWhileItWaits) {

@@ -7,9 +7,11 @@
 
 #include <cerrno>
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "support/FileSizeLimit.h"
 #include "support/Scratch.h"
 
 using namespace toolbox;
@@ -78,6 +80,23 @@ TEST(FilesTest, OpeningNeverWaitsAndTakesOnlyARegularFileOrALinkToOne) {
 // Whether a folder or file can be written is the system's decision, which root overrides:
 // the rows that rest on permission bits are left out for root here, and the test program
 // runs once more as an unprivileged user (FilesTestAsUser).
+//
+// While it is written, the temporary file beside the target is the user's alone, and its
+// name has a part nobody could have foretold to make it first.
+void ExpectPrivateTemporary(const scratch::Folder& folder, const std::string& name) {
+  const std::regex pattern("\\." + std::regex_replace(name, std::regex("\\."), "\\.") + "\\." +
+                           std::to_string(getpid()) + "-[0-9a-f]{16}\\.tmp");
+  int temporaries = 0;
+  for (const std::string& entry : folder.Entries()) {
+    if (!std::regex_match(entry, pattern)) continue;
+    ++temporaries;
+    struct stat info;
+    ASSERT_EQ(stat((folder / entry).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u) << entry;
+  }
+  EXPECT_EQ(temporaries, 1) << testing::PrintToString(folder.Entries());
+}
+
 TEST(FilesTest, ReplaceGoesThroughATemporaryFileInPlaceWhereNoneCanBeMadeAndNotIntoAReadOnlyFile) {
   enum Way { replaced, inPlace, refused };
   struct Row {
@@ -119,6 +138,7 @@ TEST(FilesTest, ReplaceGoesThroughATemporaryFileInPlaceWhereNoneCanBeMadeAndNotI
       EXPECT_TRUE(replacement.Write("content", 7));
       EXPECT_EQ(scratch::ReadFile(target), row.fileMode != 0 ? "old" : "");  // nothing shows before the commit
       EXPECT_EQ(replacement.IsInPlace(), row.way == inPlace);
+      if (row.way == replaced) ExpectPrivateTemporary(program, row.name);
       EXPECT_TRUE(replacement.Commit()) << DescribeFileError(replacement.GetError());
     }
     chmod(folder.c_str(), 0755);
@@ -137,6 +157,25 @@ TEST(FilesTest, ReplaceGoesThroughATemporaryFileInPlaceWhereNoneCanBeMadeAndNotI
   }
 }
 
+TEST(FilesTest, AnInPlaceRewriteThatTheDiskCannotHoldFailsBeforeAnyByteChanges) {
+  scratch::Folder folder;
+  const std::string target = folder / std::string(250, 'n');  // no room for a temporary name
+  scratch::WriteFile(target, "old items");
+  FileReplacement replacement;
+  ASSERT_TRUE(replacement.Begin(target.c_str()));
+  ASSERT_TRUE(replacement.IsInPlace());
+  const std::string longer(4096, 'x');
+  ASSERT_TRUE(replacement.Write(longer.data(), longer.size()));
+  {
+    support::FileSizeLimit full;
+    full.Impose(1024);
+    EXPECT_FALSE(replacement.Commit());
+  }
+  EXPECT_EQ(replacement.GetError(), EFBIG);
+  EXPECT_FALSE(replacement.IsTargetDamaged());
+  EXPECT_EQ(scratch::ReadFile(target), "old items");
+}
+
 TEST(FilesTest, TemporaryFilesOfAFileWhoseProcessEndedAreRemovedAndNothingElse) {
   const std::string ended = std::to_string(scratch::EndedProcess());
   struct Row {
@@ -146,6 +185,8 @@ TEST(FilesTest, TemporaryFilesOfAFileWhoseProcessEndedAreRemovedAndNothingElse) 
   const std::vector<Row> rows = {
       {".trip.vyt." + ended + "-0.tmp", true},
       {".trip.vyt." + ended + "-17.tmp", true},
+      {".trip.vyt." + ended + "-0123456789abcdef.tmp", true},
+      {".trip.vyt." + ended + "-0123456789ABCDEF.tmp", false},
       {".trip.vyt.1-0.tmp", false},  // the process runs
       {".trip.vyt." + std::to_string(getpid()) + "-0.tmp", false},
       {".other.vyt." + ended + "-0.tmp", false},
@@ -163,7 +204,7 @@ TEST(FilesTest, TemporaryFilesOfAFileWhoseProcessEndedAreRemovedAndNothingElse) 
   // A link names the file it points to; its temporary files lie beside that file.
   symlink("trip.vyt", (folder / "link.vyt").c_str());
 
-  EXPECT_EQ(RemoveStaleTemporaries((folder / "link.vyt").c_str()), 2);
+  EXPECT_EQ(RemoveStaleTemporaries((folder / "link.vyt").c_str()), 3);
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(access((folder / row.name).c_str(), F_OK) != 0, row.removed);

@@ -13,6 +13,7 @@
 #include "support/FileSizeLimit.h"
 #include "support/Scratch.h"
 #include "toolbox/Exception.h"
+#include "toolbox/Files.h"
 #include "toolbox/Path.h"
 #include "toolbox/ProcessArguments.h"
 #include "toolbox/config/Config.h"
@@ -333,6 +334,7 @@ TEST_F(ConfigFileTest, SomethingOtherThanAFileInTheWayFailsEverySaveNamingItAndT
       Config config;
       config.GetRoot().GetSubsection("MainFrame").GetLong("XPos", 2);
       EXPECT_FALSE(config.SaveFile(path.c_str()));
+      EXPECT_STREQ(DescribeFileError(config.GetSaveError()), row.reason);
       EXPECT_NE(EntryWith(log, toolbox::LogError, {"The configuration file " + path + " could not be saved: " +
                                                        row.where + ": " + row.reason}),
                 "")
@@ -386,4 +388,18 @@ TEST_F(ConfigFileTest, SavesOfSeveralProcessesTakeTurnsSoEachLeavesAWholeFileAnd
     EXPECT_EQ(std::string(frame.GetText("Padding", "")), std::string(20000, static_cast<char>('a' + xPos / 1000)));
   }
   EXPECT_FALSE(Exists(newPath));
+}
+
+TEST_F(ConfigFileTest, ALockHeldPastTheWaitIsDoneWithoutThroughATemporaryFileOfTheSavesOwn) {
+  static_cast<void>(Saved(1));
+  FileLock holder;  // another process's, as far as locks go: another open file
+  ASSERT_EQ(holder.Acquire((path + ".lock").c_str()), FileLock::acquired);
+  support::CapturedLog log;
+  Config config;
+  config.GetRoot().GetSubsection("MainFrame").GetLong("XPos", 2);
+  EXPECT_TRUE(config.SaveFile(path.c_str()));
+  EXPECT_EQ(scratch::ReadFile(path), "<MainFrame>\n\t<XPos>2</>\n</MainFrame>\n");
+  EXPECT_FALSE(Exists(oldPath));  // only a save that took turns keeps one
+  EXPECT_FALSE(Exists(newPath));
+  EXPECT_NE(EntryWith(log, toolbox::LogWarn, {path, "without its lock"}), "") << testing::PrintToString(log.Entries(0));
 }
