@@ -29,16 +29,16 @@ const char* DescribeFileError(int error);
 // cannot hang it; the descriptor then blocks as usual. Unless anyKind is set, what is not a
 // regular file is closed again and refused (EISDIR, kNotRegularFile). The descriptor, or -1
 // with the error.
-int OpenFile(const char* path, int flags, int& error, bool anyKind = false, unsigned mode = 0666);
+[[nodiscard]] int OpenFile(const char* path, int flags, int& error, bool anyKind = false, unsigned mode = 0666);
 // Reads up to max bytes; how many, 0 at the end of the file, -1 on failure.
-long ReadFromFile(int descriptor, void* buffer, std::size_t max, int& error);
+[[nodiscard]] long ReadFromFile(int descriptor, void* buffer, std::size_t max, int& error);
 // Writes all count bytes, piece by piece where the system takes less at a time.
 [[nodiscard]] bool WriteToFile(int descriptor, const void* bytes, std::size_t count, int& error);
 // Appends the bytes in a single write, so that on a file opened with O_APPEND by several
 // processes (a shared log) they land whole after what the others appended: a short write
 // is not continued, since another process's record could come before the rest. How many
 // bytes the system took (fewer than count only where the disk is full), -1 on failure.
-long AppendToFile(int descriptor, const void* bytes, std::size_t count, int& error);
+[[nodiscard]] long AppendToFile(int descriptor, const void* bytes, std::size_t count, int& error);
 // Hands what was written to the disk (fsync).
 [[nodiscard]] bool SyncFile(int descriptor, int& error);
 // Closes the descriptor; it is closed even when the answer is false.
@@ -67,7 +67,7 @@ void SyncFolderOf(const char* path);
 // with std::free, with a NUL byte after the content (which may itself hold NUL bytes); its
 // length, without that byte, goes to length. Files of /proc and /sys, which tell no size,
 // are read whole too. Null, with the error, when the file cannot be opened or read.
-char* ReadWholeFile(const char* path, std::size_t& length, int& error);
+[[nodiscard]] char* ReadWholeFile(const char* path, std::size_t& length, int& error);
 
 // Removes what replaces of the file at path (or of the file a link there points to) left
 // behind when their process died before the rename: the files ".NAME.PID-X.tmp" beside it

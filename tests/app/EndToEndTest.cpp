@@ -185,6 +185,13 @@ TEST_F(EndToEndTest, EachTerminationSignalEndsTheProgramNormallyAndItsFilesAreWr
     // The logger went last but one, after the exit processing.
     const std::string log = scratch::ReadFile(folder / "Documents/voyanta.log");
     EXPECT_NE(log.rfind("Shutting down logger"), std::string::npos) << log;
+
+    // Nobody else may open the locks, and so nobody else can hold them.
+    for (const std::string& lock : {folder / "voyanta.vyr.lock", folder / "Quorvane/Voyanta/voyanta.cfg.lock"}) {
+      struct stat info;
+      ASSERT_EQ(stat(lock.c_str(), &info), 0) << lock;
+      EXPECT_EQ(info.st_mode & 07777, 0600u) << lock;
+    }
   }
 }
 
