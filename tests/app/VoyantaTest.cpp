@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include <QDialog>
 #include <QTest>
@@ -245,6 +246,37 @@ TEST_F(ExitTest, FileThatCannotBeWrittenIsLoggedWithItsReasonShownToTheUserAndEn
     EXPECT_EQ(scratch::ReadFile(RepositoryFile()) == repository, row.repositoryFails);
     EXPECT_EQ(scratch::ReadFile(ConfigFile()) == configuration, row.configurationFails);
     EXPECT_EQ(TemporaryFiles(), Texts{});
+  }
+}
+
+// Something put in a file's place while the program runs is named for what it is.
+TEST_F(ExitTest, WhatStandsInAFilesPlaceAtTheEndIsNamedInTheMessage) {
+  struct Row {
+    const char* what;
+    std::string path;
+    std::function<void(const std::string& path)> make;
+    std::string box;
+  };
+  const Row rows[] = {
+      {"a FIFO for the repository", RepositoryFile(), [](const std::string& path) { mkfifo(path.c_str(), 0600); },
+       "Voyanta could not save its item repository " + RepositoryFile() + ".\n\nNot a regular file"},
+      {"a folder for the settings", ConfigFile(),
+       [](const std::string& path) { std::filesystem::create_directory(path); },
+       "Voyanta could not save its settings in " + ConfigFile() + ".\n\nIs a directory"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    scratch::WriteFile(RepositoryFile(), "0\t\tSocks\tClothes\t\n");
+    modals.Answer(framework::IDOK);
+    modals.asked.clear();
+    EXPECT_EQ(Run([&] {
+                std::filesystem::remove(row.path);
+                row.make(row.path);
+              }),
+              1);
+    Finish();
+    EXPECT_EQ(modals.Texts(), Texts{row.box});
+    std::filesystem::remove_all(row.path);
   }
 }
 
