@@ -43,8 +43,11 @@ void MainFrame::OnWindowPosChanged(const framework::WindowPos& pos) {
     return;
   }
   if (pos.minimized) return;
-  settings->GetParameter("XPos").SetLong(pos.x);
-  settings->GetParameter("YPos").SetLong(pos.y);
+  // A position the platform did not tell would put the next start's window at 0, 0.
+  if (pos.positionKnown) {
+    settings->GetParameter("XPos").SetLong(pos.x);
+    settings->GetParameter("YPos").SetLong(pos.y);
+  }
   settings->GetParameter("XSize").SetLong(pos.cx);
   settings->GetParameter("YSize").SetLong(pos.cy);
   settings->GetParameter("Maximized").SetBool(false);

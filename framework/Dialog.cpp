@@ -98,7 +98,8 @@ QRect Dialog::MapDialogRect(int x, int y, int cx, int cy) const {
 
 void Dialog::CreateControls(const DialogTemplate& layout) {
   // Children made in tab order take the focus in that order.
-  QLabel* pendingAccessKey = nullptr;
+  QLabel* pendingLabel = nullptr;
+  bool pendingHasAccessKey = false;
   for (const DialogControl& control : layout.controls) {
     QWidget* widget = MakeControl(control, this);
     widget->setGeometry(MapDialogRect(control.x, control.y, control.cx, control.cy));
@@ -107,13 +108,16 @@ void Dialog::CreateControls(const DialogTemplate& layout) {
     } else {
       widget->setFocusPolicy((control.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::ClickFocus);
     }
-    // A label's access key moves the focus to the control after it.
-    if (pendingAccessKey != nullptr && control.kind != ControlKind::label) {
-      pendingAccessKey->setBuddy(widget);
-      pendingAccessKey = nullptr;
+    // A label names the control after it: its access key moves the focus there, and
+    // assistive technology reads it as that control's name. A label without an access
+    // key names only a control that has no text of its own (an edit field).
+    if (pendingLabel != nullptr && control.kind != ControlKind::label) {
+      if (pendingHasAccessKey || control.kind == ControlKind::edit) pendingLabel->setBuddy(widget);
+      pendingLabel = nullptr;
     }
-    if (control.kind == ControlKind::label && std::strchr(control.text, '&') != nullptr) {
-      pendingAccessKey = static_cast<QLabel*>(widget);
+    if (control.kind == ControlKind::label) {
+      pendingLabel = static_cast<QLabel*>(widget);
+      pendingHasAccessKey = std::strchr(control.text, '&') != nullptr;
     }
     if (control.id != 0) controls[control.id] = widget;
     if (auto* button = qobject_cast<QPushButton*>(widget)) {

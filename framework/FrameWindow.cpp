@@ -7,9 +7,13 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
+#include <limits>
 #include <string>
 
 #include "framework/Application.h"
@@ -17,6 +21,7 @@
 #include "framework/CommandIds.h"
 #include "framework/Document.h"
 #include "framework/Menu.h"
+#include "framework/MenuAccessibility.h"
 #include "framework/Strings.h"
 #include "framework/Text.h"
 #include "framework/View.h"
@@ -46,6 +51,32 @@ class KeypadDigitFilter : public QObject {
 };
 
 constexpr int kIdleUpdateMilliseconds = 250;
+// How much of a title bar's width stays on a screen, so that the window can be taken by it.
+constexpr int kTitleBarGrip = 100;
+
+// The geometry of a window's inside moved, where need be, so that its title bar lies on a
+// screen: the screen nearest to it, within that screen's space for windows.
+QRect TitleBarOnAScreen(const QRect& inside) {
+  const int titleBar = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+  const QPoint bar(inside.center().x(), inside.top() - titleBar / 2);
+  const QScreen* nearest = QGuiApplication::primaryScreen();
+  qint64 distance = std::numeric_limits<qint64>::max();
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect space = screen->availableGeometry();
+    const qint64 dx = std::max({space.left() - bar.x(), 0, bar.x() - space.right()});
+    const qint64 dy = std::max({space.top() - bar.y(), 0, bar.y() - space.bottom()});
+    if (dx * dx + dy * dy < distance) {
+      distance = dx * dx + dy * dy;
+      nearest = screen;
+    }
+  }
+  if (nearest == nullptr) return inside;
+  const QRect space = nearest->availableGeometry();
+  QRect kept = inside;
+  kept.moveTop(std::clamp(inside.top(), space.top() + titleBar, std::max(space.top() + titleBar, space.bottom() - titleBar)));
+  kept.moveLeft(std::clamp(inside.left(), space.left() + kTitleBarGrip - inside.width(), space.right() - kTitleBarGrip));
+  return kept;
+}
 
 // "Prompt\nTip": the prompt and the tip of a command's string.
 void SplitCommandString(unsigned id, QString& prompt, QString& tip) {
@@ -82,7 +113,7 @@ bool FrameWindow::LoadFrame(const FrameResources& frameResources, Document* docu
   CreateStruct cs;
   if (!PreCreateWindow(cs)) return false;
   if (cs.x != kDefaultPosition && cs.y != kDefaultPosition) {
-    setGeometry(cs.x, cs.y, cs.cx, cs.cy);
+    setGeometry(TitleBarOnAScreen(QRect(cs.x, cs.y, cs.cx, cs.cy)));
   } else {
     resize(cs.cx, cs.cy);
   }
@@ -114,6 +145,7 @@ int FrameWindow::OnCreate() {
 }
 
 void FrameWindow::BuildMenuBar() {
+  InstallMenuAccessibility();
   for (const MenuPopup& popup : resources.menuBar) {
     QMenu* menu = menuBar()->addMenu(ToQString(popup.text));
     for (const MenuEntry& entry : popup.entries) {
@@ -168,6 +200,10 @@ bool FrameWindow::CreateToolBar() {
     Menu::SetCommandId(action, button.id);
     action->setToolTip(tip);
     action->setStatusTip(prompt);
+    // The button shows its picture only; assistive technology reads out the command's menu
+    // entry, or its tip where no menu has it.
+    const QString menuText = MenuTextOf(button.id);
+    toolBar->widgetForAction(action)->setAccessibleName(menuText.isEmpty() ? tip : menuText);
     const unsigned id = button.id;
     connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
   }
@@ -179,6 +215,15 @@ bool FrameWindow::CreateToolBar() {
   });
   idleTimer->start(kIdleUpdateMilliseconds);
   return true;
+}
+
+QString FrameWindow::MenuTextOf(unsigned id) const {
+  for (const MenuPopup& popup : resources.menuBar) {
+    for (const MenuEntry& entry : popup.entries) {
+      if (entry.text != nullptr && entry.id == id) return Menu::ReadText(ToQString(entry.text));
+    }
+  }
+  return {};
 }
 
 void FrameWindow::SetToolBarCaption(const char* caption) {
@@ -334,7 +379,9 @@ void FrameWindow::ReportWindowPos() {
   const bool maximized = isMaximized();
   const bool minimized = isMinimized();
   const QRect normal = (maximized || minimized) ? normalGeometry() : geometry();
-  OnWindowPosChanged({normal.x(), normal.y(), normal.width(), normal.height(), maximized, minimized});
+  // Wayland keeps a window's place from the program that owns it.
+  const bool positionKnown = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+  OnWindowPosChanged({normal.x(), normal.y(), normal.width(), normal.height(), maximized, minimized, positionKnown});
 }
 
 void FrameWindow::OnWindowPosChanged(const WindowPos&) {}

@@ -30,6 +30,8 @@ struct CreateStruct {
 };
 
 // The frame's normal (restored) geometry after it moved or changed size, and its state.
+// Some platforms (Wayland) tell a program nothing of where its window is: x and y then
+// mean nothing, and positionKnown is false.
 struct WindowPos {
   int x;
   int y;
@@ -37,6 +39,7 @@ struct WindowPos {
   int cy;
   bool maximized;
   bool minimized;
+  bool positionKnown;
 };
 
 
@@ -49,7 +52,9 @@ class FrameWindow : public QMainWindow, public CmdTarget {
   FrameWindow();
   ~FrameWindow() override;
 
-  // Before creation: the initial geometry. False fails the creation.
+  // Before creation: the initial geometry. False fails the creation. A position whose
+  // title bar would lie off every screen (saved with another arrangement of screens, or
+  // by a session that could not tell positions) is moved so that the title bar is on one.
   [[nodiscard]] virtual bool PreCreateWindow(CreateStruct& cs);
   // Creation: the base makes the view; a derived frame adds its bars after calling it.
   // 0 goes on, -1 fails the creation.
@@ -114,6 +119,8 @@ class FrameWindow : public QMainWindow, public CmdTarget {
   void BuildMenuBar();
   void LoadAccelerators();
   void ReportWindowPos();
+  // The command's menu entry as it is read out; empty when no menu has the command.
+  QString MenuTextOf(unsigned id) const;
   // The tool bar or the status bar, by the command that shows and hides it; null when
   // the frame has none.
   QWidget* ControlBar(unsigned id) const;

@@ -1,8 +1,10 @@
 #include "framework/ListControl.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QtMath>
 #include <algorithm>
 #include <functional>
@@ -20,6 +22,19 @@ namespace framework {
 
 namespace {
 
+// Paints a cell as always: a check mark that the model reports for assistive technology is
+// shown by the row's image, never by a second, painted check box.
+class CellDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->features &= ~QStyleOptionViewItem::HasCheckIndicator;
+  }
+};
+
 Qt::Alignment AlignmentOf(int format) {
   switch (format) {
     case LVCFMT_RIGHT: return Qt::AlignRight | Qt::AlignVCenter;
@@ -35,6 +50,7 @@ ListControl::ListControl(QWidget* parent) : QTreeView(parent) {
   // event() looks at the pointer.
   rows = New<ListModel>(this);
   setModel(rows);
+  setItemDelegate(New<CellDelegate>(this));
   setRootIsDecorated(false);
   setItemsExpandable(false);
   setIndentation(0);
@@ -243,11 +259,49 @@ void ListControl::SetImageList(const ImageList* imageList) {
   ForgetWidths();  // the image size goes into a cell's width
 }
 
+void ListControl::SetImageMeaning(int image, const char* description, CheckMark mark) {
+  rows->SetImageMeaning(image, ToQString(description), mark);
+}
+
 void ListControl::ApplyItem(const ListItem& item) {
+  const int textBefore = rows->TextOf(item.iItem, item.iSubItem);
+  const int imageBefore = rows->Image(item.iItem);
   if (item.mask & LVIF_TEXT) rows->SetText(item.iItem, item.iSubItem, item.pszText);
-  if (item.iSubItem != 0) return;
-  if (item.mask & LVIF_IMAGE) rows->SetImage(item.iItem, item.iImage);
-  if (item.mask & LVIF_PARAM) rows->SetData(item.iItem, item.lParam);
+  if (item.iSubItem == 0) {
+    if (item.mask & LVIF_IMAGE) rows->SetImage(item.iItem, item.iImage);
+    if (item.mask & LVIF_PARAM) rows->SetData(item.iItem, item.lParam);
+  }
+  // Equal texts share their id: a row set again as it was says nothing.
+  const bool imageChanged = rows->Image(item.iItem) != imageBefore;
+  if (rows->TextOf(item.iItem, item.iSubItem) != textBefore || imageChanged) {
+    AnnounceChange(item.iItem, item.iSubItem, imageChanged);
+  }
+}
+
+void ListControl::AnnounceChange(int row, int column, bool markChanged) {
+  if (!QAccessible::isActive() || rows->Resetting()) return;
+  executeDelayedItemsLayout();  // the cells are found among the rows laid out
+  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(this);
+  QAccessibleTableInterface* table = list != nullptr ? list->tableInterface() : nullptr;
+  QAccessibleInterface* cell = table != nullptr ? table->cellAt(row, column) : nullptr;
+  if (cell == nullptr) return;
+  QAccessibleEvent named(cell, QAccessible::NameChanged);
+  QAccessible::updateAccessibility(&named);
+  if (!markChanged || !rows->index(row, column).data(Qt::CheckStateRole).isValid()) return;
+  QAccessible::State changed;
+  changed.checked = true;
+  QAccessibleStateChangeEvent marked(cell, changed);
+  QAccessible::updateAccessibility(&marked);
+}
+
+void ListControl::AnnounceCurrent() {
+  const QModelIndex current = currentIndex();
+  if (!QAccessible::isActive() || !current.isValid()) return;
+  // The view's children are the header's cells, then the rows' cells, row by row.
+  const int headerCells = header()->isHidden() ? 0 : GetColumnCount();
+  QAccessibleEvent focused(this, QAccessible::Focus);
+  focused.setChild(headerCells + current.row() * GetColumnCount());
+  QAccessible::updateAccessibility(&focused);
 }
 
 int ListControl::InsertItem(const ListItem& item) {
@@ -393,6 +447,8 @@ void ListControl::focusInEvent(QFocusEvent* event) {
   if (!hadCurrent && !selectionModel()->hasSelection()) {
     selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
   }
+  // Back from a dialog, a screen reader says where the user is, not just "list".
+  AnnounceCurrent();
 }
 
 void ListControl::mouseDoubleClickEvent(QMouseEvent* event) {

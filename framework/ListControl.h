@@ -7,12 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "framework/ListModel.h"
 #include "framework/TextWidthBound.h"
 
 namespace framework {
 
 class ImageList;
-class ListModel;
 
 // Which fields of a ListItem are given or wanted.
 inline constexpr unsigned LVIF_TEXT = 0x1;
@@ -52,6 +52,11 @@ struct ListItem {
 // rows in sight. Emptying and filling the list is told to the view as one reset, before
 // the view is next asked anything (selection, focus, geometry, an event).
 // A failed allocation throws the framework's MemoryException.
+//
+// Assistive technology (a screen reader, through Qt's accessibility bridge) reads a row's
+// first cell as what its image means (SetImageMeaning) and its text, and hears of every
+// change to a row that is set again (a new text or image: the cell's new name, and its
+// check mark), and of the current row when the list takes the focus back.
 class ListControl : public QTreeView {
  public:
   explicit ListControl(QWidget* parent = nullptr);
@@ -67,6 +72,10 @@ class ListControl : public QTreeView {
 
   // The small images of the rows; not owned.
   void SetImageList(const ImageList* images);
+  // What the image at the index means to someone who cannot see it ("taken along"), and
+  // whether it marks its rows as checked or unchecked. Its owner tells the list: the list
+  // knows no meaning of its own.
+  void SetImageMeaning(int image, const char* description, CheckMark mark = CheckMark::none);
 
   // Rows.
   int GetItemCount() const;
@@ -119,6 +128,11 @@ class ListControl : public QTreeView {
  private:
   bool IsRow(int row) const { return row >= 0 && row < GetItemCount(); }
   void ApplyItem(const ListItem& item);
+  // Tells assistive technology that the cell reads differently now, and, where its check
+  // mark changed, that too.
+  void AnnounceChange(int row, int column, bool markChanged);
+  // Tells assistive technology which cell has the focus: the current row's first.
+  void AnnounceCurrent();
   int ContentsWidth(int column) const;
   std::vector<std::pair<int, int>> WiderCells(const QStyleOptionViewItem& option, int column, int& width,
                                               std::size_t most) const;

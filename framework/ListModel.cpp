@@ -56,8 +56,23 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     case Qt::DecorationRole:
       if (index.column() != 0 || row.image < 0) return {};
       return images != nullptr ? images->GetIcon(row.image) : QIcon();
+    case Qt::AccessibleTextRole: return index.column() == 0 ? SpokenText(index.row()) : QVariant();
+    case Qt::CheckStateRole: return index.column() == 0 ? CheckState(index.row()) : QVariant();
     default: return {};
   }
+}
+
+QVariant ListModel::SpokenText(int row) const {
+  const ImageMeaning* meaning = MeaningOf(Image(row));
+  if (meaning == nullptr) return {};
+  const QString text = Shown(TextOf(row, 0));
+  return text.isEmpty() ? meaning->description : meaning->description + QStringLiteral(", ") + text;
+}
+
+QVariant ListModel::CheckState(int row) const {
+  const ImageMeaning* meaning = MeaningOf(Image(row));
+  if (meaning == nullptr || meaning->mark == CheckMark::none) return {};
+  return meaning->mark == CheckMark::checked ? Qt::Checked : Qt::Unchecked;
 }
 
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -68,7 +83,18 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
 }
 
 Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
-  return index.isValid() ? Qt::ItemIsSelectable | Qt::ItemIsEnabled : Qt::NoItemFlags;
+  if (!index.isValid()) return Qt::NoItemFlags;
+  const Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+  // Only so that accessibility reports the check mark: the model takes no change of it.
+  return index.column() == 0 && CheckState(index.row()).isValid() ? flags | Qt::ItemIsUserCheckable : flags;
+}
+
+void ListModel::SetImageMeaning(int image, const QString& description, CheckMark mark) {
+  if (image < 0) return;
+  Allocating([&] {
+    if (meanings.size() <= Index(image)) meanings.resize(Index(image) + 1);
+  });
+  meanings[Index(image)] = {description, mark};
 }
 
 void ListModel::InsertColumn(int column, const QString& heading, Qt::Alignment alignment) {

@@ -12,6 +12,9 @@
 
 namespace framework {
 
+// Whether a row's image marks the row as checked, for a reader of the screen.
+enum class CheckMark { none, checked, unchecked };
+
 // The rows of a list control as a table for Qt's views: per row an image, an item data and
 // a text per column. Each distinct text is kept once, as the program's bytes, however many
 // cells show it, and decoded only for the cells a view asks for; beside it the list keeps
@@ -19,6 +22,11 @@ namespace framework {
 // ellipsis; the row keeps the whole text. Owned by its list control and lives as long as
 // it; the image list is not owned. A failed allocation throws the framework's
 // MemoryException and leaves the rows as they were.
+//
+// For assistive technology (screen readers, through Qt's accessibility), the first cell of
+// a row whose image has a meaning is read as that meaning, then its text; where the image
+// is a check mark, the cell is checkable and checked or not (no check box is painted for
+// it: the list control's delegate leaves it out, the image shows it).
 class ListModel : public QAbstractTableModel {
  public:
   static constexpr qsizetype kShownBytes = 4000;
@@ -36,6 +44,8 @@ class ListModel : public QAbstractTableModel {
 
   void InsertColumn(int column, const QString& heading, Qt::Alignment alignment);
   void SetImageList(const ImageList* images);
+  // What an image means (see ListControl::SetImageMeaning).
+  void SetImageMeaning(int image, const QString& description, CheckMark mark);
 
   // A new row with its first column's text, its image (-1: none) and item data; the other
   // columns empty.
@@ -84,6 +94,10 @@ class ListModel : public QAbstractTableModel {
     std::intptr_t data = 0;
     int image = -1;
   };
+  struct ImageMeaning {
+    QString description;
+    CheckMark mark = CheckMark::none;
+  };
   // The cells are kept by column as the ids of their texts: a row costs no allocation of
   // its own.
   struct Column {
@@ -121,7 +135,19 @@ class ListModel : public QAbstractTableModel {
   void Release(int text);
   void DropUnused();
 
+  // The meaning of an image, or null where its owner gave it none.
+  const ImageMeaning* MeaningOf(int image) const {
+    return image >= 0 && Index(image) < meanings.size() && !meanings[Index(image)].description.isEmpty()
+               ? &meanings[Index(image)]
+               : nullptr;
+  }
+  // What a reader of the screen is told of a row's first cell: its image's meaning, then
+  // its text; and whether that cell is checked (an invalid variant where it cannot be).
+  QVariant SpokenText(int row) const;
+  QVariant CheckState(int row) const;
+
   const ImageList* images = nullptr;
+  std::vector<ImageMeaning> meanings;  // by image
   std::vector<Column> columns;
   std::vector<Row> rows;
   std::vector<Distinct> texts;  // id 0 is the empty text, always kept

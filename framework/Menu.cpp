@@ -30,6 +30,21 @@ std::string Menu::PromptOf(unsigned id) {
   return whole.substr(0, whole.find('\n'));
 }
 
+QString Menu::ReadText(const QString& entryText) {
+  const QString text = entryText.section('\t', 0, 0);
+  QString read;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == '&' && i + 1 < text.size()) ++i;  // "&N" reads "N", "&&" reads "&"
+    read += text[i];
+  }
+  return read;
+}
+
+QString Menu::KeyText(const QString& entryText) {
+  const qsizetype tab = entryText.indexOf('\t');
+  return tab < 0 ? QString() : entryText.mid(tab + 1);
+}
+
 unsigned Menu::GetMenuItemCount() const { return static_cast<unsigned>(menu->actions().size()); }
 
 QAction* Menu::GetAction(unsigned position) const {

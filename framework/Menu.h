@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <string>
 
 class QAction;
@@ -37,6 +38,11 @@ class Menu {
 
   // The command's status-bar prompt: the part of its string before "\n".
   static std::string PromptOf(unsigned id);
+  // An entry's text as it is read out: without its "&" and its key text ("&New\tCtrl+N":
+  // "New"; "&&" stays one "&").
+  static QString ReadText(const QString& entryText);
+  // The key an entry's text names after its tab ("Ctrl+N"); empty without one.
+  static QString KeyText(const QString& entryText);
   // Reads and stores an action's command id.
   static unsigned CommandIdOf(const QAction* action);
   static void SetCommandId(QAction* action, unsigned id);

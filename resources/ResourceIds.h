@@ -64,6 +64,10 @@ inline constexpr unsigned IDS_REPOSITORY_NOT_SAVED = 210;  // exit: the reposito
 inline constexpr unsigned IDS_SETTINGS_NOT_SAVED = 211;  // exit: the configuration file could not be written
 inline constexpr unsigned IDS_REPOSITORY_DAMAGED = 212;  // exit: a failed rewrite in place damaged the repository
 inline constexpr unsigned IDS_REPOSITORY_RESCUED = 213;  // exit: where the damaged repository's items went
+// What a screen reader says of the list and of its rows' images.
+inline constexpr unsigned IDS_LIST_NAME = 214;
+inline constexpr unsigned IDS_NOT_TAKEN_ALONG = 215;
+inline constexpr unsigned IDS_TAKEN_ALONG = 216;
 inline constexpr unsigned IDS_TOOLBAR_CAPTION = 20012;  // the tool bar's title while it floats
 
 }  // namespace resources

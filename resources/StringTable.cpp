@@ -23,6 +23,11 @@ constexpr StringEntry kEntries[] = {
     {IDS_COLUMN_NAME, "Name"},
     {IDS_COLUMN_GROUP, "Group"},
 
+    // What a screen reader says of the list and of the check marks of its rows.
+    {IDS_LIST_NAME, "Items"},
+    {IDS_NOT_TAKEN_ALONG, "not taken along"},
+    {IDS_TAKEN_ALONG, "taken along"},
+
     // Messages of the item commands, shown with the caption below.
     {IDS_MESSAGE_CAPTION, "The Voyanta"},
     {IDS_SELECT_ITEM_FIRST, "Please select an item first."},

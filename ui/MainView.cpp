@@ -7,6 +7,7 @@
 #include "framework/Exceptions.h"
 #include "framework/MessageBox.h"
 #include "framework/Strings.h"
+#include "framework/Text.h"
 #include "mfctriext/ListRows.h"
 #include "resources/Icons.h"
 #include "resources/ResourceIds.h"
@@ -54,6 +55,10 @@ int MainView::OnCreate() {
   static_cast<void>(images.Add(resources::IconPath(resources::IDI_UNCHECKED)));
   static_cast<void>(images.Add(resources::IconPath(resources::IDI_CHECKED)));
   SetImageList(&images);
+  // For those who hear the list rather than see it.
+  SetImageMeaning(0, framework::LoadString(resources::IDS_NOT_TAKEN_ALONG), framework::CheckMark::unchecked);
+  SetImageMeaning(1, framework::LoadString(resources::IDS_TAKEN_ALONG), framework::CheckMark::checked);
+  setAccessibleName(framework::ToQString(framework::LoadString(resources::IDS_LIST_NAME)));
   InsertColumn(0, framework::LoadString(resources::IDS_COLUMN_QUANTITY), framework::LVCFMT_LEFT, 150);
   InsertColumn(1, framework::LoadString(resources::IDS_COLUMN_NAME), framework::LVCFMT_LEFT, 250);
   InsertColumn(2, framework::LoadString(resources::IDS_COLUMN_GROUP), framework::LVCFMT_LEFT, 150);

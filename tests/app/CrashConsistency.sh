@@ -1,78 +1,22 @@
 #!/usr/bin/env bash
 # The real program's saves at exit under fault injection. A run that opens a trip and is
-# ended by SIGTERM writes the repository and the configuration anew; strace, attached once
-# the program runs, makes each write, fsync and rename of those saves in turn kill the
-# program (SIGKILL) or fail with ENOSPC or EIO. Afterwards the repository and the
-# configuration the next start would read are each the complete old or the complete new
-# file, a failed repository save is in the log, and the next start reads them and ends as
-# a run without faults does.
+# ended by SIGTERM writes the repository and the configuration anew; strace, attached to its
+# main thread once the program is at rest, makes each write, fchmod, fsync and rename of
+# those saves in turn kill the program (SIGKILL) or fail with ENOSPC or EIO. Afterwards the
+# repository and the configuration the next start would read are each the complete old or
+# the complete new file, a failed repository save is in the log, and the next start reads
+# them and ends as a run without faults does, leaving nothing behind.
 # Usage: CrashConsistency.sh PROGRAM
 set -euo pipefail
 
 program=$1
-work=$(mktemp -d)
-pid=
-trap '[ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
-export QT_QPA_PLATFORM=offscreen
-# The traced program's leak check would need ptrace, which strace holds.
-traced_asan="${ASAN_OPTIONS:-}:detect_leaks=0"
-
-failures=0
-fail() {
-  echo "FAILED: $*" >&2
-  failures=$((failures + 1))
-}
-
-# A trip that every run opens: its items join the repository, its path the recent files.
-trip="$work/summer.vyt"
-printf '1\t3\tPassport\tPapers\t\n' >"$trip"
-cp "$program" "$work/voyanta.bin"
-
-# A fresh folder for a run: the program (linked), the old repository and configuration.
-prepare() {
-  local folder=$1
-  rm -rf "$folder"
-  mkdir -p "$folder/run" "$folder/Quorvane/Voyanta"
-  chmod 700 "$folder/run"
-  ln "$work/voyanta.bin" "$folder/voyanta"
-  cp "$work/old.vyr" "$folder/voyanta.vyr"
-  cp "$work/old.cfg" "$folder/Quorvane/Voyanta/voyanta.cfg"
-}
-
-# Starts the program of the folder with the arguments and waits until it catches SIGTERM.
-start() {
-  local folder=$1
-  shift
-  (cd "$folder" && exec env HOME="$folder" XDG_CONFIG_HOME="$folder" XDG_RUNTIME_DIR="$folder/run" \
-    ASAN_OPTIONS="${run_asan:-${ASAN_OPTIONS:-}}" ./voyanta "$@" >>"$folder/output.txt" 2>&1) &
-  pid=$!
-  for _ in $(seq 1000); do
-    local caught
-    caught=$(awk '/^SigCgt:/ { print $2 }' "/proc/$pid/status" 2>/dev/null) || true
-    [ -n "$caught" ] && [ $((0x$caught >> 14 & 1)) -eq 1 ] && return 0
-    sleep 0.01
-  done
-  fail "the program in $folder did not come up"
-  return 1
-}
-
-# Ends the started program with SIGTERM; its wait status.
-finish() {
-  kill -TERM "$pid"
-  local status=0
-  # (Quietly: the shell would tell of a killed program.)
-  { wait "$pid"; } 2>/dev/null || status=$?
-  pid=
-  return "$status"
-}
-
-config() { echo "$1/Quorvane/Voyanta/voyanta.cfg"; }
+. "$(dirname "$0")/ProgramRuns.sh"
 
 # A clean run with the trip; the folder's files must be the new ones afterwards.
 clean_run() {
   local folder=$1 what=$2 log_before
   log_before=$(stat -c %s "$folder/Documents/voyanta.log" 2>/dev/null || echo 0)
-  start "$folder" "$trip" || return 0
+  start "$folder" ./voyanta "$trip" || return 0
   finish || fail "$what: the next start ended with status $?"
   cmp -s "$folder/voyanta.vyr" "$work/new.vyr" || fail "$what: the next start did not read the repository back"
   cmp -s "$(config "$folder")" "$work/new.cfg" || fail "$what: the next start did not read the configuration back"
@@ -84,64 +28,80 @@ clean_run() {
   [ -z "$left" ] || fail "$what: left behind: $left"
 }
 
-# The old files: what the program writes from a seed without the trip; the new ones: what
-# a run with the trip writes over them.
-mkdir -p "$work/seed/run" && chmod 700 "$work/seed/run"
-ln "$work/voyanta.bin" "$work/seed/voyanta"
-printf '0\t\tSocks\tClothes\t\n0\t\tTent\tCamping\t\n' >"$work/seed/voyanta.vyr"
-start "$work/seed" && finish
-cp "$work/seed/voyanta.vyr" "$work/old.vyr"
-cp "$(config "$work/seed")" "$work/old.cfg"
-prepare "$work/reference"
-start "$work/reference" "$trip" && finish
-cp "$work/reference/voyanta.vyr" "$work/new.vyr"
-cp "$(config "$work/reference")" "$work/new.cfg"
-if cmp -s "$work/old.vyr" "$work/new.vyr" || cmp -s "$work/old.cfg" "$work/new.cfg"; then
-  echo "FAILED: the run with the trip writes the same files as before" >&2
-  exit 1
-fi
+make_old_and_new
 
-# One traced run counts the calls of the saves, by kind, each with the file it touches.
-syscalls=write,fsync,rename,renameat,renameat2
+# A traced run of the folder, strace given the further options; the program's status.
+syscalls=write,fchmod,fsync,rename,renameat,renameat2
 traced() {
   local folder=$1
   shift
-  local cfg name
-  cfg=$(dirname "$(config "$folder")")
-  run_asan=$traced_asan start "$folder" "$trip" || return 1
-  local paths=(-P "$folder" -P "$folder/voyanta.vyr" -P "$folder/.voyanta.vyr.$pid-0.tmp" -P "$cfg")
-  for name in voyanta.cfg voyanta.cfg.new voyanta.cfg.old; do paths+=(-P "$cfg/$name"); done
-  strace -f -qq -y -o "$folder/trace.txt" -p "$pid" "${paths[@]}" -e trace="$syscalls" "$@" &
-  local tracer=$!
-  for _ in $(seq 1000); do
-    grep -q 'TracerPid:[[:space:]]*[1-9]' "/proc/$pid/status" && break
-    kill -0 "$tracer" 2>/dev/null || break
-    sleep 0.01
-  done
+  run_asan=$traced_asan start "$folder" ./voyanta "$trip" || return 1
+  attach "$folder/trace.txt" -e trace="$syscalls" "$@" || return 1
   local status=0
   finish || status=$?
-  wait "$tracer" || true
   return "$status"
 }
 
+# The calls of a trace, one a line: the call's name and the file it touches (the path of its
+# descriptor, or of its first path argument), with the folder as "F", the random part of a
+# temporary file's name as "X" and the number of a pipe left out, so that the lines of two
+# runs compare equal where the runs did the same. Every call of the traced kinds is listed:
+# when=N of strace counts them all, those on other files (the log, Qt's pipes and eventfd)
+# too.
+calls() {
+  local trace=$1 folder=$2
+  sed -nE 's/^([a-z0-9_]+)\((AT_FDCWD(<[^>]*>)?, )?([0-9]+<([^>]*)>|"([^"]*)")?.*/\1 \5\6/p' "$trace" |
+    awk -v folder="$folder" '{
+      if (index($2, folder) == 1) $2 = "F" substr($2, length(folder) + 1)
+      sub(/^pipe:\[[0-9]+\]$/, "pipe", $2)
+      sub(/\.voyanta\.vyr\.[0-9]+-[0-9a-f]+\.tmp$/, ".voyanta.vyr.PID-X.tmp", $2)
+      print
+    }'
+}
+
+# The saved file that a call of calls touches: repository (the file, its temporary file, the
+# program's folder), configuration (its files and folder), or nothing for any other file.
+saved_file() {
+  case $1 in
+    F/voyanta.vyr | F/.voyanta.vyr.PID-X.tmp | F) echo repository ;;
+    F/Quorvane/Voyanta/voyanta.cfg* | F/Quorvane/Voyanta) echo configuration ;;
+  esac
+}
+
+# One traced run counts the calls, by kind; each call of the saves is then made to fail.
 prepare "$work/count"
 traced "$work/count" || fail "the counting run ended with status $?"
-mapfile -t calls < <(grep -oE '^[0-9]+ +(write|fsync|rename|renameat|renameat2)\(.*' "$work/count/trace.txt")
-[ "${#calls[@]}" -ge 9 ] || fail "only ${#calls[@]} calls of the saves were seen:$(printf '\n  %s' "${calls[@]}")"
-
+mapfile -t sequence < <(calls "$work/count/trace.txt" "$work/count")
 declare -A seen
-for call in "${calls[@]}"; do
-  name=$(sed -E 's/^[0-9]+ +([a-z0-9]+)\(.*/\1/' <<<"$call")
+faults=()
+for call in "${sequence[@]}"; do
+  name=${call%% *}
   seen[$name]=$((${seen[$name]:-0} + 1))
-  nth=${seen[$name]}
-  file=repository
-  grep -q 'voyanta\.cfg\|/Quorvane/Voyanta>' <<<"$call" && file=configuration
+  file=$(saved_file "${call#* }")
+  [ -z "$file" ] || faults+=("$name ${seen[$name]} $file ${call#* }")
+done
+[ "${#faults[@]}" -ge 9 ] || fail "only ${#faults[@]} calls of the saves were seen:$(printf '\n  %s' "${sequence[@]}")"
+
+for entry in "${faults[@]}"; do
+  read -r name nth file path <<<"$entry"
   for fault in signal=SIGKILL error=ENOSPC error=EIO; do
-    what="$fault at $name #$nth ($file)"
+    what="$fault at $name #$nth ($path)"
     folder="$work/fault"
     prepare "$folder"
     status=0
     traced "$folder" -e inject="$name:$fault:when=$nth" || status=$?
+    # Up to the faulted call, the run did what the counting run did: the fault hit that call.
+    mapfile -t done_calls < <(calls "$folder/trace.txt" "$folder")
+    count=0
+    same=1
+    for ((i = 0; i < ${#done_calls[@]}; ++i)); do
+      [ "${done_calls[i]}" = "${sequence[i]:-}" ] || { same=0; break; }
+      [ "${done_calls[i]%% *}" = "$name" ] && count=$((count + 1))
+      [ "$count" -eq "$nth" ] && break
+    done
+    if [ "$same" -eq 0 ] || [ "$count" -ne "$nth" ]; then
+      fail "$what: the run's calls differ from the counting run's at #$((i + 1)): ${done_calls[i]:-none}, not ${sequence[i]:-none}"
+    fi
     grep -q 'INJECTED\|killed by SIGKILL' "$folder/trace.txt" || fail "$what: nothing was injected"
     if [ "$fault" = signal=SIGKILL ]; then
       [ "$status" -eq 137 ] || fail "$what: ended with status $status, not killed"
@@ -165,4 +125,4 @@ for call in "${calls[@]}"; do
 done
 
 [ "$failures" -eq 0 ] || exit 1
-echo "${#calls[@]} calls of the exit saves, each killed and failed with ENOSPC and EIO: files whole"
+echo "${#faults[@]} calls of the exit saves, each killed and failed with ENOSPC and EIO: files whole"

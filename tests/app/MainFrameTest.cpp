@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QScreen>
+#include <QStyle>
 #include <QTest>
 #include <filesystem>
 
@@ -42,10 +45,32 @@ TEST_F(MainFramePlacementTest, WithoutStoredPlacementTheWindowOpensAt50_50With50
   EXPECT_EQ(Stored(), (Placement{50, 50, 500, 300, 0}));
 }
 
-TEST_F(MainFramePlacementTest, StoredPlacementIsUsedUnchecked) {
-  WriteConfig("<MainFrame>\n\t<XPos>-30</>\n\t<YPos>2000</>\n\t<XSize>333</>\n\t<YSize>222</>\n</MainFrame>\n");
-  ASSERT_TRUE(Start());
-  EXPECT_EQ(Window().geometry(), QRect(-30, 2000, 333, 222));
+// A stored placement keeps its size; where its title bar would lie off every screen (a
+// position saved with other screens, or 0, 0 from a session that could tell none), the
+// window moves so that it can be taken by its title bar.
+TEST_F(MainFramePlacementTest, StoredPlacementKeepsItsSizeAndItsTitleBarOnAScreen) {
+  struct Row {
+    int x;
+    int y;
+    bool kept;  // exactly where it was stored
+  };
+  const int titleBar = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+  for (const Row& row : {Row{50, 50, true}, Row{-30, 200, true}, Row{-30, 2000, false}, Row{0, 0, false},
+                         Row{5000, 100, false}, Row{-900, 100, false}}) {
+    SCOPED_TRACE(std::to_string(row.x) + ", " + std::to_string(row.y));
+    WriteConfig("<MainFrame>\n\t<XPos>" + std::to_string(row.x) + "</>\n\t<YPos>" + std::to_string(row.y) +
+                "</>\n\t<XSize>333</>\n\t<YSize>222</>\n</MainFrame>\n");
+    ASSERT_TRUE(Start());
+    const QRect placed = Window().geometry();
+    EXPECT_EQ(placed.size(), QSize(333, 222));
+    EXPECT_EQ(placed.topLeft() == QPoint(row.x, row.y), row.kept);
+    const QRect space = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(space.contains(QPoint(placed.left() + placed.width() / 2, placed.top() - titleBar)) ||
+                space.contains(QPoint(placed.right() - 50, placed.top() - titleBar)) ||
+                space.contains(QPoint(placed.left() + 50, placed.top() - titleBar)))
+        << placed.x() << ", " << placed.y() << " in " << space.width() << "x" << space.height();
+    Finish();
+  }
 }
 
 TEST_F(MainFramePlacementTest, MovingAndResizingANormalWindowStoresItsPlacement) {

@@ -1,0 +1,329 @@
+#!/usr/bin/env bash
+# The real program where its files fail it, under strace fault injection (main thread):
+#
+# Locks. The one-instance lock beside the repository (taken without waiting at start) and
+# the configuration's lock (taken, waiting at most 3 s, at the load at start and at the
+# save at exit) fail with EBADF or ENOLCK, as on a file system without locks: the program
+# goes on without the lock, saves as always and warns in the log. With EWOULDBLOCK at every
+# try, as while another process holds the lock: at start the program takes itself for a
+# second copy and ends with status 1 ("already running"), having written nothing; the
+# configuration is loaded after the wait, and saved after it through a temporary file of
+# its own (no voyanta.cfg.new, no voyanta.cfg.old), with a warning.
+#
+# The rewrite in place, where no temporary file can be made beside the repository (a folder
+# the user may not write in, a program name too long for the temporary file's suffix), in
+# runs that print a trip and end, so that a failure is said on standard error: the disk
+# full at the reservation of the new length or at the first write leaves the old repository
+# byte for byte and no rescue file; a failure after the bytes were written (cutting the file
+# to length, flushing it) keeps every item in a rescue file in the settings folder, which
+# the message names, and the next start loads whatever the repository holds.
+# Usage: FileFaults.sh PROGRAM
+set -euo pipefail
+
+program=$1
+. "$(dirname "$0")/ProgramRuns.sh"
+require_strace
+
+# The reason the program gives for an error.
+declare -A reasons=([EBADF]="Bad file descriptor" [ENOLCK]="No locks available")
+
+# Checks that the log of the folder has a line of the level holding the text.
+logged() {
+  local folder=$1 level=$2 text=$3 what=$4
+  grep "] $level (" "$folder/Documents/"*.log 2>/dev/null | grep -qF -- "$text" ||
+    fail "$what: no $level in the log saying: $text"
+}
+
+# Checks that the file holds the bytes of the reference, naming it for the failure.
+same_as() {
+  local file=$1 reference=$2 what=$3
+  cmp -s "$file" "$reference" || fail "$what: $(basename "$file") is not $(basename "$reference")"
+}
+
+absent() {
+  local file=$1 what=$2
+  [ ! -e "$file" ] || fail "$what: $(basename "$file") is there"
+}
+
+# The numbers of the lock calls (F_OFD_SETLK) among the calls of a trace on the lock file:
+# the numbers that when=N of strace counts where it traces that file alone (-P).
+lock_calls() {
+  local trace=$1 lock=$2
+  grep -F "<$lock>" "$trace" | grep -n 'F_OFD_SETLK' | cut -d: -f1
+}
+
+# Checks that the first call of the trace on the file that strace failed is the one meant:
+# the given number among the file's calls, a call of the kind.
+hit() {
+  local trace=$1 file=$2 nth=$3 kind=$4 what=$5 first
+  first=$(grep -F "<$file>" "$trace" | grep -n 'INJECTED' | head -n 1) || true
+  if [ "${first%%:*}" != "$nth" ] || [[ $first != *"$kind"* ]]; then
+    fail "$what: not call #$nth ($kind) was failed but: ${first:-none}"
+  fi
+}
+
+# ---- Locks ------------------------------------------------------------------------------
+
+make_old_and_new
+
+# The calls of the lock files, counted in a window run with the trip that ends by SIGTERM.
+prepare "$work/count"
+cfg_lock="$(config "$work/count").lock"
+start_traced "$work/count" "$work/count/trace.txt" -P "$work/count/voyanta.vyr.lock" -P "$cfg_lock" \
+  -e trace=fcntl -- ./voyanta /log warn "$trip"
+await_rest || true
+finish || fail "the counting run ended with status $?"
+mapfile -t instance_calls < <(lock_calls "$work/count/trace.txt" "$work/count/voyanta.vyr.lock")
+mapfile -t cfg_calls < <(lock_calls "$work/count/trace.txt" "$cfg_lock")
+if [ "${#instance_calls[@]}" -ne 1 ] || [ "${#cfg_calls[@]}" -ne 2 ]; then
+  echo "FAILED: the counting run took the instance lock ${#instance_calls[@]} times (not once)" \
+    "and the configuration's ${#cfg_calls[@]} times (not at the load and the save):" >&2
+  cat "$work/count/trace.txt" >&2
+  exit 1
+fi
+
+# The lock (the one-instance lock, the configuration's at its load or at its save), the error
+# of its lock call, what follows.
+lock_rows=(
+  "instance EBADF       unguarded"
+  "instance ENOLCK      unguarded"
+  "instance EWOULDBLOCK running"
+  "load     EBADF       unlocked"
+  "load     ENOLCK      unlocked"
+  "load     EWOULDBLOCK waited"
+  "save     EBADF       unlocked"
+  "save     ENOLCK      unlocked"
+  "save     EWOULDBLOCK own-temporary"
+)
+for row in "${lock_rows[@]}"; do
+  read -r lock error outcome <<<"$row"
+  what="$error at the $lock lock"
+  folder="$work/lock"
+  prepare "$folder"
+  cfg=$(config "$folder")
+  # Which of the calls on the lock file strace fails (when=): a number among that file's
+  # calls, the lock call's in the counting run.
+  case $lock in
+    instance)
+      file="$folder/voyanta.vyr.lock" nth=${instance_calls[0]}
+      # Held, every try fails: each opens the lock file anew and makes the same calls on it,
+      # the lock call last.
+      held="$nth+$nth"
+      ;;
+    load)
+      file="$cfg.lock" nth=${cfg_calls[0]}
+      # Every try of its wait (3 s, a try every 50 ms at most: 61 tries), none of the save.
+      held="$nth..$((nth + 60))"
+      ;;
+    save)
+      file="$cfg.lock" nth=${cfg_calls[1]}
+      held="$nth+"
+      ;;
+  esac
+  when=$nth
+  [ "$error" != EWOULDBLOCK ] || when=$held
+  start_traced "$folder" "$folder/trace.txt" -P "$file" -e trace=fcntl \
+    -e inject="fcntl:error=$error:when=$when" -- ./voyanta /log warn "$trip"
+  status=0
+  if [ "$outcome" = running ]; then
+    # It gives up handing the trip over after 3 s and ends by itself.
+    await_end 20 || status=$?
+  else
+    await_rest || true
+    finish || status=$?
+  fi
+  hit "$folder/trace.txt" "$file" "$nth" F_OFD_SETLK "$what"
+  if grep -q '] Error (' "$folder/Documents/voyanta.log" 2>/dev/null; then
+    fail "$what: an error in the log: $(grep '] Error (' "$folder/Documents/voyanta.log")"
+  fi
+  case $outcome in
+    running)
+      [ "$status" -eq 1 ] || fail "$what: ended with status $status, not 1"
+      grep -qF "Voyanta is already running with the repository $folder/voyanta.vyr." "$folder/output.txt" ||
+        fail "$what: not told that Voyanta is already running: $(cat "$folder/output.txt")"
+      tries=$(grep -F "<$file>" "$folder/trace.txt" | grep -c 'F_OFD_SETLK.*INJECTED') || true
+      [ "$tries" -ge 2 ] || fail "$what: the lock was tried $tries times, not again while handing over"
+      same_as "$folder/voyanta.vyr" "$work/old.vyr" "$what"
+      same_as "$cfg" "$work/old.cfg" "$what"
+      absent "$cfg.old" "$what"
+      absent "$cfg.new" "$what"
+      ;;
+    *)
+      [ "$status" -eq 0 ] || fail "$what: ended with status $status"
+      same_as "$folder/voyanta.vyr" "$work/new.vyr" "$what"
+      same_as "$cfg" "$work/new.cfg" "$what"
+      ;;
+  esac
+  case $outcome in
+    unguarded)
+      logged "$folder" Warn "$file cannot be locked (${reasons[$error]}): a second copy" "$what"
+      same_as "$cfg.old" "$work/old.cfg" "$what"
+      ;;
+    unlocked)
+      logged "$folder" Warn "The configuration file $cfg is used without its lock $file: ${reasons[$error]}" "$what"
+      same_as "$cfg.old" "$work/old.cfg" "$what"
+      ;;
+    waited)
+      logged "$folder" Warn "The configuration file $cfg is used without its lock $file, which another process has held" "$what"
+      same_as "$cfg.old" "$work/old.cfg" "$what"
+      ;;
+    own-temporary)
+      logged "$folder" Warn "The configuration file $cfg is used without its lock $file, which another process has held" "$what"
+      absent "$cfg.new" "$what"
+      absent "$cfg.old" "$what"
+      left=$(ls -A "$(dirname "$cfg")" | grep -E '\.tmp$' || true)
+      [ -z "$left" ] || fail "$what: left behind: $left"
+      ;;
+  esac
+done
+
+# ---- The rewrite in place ------------------------------------------------------------------
+
+# A folder the user may not write in: as root, the program runs as nobody in a folder of
+# root's (root may write anywhere).
+runner=()
+if [ "$(id -u)" -eq 0 ]; then
+  if ! command -v setpriv >/dev/null; then
+    echo "SKIPPED: running as root, and setpriv is missing to run the program as nobody"
+    exit 77
+  fi
+  runner=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups --)
+  chmod 755 "$work"
+fi
+# A program name that leaves no room for ".NAME.PID-XXXXXXXXXXXXXXXX.tmp" within the 255
+# bytes of a file name: its repository is the name + ".vyr".
+long_name=$(printf 'v%.0s' $(seq 230))
+
+# The old repositories: short, the program's own file (the new one is longer: the trip adds
+# an item); long, the same items each with a note after its last field, which the program
+# does not write back (the new one is shorter, so a rewrite in place must cut it).
+cp "$work/old.vyr" "$work/short.vyr"
+note=$(printf 'n%.0s' $(seq 80))
+sed "s/\$/$note/" "$work/old.vyr" >"$work/long.vyr"
+
+# A folder for a rewrite in place (where: folder, no-lock-file, long-name) with the old
+# repository; name is the program's name.
+prepare_in_place() {
+  local folder=$1 where=$2 old=$3
+  name=voyanta
+  [ "$where" != long-name ] || name=$long_name
+  prepare_folder "$folder" "$name"
+  mkdir -p "$folder/Quorvane/Voyanta" "$folder/Documents"
+  cp "$work/$old.vyr" "$folder/$name.vyr"
+  : >"$folder/output.txt"
+  : >"$folder/trace.txt"
+  user=()
+  [ "$where" != long-name ] || return 0
+  # Whoever put the repository there for the user put its lock file there too, or not.
+  [ "$where" = no-lock-file ] || : >"$folder/$name.vyr.lock"
+  if [ "${#runner[@]}" -gt 0 ]; then
+    chown -R nobody: "$folder"/{run,Quorvane,Documents} "$folder/$name.vyr"*
+    chmod 600 "$folder/$name.vyr.lock" 2>/dev/null || true
+    user=("${runner[@]}")
+  else
+    chmod 555 "$folder"
+  fi
+}
+
+# A run that prints the trip into a PDF and ends, traced on the repository file alone, with
+# the further options of strace; the program's status.
+print_run() {
+  local folder=$1
+  shift
+  start_traced "$folder" "$folder/trace.txt" -P "$folder/$name.vyr" -e trace=fallocate,pwrite64,ftruncate,fsync "$@" \
+    -- "${user[@]}" "./$name" /log warn /pt "$trip" "$folder/Documents/trip.pdf"
+  await_end 30
+}
+
+# Each way to a rewrite in place with each old repository, rewritten without faults: the
+# calls on the repository, counted; the new repository, the reference.
+declare -A counted
+for start in folder/short folder/long long-name/short; do
+  folder="$work/count-${start/\//-}"
+  prepare_in_place "$folder" "${start%/*}" "${start#*/}"
+  status=0
+  print_run "$folder" || status=$?
+  [ "$status" -eq 0 ] || fail "the run without faults ($start) ended with status $status: $(cat "$folder/output.txt")"
+  grep -q '^pwrite64(' "$folder/trace.txt" || fail "the run without faults ($start) did not rewrite in place"
+  counted[$start]=$folder
+  cp "$folder/$name.vyr" "$work/new-${start/\//-}.vyr"
+done
+# Which file is the new one: the trip's item joined the old ones.
+grep -q Passport "$work/new-folder-short.vyr" || fail "the run without faults did not write the trip's item"
+
+# Where the repository is (see prepare_in_place), the old repository, the call on the
+# repository that fails (its first) and its error, what follows: kept (the old repository
+# whole), rescued (every item in the rescue file), written (no fault: the new repository).
+in_place_rows=(
+  "folder       short fallocate ENOSPC kept"
+  "folder       short pwrite64  ENOSPC kept"
+  "folder       long  pwrite64  EIO    kept"
+  "folder       long  ftruncate EIO    rescued"
+  "folder       short ftruncate EIO    rescued"
+  "folder       short fsync     EIO    rescued"
+  "long-name    short fsync     EIO    rescued"
+  "no-lock-file short -         -      written"
+)
+for row in "${in_place_rows[@]}"; do
+  read -r where old call error outcome <<<"$row"
+  what="$error at $call in place ($where, $old old repository)"
+  [ "$call" != - ] || what="in place ($where, $old old repository)"
+  folder="$work/in-place"
+  prepare_in_place "$folder" "$where" "$old"
+  repository="$folder/$name.vyr"
+  rescue="$folder/Quorvane/Voyanta/$name.vyr.rescue"
+  reference="$work/new-${where/no-lock-file/folder}-$old.vyr"
+  status=0
+  if [ "$call" = - ]; then
+    print_run "$folder" || status=$?
+  else
+    print_run "$folder" -e inject="$call:error=$error:when=1" || status=$?
+    counting=${counted[$where/$old]}
+    nth=$(grep -F "<$counting/$name.vyr>" "$counting/trace.txt" | grep -n "^$call(" | head -n 1 | cut -d: -f1)
+    hit "$folder/trace.txt" "$repository" "$nth" "$call(" "$what"
+  fi
+  output=$(tr '\n' ' ' <"$folder/output.txt")
+  case $outcome in
+    kept)
+      [ "$status" -eq 1 ] || fail "$what: ended with status $status, not 1"
+      same_as "$repository" "$work/$old.vyr" "$what"
+      absent "$rescue" "$what"
+      logged "$folder" Error "The repository file $repository could not be written" "$what"
+      [[ $output == *"Voyanta could not save its item repository $repository."* ]] ||
+        fail "$what: not told that the repository was not saved: $output"
+      ;;
+    rescued)
+      [ "$status" -eq 1 ] || fail "$what: ended with status $status, not 1"
+      if [ -e "$rescue" ]; then
+        same_as "$rescue" "$reference" "$what"
+      else
+        fail "$what: no rescue file; the log says: $(grep '] Error (' "$folder/Documents/"*.log | tail -n 1)"
+      fi
+      logged "$folder" Error "every item is kept in $rescue" "$what"
+      [[ $output == *"which is now damaged"*"Every item is kept in $rescue"* ]] ||
+        fail "$what: not told that the repository is damaged and where the items are: $output"
+      # Written whole before the failure: the repository was never cut short of the new items.
+      cmp -s -n "$(stat -c %s "$reference")" "$repository" "$reference" ||
+        fail "$what: the repository does not begin with the new one"
+      # The next start loads whatever the repository holds, and keeps every item.
+      rm -f "$rescue"
+      status=0
+      launch "$folder" "${user[@]}" "./$name" /pt "$trip" "$folder/Documents/trip.pdf"
+      await_end 30 || status=$?
+      [ "$status" -eq 0 ] || fail "$what: the next start ended with status $status: $(tail -n 1 "$folder/output.txt")"
+      while IFS= read -r line; do
+        grep -qxF -- "$line" "$repository" || fail "$what: after the next start the repository lacks: $line"
+      done <"$reference"
+      ;;
+    written)
+      [ "$status" -eq 0 ] || fail "$what: ended with status $status: $output"
+      same_as "$repository" "$reference" "$what"
+      absent "$rescue" "$what"
+      logged "$folder" Warn "$repository.lock cannot be locked" "$what"
+      ;;
+  esac
+  chmod u+w "$folder"
+done
+
+[ "$failures" -eq 0 ] || exit 1
+echo "${#lock_rows[@]} lock failures and ${#in_place_rows[@]} rewrites in place: as they should be"
