@@ -201,9 +201,10 @@ bool FrameWindow::CreateToolBar() {
     action->setToolTip(tip);
     action->setStatusTip(prompt);
     // The button shows its picture only; assistive technology reads out the command's menu
-    // entry, or its tip where no menu has it.
-    const QString menuText = MenuTextOf(button.id);
-    toolBar->widgetForAction(action)->setAccessibleName(menuText.isEmpty() ? tip : menuText);
+    // entry, or where no menu has the command the button's own name, else its tip.
+    QString name = MenuTextOf(button.id);
+    if (name.isEmpty()) name = button.name != nullptr ? ToQString(button.name) : tip;
+    toolBar->widgetForAction(action)->setAccessibleName(name);
     const unsigned id = button.id;
     connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
   }

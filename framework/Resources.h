@@ -51,10 +51,12 @@ struct Accelerator {
 };
 
 // One tool-bar button: the command id and the icon's resource path (":/icons/new.svg" or
-// a file path). An id of 0 is a separator, whose icon is ignored.
+// a file path). An id of 0 is a separator, whose icon is ignored. Assistive technology
+// reads a button by its command's menu entry; a command that no menu has needs a name.
 struct ToolBarButton {
   unsigned id;
   const char* icon;
+  const char* name = nullptr;
 };
 
 inline constexpr ToolBarButton kToolBarSeparator{0, nullptr};

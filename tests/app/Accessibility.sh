@@ -34,12 +34,14 @@ work=$(mktemp -d)
 mkdir -p "$work/program" "$work/home" "$work/run" "$work/bus"
 chmod 700 "$work/run"
 cp "$program" "$work/program/voyanta"
-# Camping/Tent is the first row, Clothes/Socks the second.
-printf '1\t2 pairs\tSocks\tClothes\t\n0\t\tTent\tCamping\t\n' >"$work/program/voyanta.vyr"
+# Camping/Tent is the first row, Clothes/Socks the second. A new trip starts with every check
+# mark clear, so the program opens a trip that checks Socks.
+printf '0\t\tSocks\tClothes\t\n0\t\tTent\tCamping\t\n' >"$work/program/voyanta.vyr"
+printf '1\t2 pairs\tSocks\tClothes\t\n' >"$work/trip.vyt"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home" XDG_RUNTIME_DIR="$work/run"
 unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS DISPLAY
 
-xvfb_pid= openbox_pid= bus_pid= program_pid=
+xvfb_pid='' openbox_pid='' bus_pid='' program_pid=''
 failures=0
 fail() {
   echo "FAILED: $*" >&2
@@ -51,17 +53,21 @@ fail() {
 running() {
   [ -n "$1" ] && [ -e "/proc/$1" ] && [ "$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null)" != Z ]
 }
-# Ends a process by its id: TERM, up to two seconds, then KILL.
-end() {
-  local pid=$1
-  running "$pid" || return 0
-  kill -TERM "$pid" 2>/dev/null || true
-  for _ in $(seq 20); do
-    running "$pid" || break
+# Waits up to the tenths of a second for a process to end.
+ended() {
+  for _ in $(seq "$2"); do
+    running "$1" || return 0
     sleep 0.1
   done
-  running "$pid" && kill -KILL "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
+  ! running "$1"
+}
+# Ends a process by its id: TERM, up to two seconds, then KILL.
+end() {
+  running "$1" || return 0
+  kill -TERM "$1" 2>/dev/null || true
+  ended "$1" 20 || kill -KILL "$1" 2>/dev/null || true
+  ended "$1" 10 || true
+  wait "$1" 2>/dev/null || true
 }
 # The process id of the connection that owns a name on a bus.
 owner_pid() {
@@ -86,12 +92,22 @@ find_activated() {
     esac
   done
 }
-cleanup() {
-  [ -z "$program_pid" ] || kill -KILL "$program_pid" 2>/dev/null || true
+# Ends the stack, the last started first; the ids are forgotten once ended.
+stopped=()
+stop_stack() {
   find_activated
-  for pid in "${activated[@]}" $bus_pid $openbox_pid $xvfb_pid; do
+  stopped=()
+  for pid in "$openbox_pid" "${activated[@]}" "$bus_pid" "$xvfb_pid"; do
+    [ -z "$pid" ] || stopped+=("$pid")
+  done
+  for pid in "${stopped[@]}"; do
     end "$pid"
   done
+  activated=() bus_pid='' openbox_pid='' xvfb_pid=''
+}
+cleanup() {
+  [ -z "$program_pid" ] || kill -KILL "$program_pid" 2>/dev/null || true
+  stop_stack
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -115,7 +131,8 @@ start=$(date +%s%N)
 (exec Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.txt" 2>&1) &
 xvfb_pid=$!
 await grep -q '^[0-9]' "$work/display" || die "Xvfb did not start: $(cat "$work/xvfb.txt")"
-export DISPLAY=:$(head -n 1 "$work/display")
+DISPLAY=:$(head -n 1 "$work/display")
+export DISPLAY
 
 # The session bus, with the services of the system, where org.a11y.Bus is found. It hands
 # its environment (the display, the runtime folder for the accessibility bus's socket) to
@@ -140,12 +157,13 @@ EOF
   >"$work/dbus.txt" 2>&1) &
 bus_pid=$!
 await grep -q '^unix:' "$work/address" || die "the session bus did not start: $(cat "$work/dbus.txt")"
-export DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/address")
+DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$work/address")
+export DBUS_SESSION_BUS_ADDRESS
 
 # The accessibility bus through activation, as the program and the screen reader ask for it.
 address=$(timeout 10 dbus-send --session --print-reply=literal --dest=org.a11y.Bus /org/a11y/bus \
   org.a11y.Bus.GetAddress 2>&1) || die "org.a11y.Bus was not activated: $address"
-echo "accessibility bus: $(sed 's/^ *//' <<<"$address")"
+echo "accessibility bus: ${address#"${address%%[! ]*}"}"
 
 (exec openbox --sm-disable >"$work/openbox.txt" 2>&1) &
 openbox_pid=$!
@@ -153,28 +171,27 @@ await sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
   die "openbox did not start: $(cat "$work/openbox.txt")"
 
 cd "$work/program"
-(exec env QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 ./voyanta >"$work/program.txt" 2>&1) &
+(exec env QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 ./voyanta "$work/trip.vyt" >"$work/program.txt" 2>&1) &
 program_pid=$!
 
-timeout -k 2 40 "$python" "$here/accessibility.py" "$program_pid" || fail "the program as read through AT-SPI"
+timeout -k 2 40 "$python" "$here/accessibility.py" "$program_pid" || fail "what AT-SPI tells of the program (above)"
 echo "stack up and checks run in $((($(date +%s%N) - start) / 1000000)) ms"
 
 kill -TERM "$program_pid" 2>/dev/null || true
+ended "$program_pid" 100 || fail "the program does not end on SIGTERM"
+kill -KILL "$program_pid" 2>/dev/null || true
 status=0
 wait "$program_pid" || status=$?
 program_pid=
 [ "$status" -eq 0 ] || fail "the program ended with status $status: $(tail -n 30 "$work/program.txt")"
 
 # Nothing the test started or had activated may outlive it.
-find_activated
-started=("${activated[@]}" "$bus_pid" "$openbox_pid" "$xvfb_pid")
-for pid in "${started[@]}"; do
-  end "$pid"
-done
-for pid in "${started[@]}"; do
+stop_stack
+[ ${#stopped[@]} -eq 6 ] ||
+  fail "found ${#stopped[@]} of the six processes (openbox, registry, accessibility bus, launcher, session bus, Xvfb): ${stopped[*]}"
+for pid in "${stopped[@]}"; do
   ! running "$pid" || fail "process $pid ($(cat "/proc/$pid/comm" 2>/dev/null)) still runs"
 done
-[ ${#activated[@]} -eq 3 ] || fail "found ${#activated[@]} of the accessibility bus's three processes: ${activated[*]}"
 
 [ "$failures" -eq 0 ] || exit 1
 echo "passed"
