@@ -447,8 +447,9 @@ void ListControl::focusInEvent(QFocusEvent* event) {
   if (!hadCurrent && !selectionModel()->hasSelection()) {
     selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
   }
-  // Back from a dialog, a screen reader says where the user is, not just "list".
-  AnnounceCurrent();
+  // Back from a dialog, a screen reader says where the user is, not just "list": once Qt
+  // has told of the list's own focus, which would otherwise be the last word.
+  if (QAccessible::isActive()) QMetaObject::invokeMethod(this, [this] { AnnounceCurrent(); }, Qt::QueuedConnection);
 }
 
 void ListControl::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -259,9 +259,30 @@ def item_dialog():
     missing = [label for label in ("Name:", "Group:", "Quantity:")
                if not any(name == label or label in labels for name, labels in said)]
     problems = [f"no text field named or labelled {', '.join(missing)}"] if missing else []
-    key("Escape")
-    if not wait_for(lambda: dialog() is None, 5):
-        problems.append("the dialog stays after Escape")
+    # Back in the list, the screen reader hears where the user is: Tent's row, checked now.
+    # Read as the event comes: a cell's object may be gone soon after.
+    events = []
+
+    def listener(event):
+        try:
+            events.append((event.type, event.source.getRoleName(), event.source.name))
+        except GLib.Error:
+            events.append((event.type, "gone", ""))
+    listened = ("object:state-changed:focused", "focus:")
+    pyatspi.Registry.registerEventListener(listener, *listened)
+    try:
+        key("Escape")
+        if not wait_for(lambda: dialog() is None, 5):
+            problems.append("the dialog stays after Escape")
+        # The last word is the row's: what the screen reader says once the focus is back.
+        back = wait_for(lambda: [(role, name) for kind, role, name in events if kind == "focus:"][-1:] ==
+                        [("table cell", "taken along")], 2)
+    finally:
+        pyatspi.Registry.deregisterEventListener(listener, *listened)
+    seen = "; ".join(f"{kind} from {role} {quoted(name)}" for kind, role, name in events)
+    print(f"Focus events after Escape: {seen or 'none'}")
+    if not back:
+        problems.append("closing the dialog does not announce the current row's cell")
     return "; ".join(problems) or None
 
 
@@ -271,5 +292,5 @@ check("the Quantity cells tell the check marks", check_marks)
 check("the tool-bar buttons are named", tool_bar)
 check("File > New is named New and has Ctrl+N as key", menu_entry)
 check("Space on Tent tells its cell's new check mark", space_on_tent)
-check("the item dialog's fields are labelled", item_dialog)
+check("the item dialog's fields are labelled and the list's row is told after it", item_dialog)
 sys.exit(1 if failures else 0)
