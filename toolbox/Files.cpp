@@ -119,7 +119,8 @@ int OpenFile(const char* path, int flags, int& error, bool anyKind, unsigned mod
     close(descriptor);
     return -1;
   }
-  fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
+  const int status = fcntl(descriptor, F_GETFL);
+  if (status >= 0) fcntl(descriptor, F_SETFL, status & ~O_NONBLOCK);
   return descriptor;
 }
 
@@ -295,7 +296,15 @@ bool FileReplacement::Begin(const char* path) {
     // A missing file is made; one that cannot be looked at (a loop of links) is not.
     if (errno != ENOENT) return Fail(errno);
     mode = NewFileMode();
-    return CreateTemporary() || Fail(error);
+    if (CreateTemporary()) return true;
+    if (!NoTemporaryCanBeMade(error)) return Fail(error);
+    // A name too long for the temporary suffix: with no old file to keep, the new one is
+    // made under its own name and written in place.
+    descriptor = OpenFile(target.Text(), O_WRONLY | O_CREAT | O_EXCL, error, false, mode);
+    if (descriptor < 0) return Fail(error);
+    inPlace = true;
+    error = 0;
+    return true;
   }
   if (!S_ISREG(existing.st_mode)) return Fail(KindError(existing.st_mode));
   // A file the user made read-only keeps its content, as it would from a truncating write.
@@ -373,32 +382,15 @@ bool FileReplacement::CommitTemporary() {
 
 bool FileReplacement::CommitInPlace() {
   // The new length is reserved first: a disk too full for it fails here, the old file whole.
-  // Where the file system cannot reserve, the C library writes single zero bytes past the
-  // old end instead, which a failure part-way would leave behind: they are cut off again.
+  // Reserving may lengthen the file (with zeros, or where the file system cannot reserve
+  // with single zero bytes the C library writes): until a byte of the new text is written,
+  // any failure cuts it back to its old length.
   struct stat old;
   if (fstat(descriptor, &old) != 0) {
     error = errno;
     return false;
   }
-  if (keptLength > 0) {
-    const int reserved = posix_fallocate(descriptor, 0, static_cast<off_t>(keptLength));
-    if (reserved != 0) {
-      error = reserved;
-      static_cast<void>(ftruncate(descriptor, old.st_size));
-      return false;
-    }
-  }
-  damaged = true;  // from the first byte written on, until the file is whole again
-  std::size_t done = 0;
-  while (done < keptLength) {
-    const ssize_t written = pwrite(descriptor, kept + done, keptLength - done, static_cast<off_t>(done));
-    if (written < 0 && errno == EINTR) continue;
-    if (written < 0) {
-      error = errno;
-      return false;
-    }
-    done += static_cast<std::size_t>(written);
-  }
+  if (!WriteInPlace(old.st_size)) return false;
   if (ftruncate(descriptor, static_cast<off_t>(keptLength)) != 0) {
     error = errno;
     return false;
@@ -408,6 +400,34 @@ bool FileReplacement::CommitInPlace() {
   const int closing = descriptor;
   descriptor = -1;
   return CloseFile(closing, error);
+}
+
+bool FileReplacement::WriteInPlace(off_t oldLength) {
+  if (keptLength > 0) {
+    const int reserved = posix_fallocate(descriptor, 0, static_cast<off_t>(keptLength));
+    if (reserved != 0) return CutBack(oldLength, reserved);
+  }
+  std::size_t done = 0;
+  while (done < keptLength) {
+    const ssize_t written = pwrite(descriptor, kept + done, keptLength - done, static_cast<off_t>(done));
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return done == 0 ? CutBack(oldLength, written < 0 ? errno : EIO) : Damaged(errno);
+    damaged = true;  // from the first byte written on, until the file is whole again
+    done += static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+bool FileReplacement::CutBack(off_t oldLength, int cause) {
+  static_cast<void>(ftruncate(descriptor, oldLength));
+  error = cause;
+  return false;
+}
+
+bool FileReplacement::Damaged(int cause) {
+  damaged = true;
+  error = cause;
+  return false;
 }
 
 void FileReplacement::Abandon() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 
 #include "toolbox/String.h"
@@ -83,7 +85,8 @@ int RemoveStaleTemporaries(const char* path);
 // so the target is always the old file or the complete new one. A link is replaced through
 // the file it points to, so it stays a link. Where no temporary file can be made beside an
 // existing target (a folder the user may not write in, a name too long for the suffix), the
-// target is rewritten in place instead: the bytes are kept in memory, and Commit first
+// target is rewritten in place instead (and a new file whose name is too long for the suffix
+// is made under its own name): the bytes are kept in memory, and Commit first
 // reserves the disk space of the new length, so that a full disk fails before any byte of
 // the target changes, then writes them over the old ones, cuts the file to their length and
 // flushes it. A failure after that first byte leaves the target damaged
@@ -122,6 +125,12 @@ class FileReplacement {
   bool CreateTemporary();
   bool CommitTemporary();
   bool CommitInPlace();
+  // Reserves the new length and writes the kept bytes over the old ones; false (with the
+  // target damaged once a byte of it changed) when that failed.
+  bool WriteInPlace(off_t oldLength);
+  // A failure before any byte changed: the file is cut back to its old length.
+  bool CutBack(off_t oldLength, int cause);
+  bool Damaged(int cause);
 
   int descriptor = -1;
   bool inPlace = false;

@@ -9,8 +9,7 @@
 # Usage: CrashConsistency.sh PROGRAM
 set -euo pipefail
 
-program=$1
-. "$(dirname "$0")/ProgramRuns.sh"
+. "$(dirname "$0")/ProgramRuns.sh" "$1"
 
 # A clean run with the trip; the folder's files must be the new ones afterwards.
 clean_run() {
@@ -24,7 +23,7 @@ clean_run() {
     fail "$what: the next start logged an error"
   fi
   local left
-  left=$(cd "$folder" && ls -A | grep -E '^\.voyanta\.vyr\..*\.tmp$|\.bad$' || true)
+  left=$(find "$folder" -name '*.tmp' -o -name '*.bad')
   [ -z "$left" ] || fail "$what: left behind: $left"
 }
 
@@ -45,12 +44,14 @@ traced() {
 # The calls of a trace, one a line: the call's name and the file it touches (the path of its
 # descriptor, or of its first path argument), with the folder as "F", the random part of a
 # temporary file's name as "X" and the number of a pipe left out, so that the lines of two
-# runs compare equal where the runs did the same. Every call of the traced kinds is listed:
-# when=N of strace counts them all, those on other files (the log, Qt's pipes and eventfd)
-# too.
+# runs compare equal where the runs did the same; " INJECTED" after the call that strace
+# failed or killed the program in. Every call of the traced kinds is listed: when=N of
+# strace counts them all, those on other files (the log, Qt's pipes and eventfd) too.
 calls() {
   local trace=$1 folder=$2
-  sed -nE 's/^([a-z0-9_]+)\((AT_FDCWD(<[^>]*>)?, )?([0-9]+<([^>]*)>|"([^"]*)")?.*/\1 \5\6/p' "$trace" |
+  sed -nE 's/^([a-z0-9_]+)\((AT_FDCWD(<[^>]*>)?, )?([0-9]+<([^>]*)>|"([^"]*)")?.*( = \?|\(INJECTED\))$/\1 \5\6 INJECTED/p
+    t
+    s/^([a-z0-9_]+)\((AT_FDCWD(<[^>]*>)?, )?([0-9]+<([^>]*)>|"([^"]*)")?.*/\1 \5\6/p' "$trace" |
     awk -v folder="$folder" '{
       if (index($2, folder) == 1) $2 = "F" substr($2, length(folder) + 1)
       sub(/^pipe:\[[0-9]+\]$/, "pipe", $2)
@@ -74,13 +75,23 @@ traced "$work/count" || fail "the counting run ended with status $?"
 mapfile -t sequence < <(calls "$work/count/trace.txt" "$work/count")
 declare -A seen
 faults=()
+save_sequence=()
 for call in "${sequence[@]}"; do
   name=${call%% *}
   seen[$name]=$((${seen[$name]:-0} + 1))
   file=$(saved_file "${call#* }")
-  [ -z "$file" ] || faults+=("$name ${seen[$name]} $file ${call#* }")
+  [ -n "$file" ] || continue
+  faults+=("$name ${seen[$name]} $file ${call#* }")
+  save_sequence+=("$call")
 done
 [ "${#faults[@]}" -ge 9 ] || fail "only ${#faults[@]} calls of the saves were seen:$(printf '\n  %s' "${sequence[@]}")"
+# Each file is written into a file of its own, flushed and renamed over the old one.
+for written in F/.voyanta.vyr.PID-X.tmp F/Quorvane/Voyanta/voyanta.cfg.new; do
+  for call in write fsync rename; do
+    grep -qxF "$call $written" <<<"$(printf '%s\n' "${sequence[@]}")" ||
+      fail "no $call of $written among the calls:$(printf '\n  %s' "${sequence[@]}")"
+  done
+done
 
 for entry in "${faults[@]}"; do
   read -r name nth file path <<<"$entry"
@@ -90,17 +101,22 @@ for entry in "${faults[@]}"; do
     prepare "$folder"
     status=0
     traced "$folder" -e inject="$name:$fault:when=$nth" || status=$?
-    # Up to the faulted call, the run did what the counting run did: the fault hit that call.
+    # The fault hit the call meant: the run made as many calls of that kind before it as the
+    # counting run (strace counts them all), and those of the saves alike.
     mapfile -t done_calls < <(calls "$folder/trace.txt" "$folder")
     count=0
-    same=1
-    for ((i = 0; i < ${#done_calls[@]}; ++i)); do
-      [ "${done_calls[i]}" = "${sequence[i]:-}" ] || { same=0; break; }
-      [ "${done_calls[i]%% *}" = "$name" ] && count=$((count + 1))
-      [ "$count" -eq "$nth" ] && break
+    saves=()
+    call=
+    for call in "${done_calls[@]}"; do
+      plain=${call% INJECTED}
+      [ "${call%% *}" != "$name" ] || count=$((count + 1))
+      [ -z "$(saved_file "${plain#* }")" ] || saves+=("$plain")
+      [ "$plain" = "$call" ] || break
     done
-    if [ "$same" -eq 0 ] || [ "$count" -ne "$nth" ]; then
-      fail "$what: the run's calls differ from the counting run's at #$((i + 1)): ${done_calls[i]:-none}, not ${sequence[i]:-none}"
+    if [ "$count" -ne "$nth" ] || [ "$call" != "$name $path INJECTED" ] ||
+      [ "${saves[*]}" != "${save_sequence[*]:0:${#saves[@]}}" ]; then
+      fail "$what: the fault hit ${call:-nothing} (call #$count of $name), after the calls of the saves:$(
+        printf '\n  %s' "${saves[@]}")"
     fi
     grep -q 'INJECTED\|killed by SIGKILL' "$folder/trace.txt" || fail "$what: nothing was injected"
     if [ "$fault" = signal=SIGKILL ]; then

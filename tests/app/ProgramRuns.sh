@@ -1,9 +1,11 @@
+# shellcheck shell=bash
 # Sourced by the shell tests that run the real program under strace (CrashConsistency.sh,
 # FileFaults.sh): a work folder that goes at the end, failures counted, the program run in a
 # folder of its own (its home, settings and runtime folder), strace attached to it or
 # starting it, and every wait bounded.
-# Expects: program, the program to test. Sets: work, pid (the program's), tracer (strace's).
+# Usage: . ProgramRuns.sh PROGRAM. Sets: work, pid (the program's), tracer (strace's).
 
+program=$1
 work=$(mktemp -d)
 pid=
 tracer=
@@ -14,6 +16,8 @@ trap '[ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null || true
   [ -z "$tracer" ] || kill -KILL "$tracer" 2>/dev/null || true
   chmod -R u+w "$work" 2>/dev/null || true
   rm -rf "$work"' EXIT
+# The program once more, to be linked into the folders of the runs.
+cp "$program" "$work/program.bin"
 export QT_QPA_PLATFORM=offscreen
 # A traced program's leak check would need ptrace, which strace holds.
 traced_asan="${ASAN_OPTIONS:-}:detect_leaks=0"
@@ -54,10 +58,12 @@ has_ended() {
   [ -z "$state" ] || [ "$state" = Z ]
 }
 
-# Waits for the background job to end, for at most the seconds given, then kills it; its
-# wait status. (Quietly: the shell would tell of a killed program.)
+# Waits for the background job to end, for at most the seconds given, then kills the
+# process given last (the job itself unless another is named: the program that strace, the
+# job, traces) and the job; the job's wait status. (Quietly: the shell would tell of a
+# killed program.)
 reap() {
-  local job=$1 seconds=$2 status=0 late=0
+  local job=$1 seconds=$2 victim=${3:-$1} status=0 late=0
   {
     local polls=$((seconds * 50))
     while ! has_ended "$job" && [ "$polls" -gt 0 ]; do
@@ -66,11 +72,13 @@ reap() {
     done
     if ! has_ended "$job"; then
       late=1
+      kill -KILL "$victim" 2>/dev/null || true
+      sleep 0.5
       kill -KILL "$job" 2>/dev/null || true
     fi
     wait "$job" || status=$?
   } 2>/dev/null
-  [ "$late" -eq 0 ] || fail "process $job still ran after $seconds s; killed"
+  [ "$late" -eq 0 ] || fail "process $victim still ran after $seconds s; killed"
   return "$status"
 }
 
@@ -97,7 +105,6 @@ prepare_folder() {
   chmod 700 "$folder/run"
   ln "$work/program.bin" "$folder/$name"
 }
-cp "$program" "$work/program.bin"
 
 # A trip that the runs open: its items join the repository, its path the recent files.
 trip="$work/summer.vyt"
@@ -115,21 +122,19 @@ prepare() {
   cp "$work/old.cfg" "$(config "$folder")"
 }
 
-# Waits until the program (pid) catches SIGTERM, has begun its log in the folder's
-# Documents (which it does once the configuration is loaded: a wait for its lock is over)
-# and then comes to rest: its main thread has used no processor time for a while, its
-# start-up done. What the program does from then on is what a signal sets off, the same in
-# every run.
+# Waits until the program (pid) catches SIGTERM and then comes to rest: its main thread
+# has used no processor time for a while, its start-up done. What the program does from
+# then on is what a signal sets off, the same in every run. (A program that sleeps in a
+# wait, as for a lock, is at rest too.)
 await_rest() {
   local caught
-  for _ in $(seq 2000); do
+  for _ in $(seq 1000); do
     has_ended "$pid" && break
     caught=$(awk '/^SigCgt:/ { print $2 }' "/proc/$pid/status" 2>/dev/null) || true
-    [ -n "$caught" ] && [ $((0x$caught >> 14 & 1)) -eq 1 ] && compgen -G "$run_folder/Documents/*.log" >/dev/null &&
-      break
+    [ -n "$caught" ] && [ $((0x$caught >> 14 & 1)) -eq 1 ] && break
     sleep 0.01
   done
-  local times last= still=0
+  local times last='' still=0
   for _ in $(seq 400); do
     has_ended "$pid" && break
     # Fields 14 and 15 of the stat line: user and system time, in clock ticks.
@@ -163,15 +168,25 @@ start() {
 
 # Attaches strace to the program's main thread alone (no -f: the saves at exit run on it;
 # Qt's threads stay untraced), writing to the file, with the further options of strace
-# given; returns once strace holds the program.
+# given; returns once strace holds the program and has let its main thread go on. (A signal
+# sent to the program while that thread is stopped goes to another thread: the handler's
+# write would then not be among the main thread's calls.)
 attach() {
   local output=$1
   shift
   strace -qq -y -o "$output" -p "$pid" "$@" &
   tracer=$!
+  local attached=0 running=0
   for _ in $(seq 1000); do
-    grep -q 'TracerPid:[[:space:]]*[1-9]' "/proc/$pid/status" 2>/dev/null && return 0
     has_ended "$tracer" && break
+    if [ "$attached" -eq 0 ]; then
+      grep -q 'TracerPid:[[:space:]]*[1-9]' "/proc/$pid/status" 2>/dev/null && attached=1
+    elif [ "$(process_state "$pid/task/$pid")" = S ]; then
+      running=$((running + 1))
+      [ "$running" -lt 3 ] || return 0
+    else
+      running=0
+    fi
     sleep 0.01
   done
   fail "strace did not attach to $pid"
@@ -180,7 +195,8 @@ attach() {
 
 # Runs the command in the folder under strace from its first call, main thread alone,
 # writing to the file, with the options of strace given before "--"; pid is the program
-# (strace's child), tracer strace, whose status is the program's.
+# (strace's child; empty when the program ended before it was seen), tracer strace, whose
+# status is the program's.
 start_traced() {
   local folder=$1 output=$2
   shift 2
@@ -194,11 +210,18 @@ start_traced() {
   tracer=$job
   by_strace=1
   pid=
-  for _ in $(seq 500); do
-    pid=$(cat "/proc/$tracer/task/$tracer/children" 2>/dev/null) || true
-    pid=${pid%% *}
-    [ -n "$pid" ] && return 0
-    has_ended "$tracer" && break
+  # strace's child once it runs the program (strace first tries ptrace on children of its
+  # own, and a command such as setpriv may come before the program).
+  local child children
+  for _ in $(seq 1000); do
+    read -ra children <"/proc/$tracer/task/$tracer/children" 2>/dev/null || true
+    for child in "${children[@]}"; do
+      if [ "/proc/$child/exe" -ef "$work/program.bin" ]; then
+        pid=$child
+        return 0
+      fi
+    done
+    has_ended "$tracer" && return 0
     sleep 0.01
   done
   fail "strace started no program"
@@ -211,7 +234,7 @@ await_end() {
   local seconds=$1 status=0
   if [ "$by_strace" = 1 ]; then
     # Started by strace, whose status is the program's.
-    reap "$tracer" "$seconds" || status=$?
+    reap "$tracer" "$seconds" "$pid" || status=$?
   else
     reap "$pid" "$seconds" || status=$?
     [ -z "$tracer" ] || reap "$tracer" 10 || true
