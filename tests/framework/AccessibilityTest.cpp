@@ -1,27 +1,19 @@
-// What assistive technology gets from the framework's widgets through Qt's accessibility:
-// the list's rows with what their images mean, the tool-bar buttons' names, and menu
-// entries named without their keys. The events of a change reach only a live accessibility
-// bridge, which Qt's offscreen platform has not: the program's test on the desktop's real
-// accessibility stack hears them (tests/app).
+// What assistive technology gets from the list through Qt's accessibility: its rows with
+// what their images mean (the frame's tool bar and menus: FrameWindowTest). The events of a
+// change reach only a live accessibility bridge, which Qt's offscreen platform has not: the
+// program's test on the desktop's real accessibility stack hears them (tests/app).
 
 #include <gtest/gtest.h>
 
 #include <QAccessible>
-#include <QAccessibleActionInterface>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPixmap>
-#include <QToolBar>
 #include <string>
 #include <vector>
 
-#include "Fixtures.h"
 #include "framework/ImageList.h"
 #include "framework/ListControl.h"
-#include "framework/Menu.h"
 
 using namespace framework;
-using namespace fixtures;
 
 namespace {
 
@@ -84,47 +76,6 @@ TEST_F(ListAccessibilityTest, FirstCellsTellWhatTheirImageMeansAndTheCheckMark) 
     EXPECT_EQ(Cell(static_cast<int>(i), 1)->text(QAccessible::Name), "Socks");
   }
   EXPECT_EQ(QAccessible::queryAccessibleInterface(&list)->tableInterface()->columnDescription(0), "Quantity");
-}
-
-class FrameAccessibilityTest : public testing::Test {
- protected:
-  void SetUp() override {
-    app.OnFileNew();
-    ASSERT_NE(app.docTemplate->GetFrame(), nullptr);
-    frame = app.Frame();
-  }
-
-  TestApp app;
-  TestFrame* frame = nullptr;
-};
-
-TEST_F(FrameAccessibilityTest, ToolBarButtonsAreNamedAndMenuEntriesReadWithoutTheirKeys) {
-  QToolBar* toolBar = frame->GetToolBar();
-  for (QAction* action : toolBar->actions()) {
-    if (action->isSeparator()) continue;
-    QAccessibleInterface* button = QAccessible::queryAccessibleInterface(toolBar->widgetForAction(action));
-    const QString name = button->text(QAccessible::Name);
-    EXPECT_FALSE(name.isEmpty()) << Menu::CommandIdOf(action);
-    EXPECT_FALSE(name.contains('&') || name.contains('\t')) << name.toStdString();
-  }
-
-  QMenu* edit = frame->menuBar()->actions().at(1)->menu();
-  QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(edit);
-  std::vector<std::string> read;
-  for (int i = 0; i < menu->childCount(); ++i) {
-    QAccessibleInterface* entry = menu->child(i);
-    if (entry->role() == QAccessible::Separator) continue;
-    QAccessibleActionInterface* actions = entry->actionInterface();
-    const QString key = actions != nullptr ? actions->keyBindingsForAction(actions->pressAction()).join(",") : "";
-    read.push_back(entry->text(QAccessible::Name).toStdString() + "|" + key.toStdString() + "|" +
-                   entry->text(QAccessible::Accelerator).toStdString());
-  }
-  ASSERT_FALSE(read.empty());
-  EXPECT_EQ(read.front(), "Check/Uncheck|Space|Space");
-  // The menus still show their keys, and no key is bound twice.
-  QAction* first = edit->actions().front();
-  EXPECT_EQ(first->text(), "&Check/Uncheck\tSpace");
-  EXPECT_TRUE(first->shortcut().isEmpty());
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
@@ -191,6 +193,35 @@ TEST_F(FrameWindowTest, ReportsNormalGeometryAndStateAfterMovesAndSizes) {
   last = frame->positions.back();
   EXPECT_TRUE(last.maximized);
   EXPECT_EQ(QRect(last.x, last.y, last.cx, last.cy), QRect(70, 80, 400, 250));
+}
+
+TEST_F(FrameWindowTest, ToolBarButtonsAreNamedAndMenuEntriesReadWithoutTheirKeys) {
+  QToolBar* toolBar = frame->GetToolBar();
+  for (QAction* action : toolBar->actions()) {
+    if (action->isSeparator()) continue;
+    QAccessibleInterface* button = QAccessible::queryAccessibleInterface(toolBar->widgetForAction(action));
+    const QString name = button->text(QAccessible::Name);
+    EXPECT_FALSE(name.isEmpty()) << Menu::CommandIdOf(action);
+    EXPECT_FALSE(name.contains('&') || name.contains('\t')) << name.toStdString();
+  }
+
+  QMenu* edit = frame->menuBar()->actions().at(1)->menu();
+  QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(edit);
+  std::vector<std::string> read;
+  for (int i = 0; i < menu->childCount(); ++i) {
+    QAccessibleInterface* entry = menu->child(i);
+    if (entry->role() == QAccessible::Separator) continue;
+    QAccessibleActionInterface* actions = entry->actionInterface();
+    const QString key = actions != nullptr ? actions->keyBindingsForAction(actions->pressAction()).join(",") : "";
+    read.push_back(entry->text(QAccessible::Name).toStdString() + "|" + key.toStdString() + "|" +
+                   entry->text(QAccessible::Accelerator).toStdString());
+  }
+  ASSERT_FALSE(read.empty());
+  EXPECT_EQ(read.front(), "Check/Uncheck|Space|Space");
+  // The menus still show their keys, and no key is bound twice.
+  QAction* first = edit->actions().front();
+  EXPECT_EQ(first->text(), "&Check/Uncheck\tSpace");
+  EXPECT_TRUE(first->shortcut().isEmpty());
 }
 
 }  // namespace

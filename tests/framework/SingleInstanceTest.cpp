@@ -21,6 +21,14 @@ class SingleInstanceTest : public testing::Test {
  protected:
   std::string File() const { return folder / name; }
   SingleInstance::Outcome HandOver(const std::string& request) { return support::LaterStart(File(), request).Finish(); }
+  // Claims the file and listens, keeping every request that reaches the holder.
+  void Hold(SingleInstance& holder, std::vector<std::string>& received) {
+    ASSERT_EQ(holder.Claim(File().c_str()), SingleInstance::claimed);
+    ASSERT_TRUE(holder.Listen([&received](const std::string& request) {
+      received.push_back(request);
+      return true;
+    }));
+  }
 
   std::string name = "data.vyr";
   scratch::Folder folder;
@@ -29,12 +37,8 @@ class SingleInstanceTest : public testing::Test {
 
 TEST_F(SingleInstanceTest, EachRequestReachesTheHolderByteForByte) {
   SingleInstance holder;
-  ASSERT_EQ(holder.Claim(File().c_str()), SingleInstance::claimed);
   std::vector<std::string> received;
-  ASSERT_TRUE(holder.Listen([&](const std::string& request) {
-    received.push_back(request);
-    return true;
-  }));
+  Hold(holder, received);
   const std::vector<std::string> requests = {
       "",  // no document: the window comes to the front
       "/home/me/trips/summer.vyt",
@@ -56,12 +60,8 @@ TEST_F(SingleInstanceTest, AFileWithALongNameInAnyScriptIsHandedOverToo) {
   for (int i = 0; i < 40; ++i) name += "\xe6\x97\x85";  // a CJK letter: three bytes each
   name += ".vyr";
   SingleInstance holder;
-  ASSERT_EQ(holder.Claim(File().c_str()), SingleInstance::claimed);
   std::vector<std::string> received;
-  ASSERT_TRUE(holder.Listen([&](const std::string& request) {
-    received.push_back(request);
-    return true;
-  }));
+  Hold(holder, received);
   EXPECT_EQ(HandOver("/trips/summer.vyt"), SingleInstance::handedOver);
   EXPECT_TRUE(QTest::qWaitFor([&] { return !received.empty(); }));
 }
