@@ -82,13 +82,11 @@ std::uint32_t HashOf(Field field) {
 // the index keeps the first item of each name and group. While a file is merged, items are
 // only appended and never renamed or reordered, so the first match stays the first match.
 // Items are placed by the hash of their name alone; the same name in several groups is
-// told apart by the bytes.
+// told apart by the bytes. The index grows by itself as items are put.
 class ItemIndex {
  public:
-  // Room for the items there are and the lines to come.
-  ItemIndex(const Repository& repository, int lines)
-      : repository(repository),
-        positions(static_cast<std::size_t>(repository.GetCount()) + static_cast<std::size_t>(lines)) {
+  explicit ItemIndex(const Repository& repository)
+      : repository(repository), positions(static_cast<std::size_t>(repository.GetCount())) {
     for (int i = 0; i < repository.GetCount(); ++i) {
       const Item* item = repository.GetAt(i);
       const Field name{item->GetName().Text(), item->GetName().Length()};
@@ -157,8 +155,6 @@ String ReadText(framework::File& file, std::uint64_t size) {
   return text;
 }
 
-int CountLines(const char* begin, const char* end) { return static_cast<int>(std::count(begin, end, '\n')); }
-
 // The items a file's lines name, found in the repository or added to it. Into an empty
 // repository, lines that come in the program's order (each after the one before, as the
 // program writes its files) cannot name an item added before them, which would compare
@@ -166,18 +162,18 @@ int CountLines(const char* begin, const char* end) { return static_cast<int>(std
 // at the first line that is not. Lives while one file is merged.
 class LineItems {
  public:
-  LineItems(Repository& repository, const char* text, const char* end) : repository(repository) {
-    if (repository.GetCount() > 0) index.emplace(repository, CountLines(text, end));
+  explicit LineItems(Repository& repository) : repository(repository) {
+    if (repository.GetCount() > 0) index.emplace(repository);
   }
 
-  // The item of the line; the lines still to come lie from following to end.
-  Item* Of(Field quantity, Field name, Field group, const char* following, const char* end) {
+  // The item of the line.
+  Item* Of(Field quantity, Field name, Field group) {
     const int count = repository.GetCount();
     std::unique_ptr<Item> made;
     if (!index) {
       made = Make(quantity, name, group);
       if (count == 0 || CompareItems(repository.GetAt(count - 1), made.get()) < 0) return Add(std::move(made));
-      index.emplace(repository, count + CountLines(following, end));
+      index.emplace(repository);
     }
     const std::uint32_t hash = HashOf(name);
     if (const int position = index->Find(hash, name, group); position >= 0) return repository.GetAt(position);
@@ -213,13 +209,13 @@ class LineItems {
 bool Merge(Repository& repository, const String& text) {
   const char* rest = text.Text();
   const char* const last = rest + text.Length();
-  LineItems items(repository, rest, last);
+  LineItems items(repository);
   while (const auto* end = static_cast<const char*>(std::memchr(rest, '\n', static_cast<size_t>(last - rest)))) {
     const Field check = CutField(rest, end);
     const Field quantity = CutField(rest, end);
     const Field name = CutField(rest, end);
     const Field group = CutField(rest, end);
-    Item* item = items.Of(quantity, name, group, end, last);
+    Item* item = items.Of(quantity, name, group);
     item->SetChecked(check.length == 1 && check.begin[0] == '1');
     item->SetQuantity(items.Quantity(quantity));
     rest = end + 1;

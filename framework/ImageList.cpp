@@ -1,5 +1,6 @@
 #include "framework/ImageList.h"
 
+#include "framework/Exceptions.h"
 #include "framework/Text.h"
 
 namespace framework {
@@ -15,15 +16,13 @@ int ImageList::Add(const char* path) {
 }
 
 int ImageList::Add(const QIcon& icon) {
-  present.reserve(present.size() + 1);  // so that the second push cannot fail
-  icons.push_back(icon);
-  present.push_back(!icon.isNull());
+  Allocating([&] { pictures.push_back({icon, !icon.isNull()}); });
   return GetImageCount() - 1;
 }
 
 QIcon ImageList::GetIcon(int index) const {
   if (index < 0 || index >= GetImageCount()) return QIcon();
-  return icons[static_cast<std::size_t>(index)];
+  return pictures[static_cast<std::size_t>(index)].icon;
 }
 
 }  // namespace framework

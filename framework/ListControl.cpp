@@ -5,13 +5,7 @@
 #include <QMouseEvent>
 #include <QStyle>
 #include <QStyledItemDelegate>
-#include <QtMath>
 #include <algorithm>
-#include <functional>
-#include <limits>
-#include <optional>
-#include <utility>
-#include <vector>
 
 #include "framework/Exceptions.h"
 #include "framework/ImageList.h"
@@ -45,10 +39,7 @@ Qt::Alignment AlignmentOf(int format) {
 
 }  // namespace
 
-ListControl::ListControl(QWidget* parent) : QTreeView(parent) {
-  // Made here rather than in the member list: making it sends this control an event, and
-  // event() looks at the pointer.
-  rows = New<ListModel>(this);
+ListControl::ListControl(QWidget* parent) : QTreeView(parent), rows(New<ListModel>(this)), sizing(*rows) {
   setModel(rows);
   setItemDelegate(New<CellDelegate>(this));
   setRootIsDecorated(false);
@@ -75,9 +66,9 @@ ListControl::ListControl(QWidget* parent) : QTreeView(parent) {
   setPalette(colours);
 }
 
-int ListControl::GetColumnCount() const { return rows->Columns(); }
+int ListControl::GetColumnCount() const { return rows->columnCount(); }
 
-int ListControl::GetItemCount() const { return rows->Rows(); }
+int ListControl::GetItemCount() const { return rows->rowCount(); }
 
 bool ListControl::SetItemCount(int count) { return count >= 0 && rows->Reserve(static_cast<std::size_t>(count)); }
 
@@ -89,131 +80,19 @@ int ListControl::InsertColumn(int column, const char* heading, int format, int w
   return column;
 }
 
-// A column's width is the widest size hint of its cells, over every row however long the
-// list. Working out a cell's size means laying out its text, too slow to do for every text
-// of a long list: so each distinct text is measured at most once (the list keeps its width
-// until the font, the style or the images change), and a text is measured only while its
-// bound could still beat the widest cell measured so far; the others are never laid out.
-int ListControl::ContentsWidth(int column) const {
+int ListControl::ContentsWidth(int column) {
   QStyleOptionViewItem option;
   initViewItemOption(&option);
-  // The cells measured before give the width so far; of the others, the few of the widest
-  // bounds are measured, widest bound first, until no bound is above the widest cell. Only
-  // when all of those are wider still must every cell be looked at again.
-  constexpr std::size_t kFew = 64;
-  int width = 0;
-  std::vector<std::pair<int, int>> widest = WiderCells(option, column, width, kFew);
-  if (widest.empty()) return width;
-  const bool all = widest.size() < kFew;
-  const int below = widest.front().first;  // no cell left out is bounded above this
-  width = WidestOf(option, widest, column, width);
-  if (all || width >= below) return width;
-  std::vector<std::pair<int, int>> wider = WiderCells(option, column, width, std::numeric_limits<std::size_t>::max());
-  return WidestOf(option, wider, column, width);
-}
-
-// Goes over the cells of the column once: the widest of those measured before goes into
-// width, and of the others those bounded above width are answered as (bound, row), at most
-// the given number of them with the widest bounds, in a heap with the narrowest on top.
-std::vector<std::pair<int, int>> ListControl::WiderCells(const QStyleOptionViewItem& option, int column, int& width,
-                                                         std::size_t most) const {
-  std::vector<std::pair<int, int>> cells;
-  const int count = GetItemCount();
-  Allocating([&] { cells.reserve(std::min(most, static_cast<std::size_t>(count))); });
-  for (int row = 0; row < count; ++row) {
-    if (const int known = KnownWidth(row, column); known >= 0) {
-      width = std::max(width, known);
-    } else if (const int bound = CellBound(option, row, column); bound <= width) {
-      continue;
-    } else if (cells.size() < most) {
-      cells.emplace_back(bound, row);
-      std::push_heap(cells.begin(), cells.end(), std::greater<>());
-    } else if (bound > cells.front().first) {
-      std::pop_heap(cells.begin(), cells.end(), std::greater<>());
-      cells.back() = {bound, row};
-      std::push_heap(cells.begin(), cells.end(), std::greater<>());
-    }
-  }
-  return cells;
-}
-
-// The widest of width and the given cells, measured widest bound first until no bound is
-// above the widest cell.
-int ListControl::WidestOf(const QStyleOptionViewItem& option, std::vector<std::pair<int, int>>& cells, int column,
-                          int width) const {
-  std::make_heap(cells.begin(), cells.end());
-  for (auto end = cells.end(); end != cells.begin() && cells.front().first > width; --end) {
-    std::pop_heap(cells.begin(), end);
-    width = std::max(width, CellWidth(option, (end - 1)->second, column));
-  }
-  return width;
-}
-
-int ListControl::KnownWidth(int row, int column) const {
-  return rows->Width(rows->TextOf(row, column), rows->ShowsImage(row, column));
-}
-
-int ListControl::CellWidth(const QStyleOptionViewItem& option, int row, int column) const {
-  const int text = rows->TextOf(row, column);
-  const bool image = rows->ShowsImage(row, column);
-  int width = rows->Width(text, image);
-  if (width < 0) {
-    width = itemDelegate()->sizeHint(option, rows->index(row, column)).width();
-    rows->KeepWidth(text, image, width);
-  }
-  return width;
-}
-
-// No cell is wider than this: the bound of its text rounded up as the style rounds the
-// text's width, and what the cell takes beyond its text, learnt from the first cell of its
-// kind that is measured. A cell whose text has no bound must be measured. Once both are
-// known (a column sized again asks this of every cell), nothing else is done.
-int ListControl::CellBound(const QStyleOptionViewItem& option, int row, int column) const {
-  int bound = rows->Bound(rows->TextOf(row, column));
-  if (bound == ListModel::kNotBounded) bound = BoundText(option.font, row, column);
-  if (bound == ListModel::kNoBound) return std::numeric_limits<int>::max();
-  const int beyond = beyondText[rows->ShowsImage(row, column) ? 1 : 0];
-  return bound + (beyond >= 0 ? beyond : LearnBeyond(option, row, column));
-}
-
-// Works out the bound of the cell's text and keeps it with the text. Most texts are
-// bounded from their bytes; the others as the cell shows them.
-int ListControl::BoundText(const QFont& font, int row, int column) const {
-  if (bounds == nullptr) bounds.reset(New<TextWidthBound>(font));
-  const int text = rows->TextOf(row, column);
-  const QByteArrayView bytes = rows->Text(row, column);
-  const std::optional<qreal> read =
-      bytes.size() <= ListModel::kShownBytes ? bounds->OfUtf8(bytes.data(), bytes.size()) : std::nullopt;
-  rows->KeepBound(text, read ? *read : bounds->Of(rows->Shown(text)));
-  return rows->Bound(text);
-}
-
-// What a cell of this one's kind (with or without an image) takes beyond its text,
-// learnt from this cell.
-int ListControl::LearnBeyond(const QStyleOptionViewItem& option, int row, int column) const {
-  const qreal textWidth = QFontMetricsF(option.font).horizontalAdvance(rows->Shown(rows->TextOf(row, column)));
-  int& beyond = beyondText[rows->ShowsImage(row, column) ? 1 : 0];
-  beyond = CellWidth(option, row, column) - qCeil(textWidth);
-  return beyond;
-}
-
-bool ListControl::event(QEvent* event) {
-  if (rows != nullptr) rows->Settle();
-  return QTreeView::event(event);
-}
-
-bool ListControl::viewportEvent(QEvent* event) {
-  if (rows != nullptr) rows->Settle();
-  return QTreeView::viewportEvent(event);
+  return sizing.Widest(column, option, *itemDelegate());
 }
 
 void ListControl::changeEvent(QEvent* event) {
   QTreeView::changeEvent(event);
-  if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) ForgetWidths();
+  sizing.Changed(event->type());
 }
 
 bool ListControl::SetColumnWidth(int column, int width) {
-  rows->Settle();
+  rows->TellRefill();
   if (column < 0 || column >= GetColumnCount()) return false;
   const bool last = column == GetColumnCount() - 1;
   if (last) fillingLastColumn = -1;
@@ -245,18 +124,12 @@ void ListControl::resizeEvent(QResizeEvent* event) {
   }
 }
 
-void ListControl::ForgetWidths() {
-  bounds.reset();
-  beyondText[0] = beyondText[1] = -1;
-  rows->ForgetWidths();
-}
-
 int ListControl::GetColumnWidth(int column) const { return columnWidth(column); }
 
 void ListControl::SetImageList(const ImageList* imageList) {
   if (imageList != nullptr) setIconSize(imageList->GetImageSize());
   rows->SetImageList(imageList);
-  ForgetWidths();  // the image size goes into a cell's width
+  sizing.ForgetWidths();
 }
 
 void ListControl::SetImageMeaning(int image, const char* description, CheckMark mark) {
@@ -279,7 +152,7 @@ void ListControl::ApplyItem(const ListItem& item) {
 }
 
 void ListControl::AnnounceChange(int row, int column, bool markChanged) {
-  if (!QAccessible::isActive() || rows->Resetting()) return;
+  if (!QAccessible::isActive() || rows->ViewsWait()) return;
   executeDelayedItemsLayout();  // the cells are found among the rows laid out
   QAccessibleInterface* list = QAccessible::queryAccessibleInterface(this);
   QAccessibleTableInterface* table = list != nullptr ? list->tableInterface() : nullptr;
@@ -341,8 +214,7 @@ bool ListControl::SetItemText(int row, int subItem, const char* text) {
 
 std::string ListControl::GetItemText(int row, int subItem) const {
   if (!IsRow(row) || subItem < 0 || subItem >= GetColumnCount()) return {};
-  const QByteArrayView text = rows->Text(row, subItem);
-  return std::string(text.data(), static_cast<std::size_t>(text.size()));
+  return std::string(rows->Text(row, subItem));
 }
 
 std::intptr_t ListControl::GetItemData(int row) const { return IsRow(row) ? rows->Data(row) : 0; }
@@ -360,10 +232,10 @@ bool ListControl::DeleteAllItems() {
 
 bool ListControl::SetItemState(int row, unsigned state, unsigned mask) {
   if (!IsRow(row)) return false;
-  // A list being filled again has no selection and no focus yet: clearing them changes
-  // nothing, and needs no telling the view of the rows so far.
-  if ((state & mask) == 0 && rows->Resetting()) return true;
-  rows->Settle();
+  // A view waiting for a refill's reset has no selection and no focus, which the reset
+  // clears: clearing them changes nothing and needs no telling it of the rows so far.
+  if ((state & mask) == 0 && rows->ViewsWait()) return true;
+  rows->TellRefill();
   const QModelIndex index = rows->index(row, 0);
   // Deselecting a row that is not selected changes nothing (a new row, say).
   if ((mask & LVIS_SELECTED) && ((state & LVIS_SELECTED) || selectionModel()->isRowSelected(row))) {
@@ -384,7 +256,7 @@ bool ListControl::SetItemState(int row, unsigned state, unsigned mask) {
 
 unsigned ListControl::GetItemState(int row, unsigned mask) const {
   if (!IsRow(row)) return 0;
-  rows->Settle();
+  rows->TellRefill();
   unsigned state = 0;
   if (selectionModel()->isRowSelected(row)) state |= LVIS_SELECTED;
   if (currentIndex().isValid() && currentIndex().row() == row) state |= LVIS_FOCUSED;
@@ -394,7 +266,7 @@ unsigned ListControl::GetItemState(int row, unsigned mask) const {
 int ListControl::GetNextItem(int start, unsigned flags) const {
   const int from = std::max(start + 1, 0);
   if (flags == LVNI_ALL) return from < GetItemCount() ? from : -1;
-  rows->Settle();
+  rows->TellRefill();
   // One row at most is selected and one focused: only they can have a state.
   int found = -1;
   const QModelIndexList selected = selectionModel()->selectedRows();
@@ -406,7 +278,7 @@ int ListControl::GetNextItem(int start, unsigned flags) const {
 
 bool ListControl::EnsureVisible(int row, bool partialOk) {
   if (!IsRow(row)) return false;
-  rows->Settle();
+  rows->TellRefill();
   const QModelIndex index = rows->index(row, 0);
   if (partialOk && visualRect(index).intersects(viewport()->rect())) return true;
   scrollTo(index, QAbstractItemView::EnsureVisible);
@@ -414,7 +286,7 @@ bool ListControl::EnsureVisible(int row, bool partialOk) {
 }
 
 int ListControl::HitTest(const QPoint& point, bool* onIcon) const {
-  rows->Settle();
+  rows->TellRefill();
   if (onIcon != nullptr) {
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
     const int left = GetColumnCount() > 0 ? columnViewportPosition(0) : 0;

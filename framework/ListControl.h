@@ -2,13 +2,10 @@
 
 #include <QTreeView>
 #include <cstdint>
-#include <memory>
 #include <string>
-#include <utility>
-#include <vector>
 
+#include "framework/ColumnSizer.h"
 #include "framework/ListModel.h"
-#include "framework/TextWidthBound.h"
 
 namespace framework {
 
@@ -49,9 +46,9 @@ struct ListItem {
 // and an item data. Single selection that stays visible without the focus; clicking a
 // header sorts nothing; keys given to the frame's accelerators never reach it. The rows
 // live in a ListModel that the control owns; a tree view of uniform rows paints only the
-// rows in sight. Emptying and filling the list is told to the view as one reset, before
-// the view is next asked anything (selection, focus, geometry, an event).
-// A failed allocation throws the framework's MemoryException.
+// rows in sight. Every change reaches the view at once, but for a list emptied and filled
+// again inside a Refill, which reaches it as one reset; the columns are sized by a
+// ColumnSizer. A failed allocation throws the framework's MemoryException.
 //
 // Assistive technology (a screen reader, through Qt's accessibility bridge) reads a row's
 // first cell as what its image means (SetImageMeaning) and its text, and hears of every
@@ -59,6 +56,26 @@ struct ListItem {
 // check mark), and of the current row when the list takes the focus back.
 class ListControl : public QTreeView {
  public:
+  // The list emptied and filled again, as a view's update does it: the view hears of the
+  // rows as one reset when the refill ends, instead of a signal per row. No event loop may
+  // turn inside a refill; the control's methods that ask the view about the rows
+  // (selection, focus, scrolling, hit tests, column widths) tell it of them first, and the
+  // rest of the refill reaches it row by row. A refill opened inside another is part of it.
+  // Lives on its opener's stack, within the control's lifetime; does not fail.
+  class Refill {
+   public:
+    explicit Refill(ListControl& list) : rows(*list.rows), opened(rows.BeginRefill()) {}
+    ~Refill() {
+      if (opened) rows.EndRefill();
+    }
+    Refill(const Refill&) = delete;
+    Refill& operator=(const Refill&) = delete;
+
+   private:
+    ListModel& rows;
+    const bool opened;
+  };
+
   explicit ListControl(QWidget* parent = nullptr);
 
   // Columns.
@@ -121,9 +138,6 @@ class ListControl : public QTreeView {
   void focusInEvent(QFocusEvent* event) override;
   // A change of font or style makes every width measured so far void.
   void changeEvent(QEvent* event) override;
-  // Rows filled in since the list was emptied are shown before any event is handled.
-  bool event(QEvent* event) override;
-  bool viewportEvent(QEvent* event) override;
 
  private:
   bool IsRow(int row) const { return row >= 0 && row < GetItemCount(); }
@@ -133,28 +147,14 @@ class ListControl : public QTreeView {
   void AnnounceChange(int row, int column, bool markChanged);
   // Tells assistive technology which cell has the focus: the current row's first.
   void AnnounceCurrent();
-  int ContentsWidth(int column) const;
-  std::vector<std::pair<int, int>> WiderCells(const QStyleOptionViewItem& option, int column, int& width,
-                                              std::size_t most) const;
-  int WidestOf(const QStyleOptionViewItem& option, std::vector<std::pair<int, int>>& cells, int column,
-               int width) const;
-  // The width the cell was measured at, -1 when it was not.
-  int KnownWidth(int row, int column) const;
-  int CellWidth(const QStyleOptionViewItem& option, int row, int column) const;
-  int CellBound(const QStyleOptionViewItem& option, int row, int column) const;
-  int BoundText(const QFont& font, int row, int column) const;
-  int LearnBeyond(const QStyleOptionViewItem& option, int row, int column) const;
-  void ForgetWidths();
+  // The width of the column's widest cell.
+  int ContentsWidth(int column);
   // The last column's width: its own (header or contents) or what is left of the list's
   // width, whichever is larger.
   int FillingWidth(int ownWidth) const;
 
-  ListModel* rows = nullptr;
-  // Bounds of the widths of the texts in the list's font, and what a cell takes beyond
-  // its text (without and with an image; -1: not yet known), until the font, the style or
-  // the images change.
-  mutable std::unique_ptr<TextWidthBound> bounds;
-  mutable int beyondText[2] = {-1, -1};
+  ListModel* const rows;
+  ColumnSizer sizing;
   // The own width of the last column while it fills the list; -1 while it does not.
   int fillingLastColumn = -1;
 };

@@ -2,13 +2,15 @@
 
 #include <algorithm>
 
+#include "framework/Exceptions.h"
+
 namespace framework {
 
-qreal TextWidthBound::Of(const QString& text) {
+std::optional<qreal> TextWidthBound::Of(const QString& text) {
   qreal width = 0;
   char16_t previous = 0;
   for (const QChar c : text) {
-    if (!Add(c.unicode(), previous, width)) return kNone;
+    if (!Add(c.unicode(), previous, width)) return {};
   }
   return width;
 }
@@ -25,7 +27,7 @@ std::optional<qreal> TextWidthBound::OfUtf8(const char* text, qsizetype length) 
       if ((next & 0xC0) != 0x80) return {};
       c = static_cast<char16_t>(((c & 0x1F) << 6) | (next & 0x3F));
     }
-    if (!Add(c, previous, width)) return kNone;
+    if (!Add(c, previous, width)) return {};
   }
   return width;
 }
@@ -36,7 +38,9 @@ qreal TextWidthBound::OtherPairExtra(char16_t first, char16_t second) {
   const quint32 key = (quint32{first} << 16) | second;
   const auto known = otherPairs.constFind(key);
   if (known != otherPairs.constEnd()) return *known;
-  return *otherPairs.insert(key, MeasurePairExtra(first, second));
+  const qreal extra = MeasurePairExtra(first, second);
+  Allocating([&] { otherPairs.insert(key, extra); });
+  return extra;
 }
 
 // What the pair takes beyond the two advances; only widening counts, a bound may not narrow.

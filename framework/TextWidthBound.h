@@ -16,17 +16,17 @@ namespace framework {
 // never below the real width. A text with characters whose shaping is not that simple
 // (control characters, combining marks, scripts that join) has no bound and must be laid
 // out. Owned by value; measures lazily and keeps what it measured until the font changes.
-// Does not fail.
+// A failed allocation throws the framework's MemoryException.
 class TextWidthBound {
  public:
   explicit TextWidthBound(const QFont& font) : metrics(font) { advances.fill(kUnknown); pairs.fill(kUnknown); }
 
-  static constexpr qreal kNone = -1;
-  // The bound in pixels, or kNone.
-  qreal Of(const QString& text);
+  // The bound in pixels; nothing when the text has none.
+  std::optional<qreal> Of(const QString& text);
   // The same for the program's bytes of a text, read as UTF-8 without decoding the text
-  // first; nothing when they hold a character from U+0800 up or are not UTF-8 (the program
-  // shows such bytes as Windows-1252): those must be decoded for Of.
+  // first. Nothing where the bytes alone give no bound: a character from U+0800 up or one
+  // that is not simple, or bytes that are not UTF-8 (the program shows such bytes as
+  // Windows-1252); Of, asked with the text as it is shown, then has the answer.
   std::optional<qreal> OfUtf8(const char* text, qsizetype length);
 
  private:

@@ -69,13 +69,17 @@ Repository& MainView::GetRepository() const { return static_cast<Document*>(GetD
 
 void MainView::OnUpdate(framework::View* sender, long hint, void* hintObject) {
   ControlView::OnUpdate(sender, hint, hintObject);
-  DeleteAllItems();
-  const Repository& repository = GetRepository();
-  // Without the room the rows are still inserted, growing the list's storage as they come.
-  static_cast<void>(SetItemCount(repository.GetCount()));
-  for (int i = 0; i < repository.GetCount(); ++i) {
-    const Item* item = repository.GetAt(i);
-    mfctriext::InsertListItem(*this, i, item->IsChecked() ? 1 : 0, RowTexts(*item).data(), kColumns, false);
+  {
+    // The list's view is told of the new rows once, when the refill ends, not row by row.
+    const Refill refill(*this);
+    DeleteAllItems();
+    const Repository& repository = GetRepository();
+    // Without the room the rows are still inserted, growing the list's storage as they come.
+    static_cast<void>(SetItemCount(repository.GetCount()));
+    for (int i = 0; i < repository.GetCount(); ++i) {
+      const Item* item = repository.GetAt(i);
+      mfctriext::InsertListItem(*this, i, item->IsChecked() ? 1 : 0, RowTexts(*item).data(), kColumns, false);
+    }
   }
   AutoSizeColumns();
 }
