@@ -163,7 +163,7 @@ bool Writes(Work&& work, std::string& reason) {
     work();
     return true;
   } catch (const framework::FileException& failure) {
-    reason = failure.GetOsError() != 0 ? toolbox::DescribeFileError(failure.GetOsError()) : failure.GetErrorMessage();
+    reason = failure.GetReason();
   } catch (const framework::MemoryException&) {
     reason = std::strerror(ENOMEM);
   } catch (const toolbox::EOutOfMemory&) {

@@ -65,7 +65,7 @@ bool DeviceContext::OpenOutputFile() {
     file.Open(OutputFile().c_str(), File::modeReplace);
     return true;
   } catch (const FileException& error) {
-    Fail(error.GetSystemReason().empty() ? error.GetErrorMessage() : error.GetSystemReason());
+    Fail(error.GetReason());
   }
   return false;
 }
@@ -136,7 +136,7 @@ bool DeviceContext::Finish() {
       file.Close();
     }
   } catch (const FileException& error) {
-    Fail(error.GetSystemReason().empty() ? error.GetErrorMessage() : error.GetSystemReason());
+    Fail(error.GetReason());
   }
   file.Abort();  // a file not written stays as it was
   return !failed;

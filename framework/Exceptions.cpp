@@ -69,4 +69,6 @@ std::string FileException::GetSystemReason() const {
   return osError != 0 ? toolbox::DescribeFileError(osError) : std::string();
 }
 
+std::string FileException::GetReason() const { return osError != 0 ? GetSystemReason() : GetErrorMessage(); }
+
 }  // namespace framework

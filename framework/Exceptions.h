@@ -50,6 +50,9 @@ class FileException : public Exception {
   std::string GetErrorMessage() const override;
   // The system's own words for the error number; empty without one.
   std::string GetSystemReason() const;
+  // Why, in the fewest words: the system's reason, or the sentence for the user where the
+  // failure has no error number.
+  std::string GetReason() const;
 
  private:
   Cause cause;
