@@ -129,8 +129,9 @@ start=$(date +%s%N)
 
 # A virtual X server on a display that is free: it tells the number once it accepts clients.
 # It must not reset when its last client leaves: the accessibility launcher and xprop come
-# and go before openbox arrives, and a client that connects during a reset is refused.
-(exec Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.txt" 2>&1) &
+# and go before openbox arrives, and a client that connects during a reset is refused. Keys
+# do not repeat: a key held down while the program is slow to close a dialog stays one key.
+(exec Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -r 3>"$work/display" >"$work/xvfb.txt" 2>&1) &
 xvfb_pid=$!
 await grep -q '^[0-9]' "$work/display" || die "Xvfb did not start: $(cat "$work/xvfb.txt")"
 DISPLAY=:$(head -n 1 "$work/display")

@@ -78,8 +78,8 @@ def same(one, other):
     return one is not None and other is not None and one.path == other.path
 
 
-def key(name):
-    subprocess.run(["xdotool", "key", name], check=True, timeout=5)
+def key(name, action="key"):
+    subprocess.run(["xdotool", action, name], check=True, timeout=5)
 
 
 def program():
@@ -271,8 +271,13 @@ def item_dialog():
     listened = ("object:state-changed:focused", "focus:")
     pyatspi.Registry.registerEventListener(listener, *listened)
     try:
-        key("Escape")
-        if not wait_for(lambda: dialog() is None, 5):
+        # Escape comes up once the dialog is gone, as a finger does. Qt's accessibility bridge
+        # holds each key until the screen reader has seen it, and loses a held release whose
+        # widget has gone meanwhile: a leak of Qt's, not the program's, when both are held.
+        key("Escape", "keydown")
+        closed = wait_for(lambda: dialog() is None, 5)
+        key("Escape", "keyup")
+        if not closed:
             problems.append("the dialog stays after Escape")
         # The last word is the row's: what the screen reader says once the focus is back.
         back = wait_for(lambda: [(role, name) for kind, role, name in events if kind == "focus:"][-1:] ==
