@@ -52,7 +52,7 @@ FileLock::Result FileLock::Acquire(const char* path, int waitMilliseconds) {
   if (opened < 0) return failed;
   const long deadline = MonotonicMilliseconds() + waitMilliseconds;
   for (;;) {
-    if (LockFile(opened, false, error)) {
+    if (LockFile(opened, error)) {
       fd = opened;
       return acquired;
     }

@@ -174,13 +174,13 @@ bool CloseFile(int descriptor, int& error) {
   return false;
 }
 
-bool LockFile(int descriptor, bool wait, int& error) {
+bool LockFile(int descriptor, int& error) {
   struct flock whole {};
   whole.l_type = F_WRLCK;
   whole.l_whence = SEEK_SET;  // from the start, to the end however long the file grows
   for (;;) {
-    if (fcntl(descriptor, wait ? F_OFD_SETLKW : F_OFD_SETLK, &whole) == 0) return true;
-    if (errno != EINTR) break;
+    if (fcntl(descriptor, F_OFD_SETLK, &whole) == 0) return true;
+    if (errno != EINTR) break;  // a network file system's lock call may still be interrupted
   }
   // A lock held elsewhere is EAGAIN, or EACCES on some systems.
   error = errno == EACCES ? EWOULDBLOCK : errno;

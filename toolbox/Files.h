@@ -45,13 +45,13 @@ const char* DescribeFileError(int error);
 [[nodiscard]] bool SyncFile(int descriptor, int& error);
 // Closes the descriptor; it is closed even when the answer is false.
 [[nodiscard]] bool CloseFile(int descriptor, int& error);
-// Takes the exclusive advisory lock of the whole open file, waiting for its holder or,
-// without wait, failing at once (EWOULDBLOCK) while another open file holds it. It is an
-// open-file-description lock (fcntl F_OFD_SETLK), which network file systems (NFS) carry
-// out as well: it needs a descriptor open for writing (EBADF otherwise), and a file system
-// without locks says ENOLCK or EOPNOTSUPP (see IsLockingUnsupported). It binds only those
-// who ask for it and ends when the descriptor is closed, also when its process is killed.
-[[nodiscard]] bool LockFile(int descriptor, bool wait, int& error);
+// Takes the exclusive advisory lock of the whole open file, failing at once (EWOULDBLOCK)
+// while another open file holds it; it never waits. It is an open-file-description lock
+// (fcntl F_OFD_SETLK), which network file systems (NFS) carry out as well: it needs a
+// descriptor open for writing (EBADF otherwise), and a file system without locks says
+// ENOLCK or EOPNOTSUPP (see IsLockingUnsupported). It binds only those who ask for it and
+// ends when the descriptor is closed, also when its process is killed.
+[[nodiscard]] bool LockFile(int descriptor, int& error);
 // Whether the error of LockFile means that the file cannot be locked at all (no locks on
 // that file system, or a descriptor that may not write), rather than that someone holds it.
 bool IsLockingUnsupported(int error);
