@@ -9,6 +9,7 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/Processes.sh"
 program=$1
 
 # What the test needs from the system (scripts/install-deps installs it).
@@ -42,33 +43,6 @@ export HOME="$work/home" XDG_CONFIG_HOME="$work/home" XDG_RUNTIME_DIR="$work/run
 unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS DISPLAY
 
 xvfb_pid='' openbox_pid='' bus_pid='' program_pid=''
-failures=0
-fail() {
-  echo "FAILED: $*" >&2
-  failures=$((failures + 1))
-}
-
-# True while the process runs: a process the test did not start is reaped by whoever
-# adopted it, if at all, so a zombie counts as ended.
-running() {
-  [ -n "$1" ] && [ -e "/proc/$1" ] && [ "$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null)" != Z ]
-}
-# Waits up to the tenths of a second for a process to end.
-ended() {
-  for _ in $(seq "$2"); do
-    running "$1" || return 0
-    sleep 0.1
-  done
-  ! running "$1"
-}
-# Ends a process by its id: TERM, up to two seconds, then KILL.
-end() {
-  running "$1" || return 0
-  kill -TERM "$1" 2>/dev/null || true
-  ended "$1" 20 || kill -KILL "$1" 2>/dev/null || true
-  ended "$1" 10 || true
-  wait "$1" 2>/dev/null || true
-}
 # The process id of the connection that owns a name on a bus.
 owner_pid() {
   timeout 2 dbus-send --bus="$1" --print-reply=literal --dest=org.freedesktop.DBus / \
@@ -101,7 +75,7 @@ stop_stack() {
     [ -z "$pid" ] || stopped+=("$pid")
   done
   for pid in "${stopped[@]}"; do
-    end "$pid"
+    end_process "$pid"
   done
   activated=() bus_pid='' openbox_pid='' xvfb_pid=''
 }
@@ -181,7 +155,7 @@ timeout -k 2 40 "$python" "$here/accessibility.py" "$program_pid" || fail "what 
 echo "stack up and checks run in $((($(date +%s%N) - start) / 1000000)) ms"
 
 kill -TERM "$program_pid" 2>/dev/null || true
-ended "$program_pid" 100 || fail "the program does not end on SIGTERM"
+ends_within "$program_pid" 100 || fail "the program does not end on SIGTERM"
 kill -KILL "$program_pid" 2>/dev/null || true
 status=0
 wait "$program_pid" || status=$?
@@ -193,7 +167,7 @@ stop_stack
 [ ${#stopped[@]} -eq 6 ] ||
   fail "found ${#stopped[@]} of the six processes (openbox, registry, accessibility bus, launcher, session bus, Xvfb): ${stopped[*]}"
 for pid in "${stopped[@]}"; do
-  ! running "$pid" || fail "process $pid ($(cat "/proc/$pid/comm" 2>/dev/null)) still runs"
+  has_ended "$pid" || fail "process $pid ($(cat "/proc/$pid/comm" 2>/dev/null)) still runs"
 done
 
 [ "$failures" -eq 0 ] || exit 1

@@ -11,29 +11,16 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 77
 fi
 
+. "$(dirname "$0")/Processes.sh"
+
 program=$1
 work=$(mktemp -d)
 # cupsd runs the queues' filters as the user lp, which must reach the filter and the spool.
 chmod 755 "$work"
 cupsd_pid=
-stop_cupsd() {
-  [ -n "$cupsd_pid" ] || return 0
-  kill -TERM "$cupsd_pid" 2>/dev/null || true
-  for _ in $(seq 50); do
-    kill -0 "$cupsd_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -KILL "$cupsd_pid" 2>/dev/null || true
-  wait "$cupsd_pid" 2>/dev/null || true
-}
-trap 'stop_cupsd; rm -rf "$work"' EXIT
+trap 'end_process "$cupsd_pid" 50; rm -rf "$work"' EXIT
 
 cups=$work/cups
-failures=0
-fail() {
-  echo "FAILED: $*" >&2
-  failures=$((failures + 1))
-}
 die() {
   fail "$@"
   tail -n 20 "$cups/log/error_log" >&2 2>/dev/null || true
@@ -123,7 +110,7 @@ cupsd_pid=$!
 export CUPS_SERVER=127.0.0.1:$port
 for _ in $(seq 50); do
   [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ] && break
-  kill -0 "$cupsd_pid" 2>/dev/null || die "cupsd ended at its start: $(cat "$cups/log/cupsd.txt")"
+  ! has_ended "$cupsd_pid" || die "cupsd ended at its start: $(cat "$cups/log/cupsd.txt")"
   sleep 0.1
 done
 [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ] || die "cupsd does not answer on port $port"

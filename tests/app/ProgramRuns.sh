@@ -5,6 +5,8 @@
 # starting it, and every wait bounded.
 # Usage: . ProgramRuns.sh PROGRAM. Sets: work, pid (the program's), tracer (strace's).
 
+. "$(dirname "${BASH_SOURCE[0]}")/Processes.sh"
+
 program=$1
 work=$(mktemp -d)
 pid=
@@ -22,11 +24,6 @@ export QT_QPA_PLATFORM=offscreen
 # A traced program's leak check would need ptrace, which strace holds.
 traced_asan="${ASAN_OPTIONS:-}:detect_leaks=0"
 
-failures=0
-fail() {
-  echo "FAILED: $*" >&2
-  failures=$((failures + 1))
-}
 
 # Ends the test as skipped (77) where strace cannot trace: not installed, or ptrace not
 # allowed (a container without it).
@@ -40,22 +37,6 @@ require_strace() {
     echo "SKIPPED: strace cannot trace here: $reason"
     exit 77
   fi
-}
-
-# The state letter of a process (R, S, Z, ...), empty once it is gone. The name in
-# parentheses before it may hold blanks.
-process_state() {
-  local stat
-  stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 0
-  stat=${stat##*) }
-  echo "${stat%% *}"
-}
-
-# Whether the process has ended (a zombie not yet reaped counts as ended).
-has_ended() {
-  local state
-  state=$(process_state "$1")
-  [ -z "$state" ] || [ "$state" = Z ]
 }
 
 # Waits for the background job to end, for at most the seconds given, then kills the
