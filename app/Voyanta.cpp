@@ -1,6 +1,7 @@
 #include "app/Voyanta.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,8 @@
 #include "app/MainFrame.h"
 #include "core/Document.h"
 #include "core/ItemList.h"
+#include "core/KeptTrip.h"
+#include "core/RepositoryFile.h"
 #include "framework/CommandIds.h"
 #include "framework/CommandLineInfo.h"
 #include "framework/DocTemplate.h"
@@ -32,6 +35,14 @@
 #include "ui/OptionsDialog.h"
 
 const char* mfctriext::GetApplicationName() { return "Voyanta"; }
+
+namespace {
+
+// A change reaches the disk this long after it was made (a moment more for the writing), so
+// that a burst of changes, such as ticking one item after another, makes one save.
+constexpr int kSaveDelayMilliseconds = 1000;
+
+}  // namespace
 
 Voyanta::Voyanta() { framework::RegisterStringTable(resources::kStringTable); }
 
@@ -62,17 +73,19 @@ bool Voyanta::InitInstance() {
   framework::CommandLineInfo commandLine;
   ParseCommandLine(commandLine);
   if (!LoadRepository(commandLine)) return false;
-  // A print run ends at start-up: nobody could hand it anything.
+  // A print run ends at start-up: nobody could hand it anything, and it keeps no trip.
   if (instance.IsClaimed() && !commandLine.IsPrint()) {
     // When it cannot listen (logged), later starts say that it runs; this run goes on.
     static_cast<void>(instance.Listen([this](const std::string& trip) { return OpenHandedOver(trip); }));
+    keptTrip.reset(framework::New<KeptTrip>(keptTripPath));
   }
 
   AddDocTemplate(framework::New<framework::DocTemplate>(
-      resources::kMainFrameResources, [this] { return framework::New<Document>(repository); },
+      resources::kMainFrameResources,
+      [this] { return framework::New<Document>(repository, [this] { OnTripChanged(); }); },
       [] { return framework::New<MainFrame>(); }, [] { return framework::New<MainView>(); }));
 
-  if (!ProcessShellCommand(commandLine)) return false;
+  if (!ShowFirstTrip(commandLine)) return false;
 
   m_pMainWnd->ShowWindow(m_nCmdShow);
   m_pMainWnd->UpdateWindow();
@@ -80,15 +93,72 @@ bool Voyanta::InitInstance() {
   return true;
 }
 
+bool Voyanta::ShowFirstTrip(framework::CommandLineInfo& commandLine) {
+  std::string keptPath;
+  toolbox::String keptLines;
+  const bool bringBack = keptTrip != nullptr && AskToBringBack(keptPath, keptLines);
+  if (!bringBack) {
+    if (!ProcessShellCommand(commandLine)) return false;
+  } else {
+    framework::CommandLineInfo newTrip;
+    if (!ProcessShellCommand(newTrip)) return false;
+  }
+  // From here on every change is saved behind the window; the new trip of the start is none.
+  if (keptTrip != nullptr) {
+    saves.reset(framework::New<framework::BackgroundSave>(kSaveDelayMilliseconds, [this] { return SaveBehind(); }));
+    // The trip opened merged its items into the repository.
+    if (commandLine.m_nShellCommand == framework::CommandLineInfo::FileOpen) saves->Schedule();
+  }
+  if (bringBack) {
+    static_cast<Document*>(GetFirstDocTemplate()->GetDocument())->BringBack(keptPath, keptLines);
+    // A trip named as well opens after it, asking first whether to save the one brought back.
+    if (commandLine.m_nShellCommand == framework::CommandLineInfo::FileOpen) {
+      static_cast<void>(OpenDocumentFile(commandLine.m_strFileName.c_str()));
+    }
+  }
+  return true;
+}
+
+bool Voyanta::AskToBringBack(std::string& path, toolbox::String& lines) {
+  int error = 0;
+  bool read = false;
+  try {
+    read = keptTrip->Read(path, lines, error);
+  } catch (const toolbox::EOutOfMemory&) {
+    error = ENOMEM;
+  }
+  if (!read) {
+    if (error != ENOENT) {
+      toolbox::LogToCurrent("Voyanta::AskToBringBack", __LINE__, toolbox::LogError,
+                            "The trip kept in %s cannot be read: %s", keptTrip->GetPath().c_str(),
+                            toolbox::DescribeFileError(error));
+    }
+    return false;
+  }
+  std::string name = framework::FileNameOf(path);
+  if (name.empty()) GetFirstDocTemplate()->GetDocString(name, framework::DocTemplate::docName);
+  const std::string question = framework::FormatString(resources::IDS_BRING_BACK_TRIP, name.c_str());
+  const bool wanted = framework::MessageBox::Show(question.c_str(), framework::MB_YESNO | framework::MB_ICONQUESTION,
+                                                  framework::LoadString(resources::IDS_MESSAGE_CAPTION)) ==
+                      framework::IDYES;
+  // Asked once: given up, it is gone; brought back, it is kept anew as it changes.
+  if (!wanted) keptTrip->Forget();
+  return wanted;
+}
+
 bool Voyanta::LoadRepository(const framework::CommandLineInfo& commandLine) {
   std::string reason;
+  unsigned messageId = resources::IDS_REPOSITORY_FAILED;
+  std::string damaged = repositoryPath;
   try {
     repositoryPath = RepositoryPath("Voyanta::InitInstance", 110);
+    damaged = repositoryPath;
     switch (instance.Claim(repositoryPath.c_str())) {
       case framework::SingleInstance::claimed:
         // This run has the repository to itself: what a run that crashed while saving it
         // left beside it can go.
         toolbox::RemoveStaleTemporaries(repositoryPath.c_str());
+        PlaceKeptFiles();
         break;
       case framework::SingleInstance::running:
         if (!JoinRunningInstance(commandLine)) return false;
@@ -98,22 +168,76 @@ bool Voyanta::LoadRepository(const framework::CommandLineInfo& commandLine) {
         throw framework::FileException(framework::FileException::CauseFromErrno(error), error, repositoryPath);
       }
     }
-    framework::File file(repositoryPath.c_str(), framework::File::modeRead);
-    ReadItemList(file);
-    file.Close();
+    const std::string rescue = repositoryFile != nullptr ? repositoryFile->FindRescue() : std::string();
+    if (!rescue.empty()) {
+      damaged = rescue;
+      RestoreFromRescue(rescue);
+    } else {
+      framework::File file(repositoryPath.c_str(), framework::File::modeRead);
+      ReadItemList(file);
+      file.Close();
+    }
     repositoryLoaded = true;
     return true;
+  } catch (const framework::FileException& error) {
+    // A file holding NUL bytes is no item list: it was damaged, which says all there is.
+    if (error.GetCause() == framework::FileException::invalidFile) {
+      messageId = resources::IDS_REPOSITORY_DAMAGED_AT_START;
+    } else {
+      reason = error.GetErrorMessage();
+    }
   } catch (const framework::Exception& error) {
     reason = error.GetErrorMessage();
   } catch (const toolbox::Exception& error) {
     // It has recorded itself in the log as it was made.
     reason = error.GetMessage() != nullptr ? error.GetMessage() : error.GetTypeName();
   }
-  std::string message = framework::FormatString(resources::IDS_REPOSITORY_FAILED, repositoryPath.c_str());
-  message += "\n\n" + reason;
+  std::string message = framework::FormatString(messageId, damaged.c_str());
+  if (!reason.empty()) message += "\n\n" + reason;
   framework::MessageBox::Show(message.c_str(), framework::MB_OK | framework::MB_ICONERROR,
                               framework::LoadString(resources::IDS_MESSAGE_CAPTION));
   return false;
+}
+
+void Voyanta::PlaceKeptFiles() {
+  // Named by the repository's key, so that two repositories of one user (two copies of the
+  // program) never take each other's files.
+  const std::string name = framework::FileNameOf(repositoryPath) + "." + instance.GetKey().substr(0, 16);
+  std::unique_ptr<toolbox::Path> settings(GetApplicationDataFolder());
+  std::unique_ptr<char, decltype(&std::free)> settingsText(settings->ToText(false), &std::free);
+  std::vector<std::string> rescueFolders{settingsText.get()};
+  toolbox::Path documents;
+  if (documents.FromKnownFolder(toolbox::Path::DocumentsFolder, false)) {
+    std::unique_ptr<char, decltype(&std::free)> text(documents.ToText(false), &std::free);
+    rescueFolders.emplace_back(text.get());
+  }
+  const char* temporary = std::getenv("TMPDIR");
+  rescueFolders.emplace_back(temporary != nullptr && temporary[0] == '/' ? temporary : "/tmp");
+  repositoryFile.reset(framework::New<RepositoryFile>(repositoryPath, name + ".rescue", std::move(rescueFolders)));
+  keptTripPath = std::string(settingsText.get()) + "/" + name + ".trip";
+}
+
+void Voyanta::RestoreFromRescue(const std::string& rescue) {
+  std::size_t length = 0;
+  int error = 0;
+  std::unique_ptr<char, decltype(&std::free)> text(toolbox::ReadWholeFile(rescue.c_str(), length, error, true),
+                                                   &std::free);
+  if (text == nullptr) throw framework::FileException(framework::FileException::CauseFromErrno(error), error, rescue);
+  if (std::memchr(text.get(), '\0', length) != nullptr) {
+    throw framework::FileException(framework::FileException::invalidFile, 0, rescue);
+  }
+  MergeItemList(repository, toolbox::String(text.get()));
+  toolbox::LogToCurrent("Voyanta::RestoreFromRescue", __LINE__, toolbox::LogWarn,
+                        "The repository file %s was not rewritten to its end: its items are taken from %s",
+                        repositoryPath.c_str(), rescue.c_str());
+  const RepositoryFile::SaveOutcome outcome = Store(TakeSnapshot());
+  if (outcome.saved) {
+    toolbox::LogToCurrent("Voyanta::RestoreFromRescue", __LINE__, toolbox::LogWarn,
+                          "The repository file %s holds them again", repositoryPath.c_str());
+  } else {
+    // The rescue file stays; this run goes on with the items, and saves them as it goes.
+    static_cast<void>(DescribeNotSaved(outcome));
+  }
 }
 
 bool Voyanta::JoinRunningInstance(const framework::CommandLineInfo& commandLine) {
@@ -179,10 +303,13 @@ bool Writes(Work&& work, std::string& reason) {
 int Voyanta::ExitInstance() {
   // The window is gone: a later start now waits for this run's end and then runs itself.
   instance.StopListening();
-  // The recent-file list goes into the configuration, then the repository file and the
-  // configuration file are written, in this order. Each is written here rather than as the
-  // application object goes, after main: a failure can still be logged, shown and given
-  // as the exit status, and one failure never keeps the other file from being written.
+  // The exit's own save comes after the one that runs behind the window.
+  if (saves != nullptr) saves->Finish();
+  // The recent-file list goes into the configuration, then the repository file, the kept
+  // trip and the configuration file are written, in this order. Each is written here rather
+  // than as the application object goes, after main: a failure can still be logged, shown
+  // and given as the exit status, and one failure never keeps the other files from being
+  // written.
   int status = 0;
   std::string reason;
   if (!Writes([&] { status = TriExtApp::ExitInstance(); }, reason)) {
@@ -194,63 +321,126 @@ int Voyanta::ExitInstance() {
   // The configuration logs a failed save itself, naming the file and the system's reason.
   std::string configurationPath;
   if (!SaveConfiguration(configurationPath, reason)) {
-    ReportNotSaved(resources::IDS_SETTINGS_NOT_SAVED, configurationPath, reason);
+    ReportNotSaved(framework::FormatString(resources::IDS_SETTINGS_NOT_SAVED, configurationPath.c_str()) + "\n\n" +
+                   reason);
     status = 1;
   }
+  saves.reset();
   return status;
+}
+
+bool Voyanta::IsTripToKeep() const {
+  // A trip the user answered for as the run ended is settled.
+  return tripModified && !IsEndedByUser();
+}
+
+Voyanta::Snapshot Voyanta::TakeSnapshot() const {
+  Snapshot snapshot;
+  AppendItemList(repository, false, snapshot.repository);
+  if (keptTrip == nullptr) {
+    snapshot.trip = Snapshot::leave;
+  } else if (IsTripToKeep()) {
+    snapshot.trip = Snapshot::keep;
+    snapshot.tripText = KeptTrip::Format(tripPath, repository);
+  } else {
+    snapshot.trip = Snapshot::forget;
+  }
+  return snapshot;
+}
+
+RepositoryFile::SaveOutcome Voyanta::Store(const Snapshot& snapshot) const {
+  const RepositoryFile::SaveOutcome outcome = repositoryFile->Save(snapshot.repository);
+  if (snapshot.trip == Snapshot::forget) keptTrip->Forget();
+  int error = 0;
+  if (snapshot.trip == Snapshot::keep && !keptTrip->Keep(snapshot.tripText, error)) {
+    toolbox::LogToCurrent("Voyanta::Store", __LINE__, toolbox::LogError, "The trip cannot be kept in %s: %s",
+                          keptTrip->GetPath().c_str(), toolbox::DescribeFileError(error));
+  }
+  return outcome;
+}
+
+void Voyanta::OnTripChanged() {
+  const framework::Document* document = GetFirstDocTemplate()->GetDocument();
+  tripPath = document->GetPathName();
+  tripModified = document->IsModified();
+  if (saves != nullptr) saves->Schedule();
+}
+
+framework::BackgroundSave::Job Voyanta::SaveBehind() {
+  auto snapshot = std::make_shared<const Snapshot>(TakeSnapshot());
+  return [this, snapshot]() -> framework::BackgroundSave::Report {
+    const RepositoryFile::SaveOutcome outcome = Store(*snapshot);
+    return [this, outcome] { OnSavedBehind(outcome); };
+  };
+}
+
+void Voyanta::OnSavedBehind(const RepositoryFile::SaveOutcome& outcome) {
+  if (outcome.saved) {
+    if (saveFailureTold) {
+      toolbox::LogToCurrent("Voyanta::OnSavedBehind", __LINE__, toolbox::LogInfo, "The repository file %s is saved again",
+                            repositoryPath.c_str());
+    }
+    saveFailureTold = false;
+    return;
+  }
+  const std::string message = DescribeNotSaved(outcome);
+  if (saveFailureTold) return;
+  saveFailureTold = true;
+  TellSaveFailure(message + "\n\n" + framework::LoadString(resources::IDS_SAVE_RETRIED));
+}
+
+void Voyanta::TellSaveFailure(const std::string& message) {
+  if (m_pMainWnd == nullptr) return;
+  // Not over an open dialog, whose user is busy with it: once it has closed.
+  if (QApplication::activeModalWidget() != nullptr) {
+    QTimer::singleShot(kSaveDelayMilliseconds, m_pMainWnd, [this, message] { TellSaveFailure(message); });
+    return;
+  }
+  framework::MessageBox::Show(message.c_str(), framework::MB_OK | framework::MB_ICONWARNING,
+                              framework::LoadString(resources::IDS_MESSAGE_CAPTION));
 }
 
 bool Voyanta::SaveRepository() {
   // A run beside the running instance (a print run) leaves the repository to it.
   if (!repositoryLoaded || !instance.IsClaimed()) return true;
-  // A replace: the new file is complete on disk before it takes the old one's place.
-  framework::File file;
   std::string reason;
-  if (Writes([&] { WriteRepositoryTo(file, repositoryPath); }, reason)) return true;
-  toolbox::LogToCurrent("Voyanta::ExitInstance", __LINE__, toolbox::LogError,
-                        "The repository file %s could not be written: %s", repositoryPath.c_str(), reason.c_str());
-  if (!file.IsDamaged()) {
-    ReportNotSaved(resources::IDS_REPOSITORY_NOT_SAVED, repositoryPath, reason);
+  RepositoryFile::SaveOutcome outcome;
+  if (!Writes([&] { outcome = Store(TakeSnapshot()); }, reason)) {
+    toolbox::LogToCurrent("Voyanta::ExitInstance", __LINE__, toolbox::LogError,
+                          "The repository file %s could not be written: %s", repositoryPath.c_str(), reason.c_str());
+    ReportNotSaved(framework::FormatString(resources::IDS_REPOSITORY_NOT_SAVED, repositoryPath.c_str()) + "\n\n" +
+                   reason);
     return false;
   }
-  const std::string rescue = WriteRescue();
-  if (!rescue.empty()) reason += "\n\n" + framework::FormatString(resources::IDS_REPOSITORY_RESCUED, rescue.c_str());
-  ReportNotSaved(resources::IDS_REPOSITORY_DAMAGED, repositoryPath, reason);
+  if (outcome.saved) return true;
+  ReportNotSaved(DescribeNotSaved(outcome));
   return false;
 }
 
-void Voyanta::WriteRepositoryTo(framework::File& file, const std::string& path) {
-  file.Open(path.c_str(), framework::File::modeReplace);
-  WriteItemList(file, false);
-  file.Close();
-}
-
-std::string Voyanta::WriteRescue() {
-  std::string path;
-  std::string reason;
-  const bool written = Writes(
-      [&] {
-        std::unique_ptr<toolbox::Path> folder(GetApplicationDataFolder());
-        std::unique_ptr<char, decltype(&std::free)> text(folder->ToText(false), &std::free);
-        path = std::string(text.get()) + "/" + framework::FileNameOf(repositoryPath) + ".rescue";
-        framework::File file;
-        WriteRepositoryTo(file, path);
-      },
-      reason);
-  if (written) {
-    toolbox::LogToCurrent("Voyanta::WriteRescue", __LINE__, toolbox::LogError,
-                          "The repository file %s is damaged; every item is kept in %s", repositoryPath.c_str(),
-                          path.c_str());
-    return path;
+std::string Voyanta::DescribeNotSaved(const RepositoryFile::SaveOutcome& outcome) const {
+  const char* reason = toolbox::DescribeFileError(outcome.error);
+  toolbox::LogToCurrent("Voyanta::DescribeNotSaved", __LINE__, toolbox::LogError,
+                        "The repository file %s could not be written: %s", repositoryPath.c_str(), reason);
+  std::string message = framework::FormatString(
+      outcome.damaged ? resources::IDS_REPOSITORY_DAMAGED : resources::IDS_REPOSITORY_NOT_SAVED, repositoryPath.c_str());
+  message += "\n\n";
+  message += reason;
+  if (!outcome.rescue.empty()) {
+    toolbox::LogToCurrent("Voyanta::DescribeNotSaved", __LINE__, toolbox::LogError,
+                          "The repository file %s was not rewritten to its end; every item is kept in %s",
+                          repositoryPath.c_str(), outcome.rescue.c_str());
+    message += "\n\n" + framework::FormatString(resources::IDS_REPOSITORY_RESCUED, outcome.rescue.c_str());
+  } else if (outcome.rescueError != 0) {
+    const char* rescueReason = toolbox::DescribeFileError(outcome.rescueError);
+    toolbox::LogToCurrent("Voyanta::DescribeNotSaved", __LINE__, toolbox::LogError,
+                          "The items of the repository file %s could not be kept in a rescue file either: %s",
+                          repositoryPath.c_str(), rescueReason);
+    message += "\n\n" + framework::FormatString(resources::IDS_ITEMS_NOT_KEPT, rescueReason);
   }
-  toolbox::LogToCurrent("Voyanta::WriteRescue", __LINE__, toolbox::LogError,
-                        "The repository file %s is damaged, and its items could not be kept in %s either: %s",
-                        repositoryPath.c_str(), path.c_str(), reason.c_str());
-  return {};
+  return message;
 }
 
-void Voyanta::ReportNotSaved(unsigned messageId, const std::string& path, const std::string& reason) const {
-  const std::string message = framework::FormatString(messageId, path.c_str()) + "\n\n" + reason;
+void Voyanta::ReportNotSaved(const std::string& message) const {
   const auto show = [&message] {
     framework::MessageBox::Show(message.c_str(), framework::MB_OK | framework::MB_ICONERROR,
                                 framework::LoadString(resources::IDS_MESSAGE_CAPTION));
@@ -259,7 +449,8 @@ void Voyanta::ReportNotSaved(unsigned messageId, const std::string& path, const 
     const framework::UnattendedScope toStandardError;
     show();
   } else if (IsEndedByUser()) {
-    // After a termination signal or at the end of the session nobody is left to read it.
+    // After a termination signal, a lost display or at the end of the session nobody is
+    // left to read it.
     show();
   }
 }

@@ -1,16 +1,31 @@
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "core/Item.h"
+#include "core/KeptTrip.h"
+#include "core/RepositoryFile.h"
+#include "framework/BackgroundSave.h"
 #include "framework/CommandLineInfo.h"
 #include "framework/File.h"
 #include "framework/SingleInstance.h"
 #include "mfctriext/TriExtApp.h"
 
+class Document;
+
 // The application object: the configuration-backed application base with the repository of
 // every item the user has ever entered. The repository file lies beside the program, named
 // like it with the extension "vyr"; it is read at start-up and written back at exit.
+//
+// Nothing the user entered waits for the end of the run: a moment after every change to the
+// trip or the repository, the repository file is saved behind the window (BackgroundSave),
+// and a trip with changes that are not saved is kept beside the settings (KeptTrip) until
+// the run ends as the user chose. A start after a run that ended otherwise (killed, the power
+// cut, the display lost) offers that trip back. A rewrite of the repository in place that did
+// not end leaves its items in a rescue file (RepositoryFile), from which the next start
+// takes them.
 //
 // One instance runs per repository: it holds the repository file's lock from start-up to
 // its end. A later start hands its trip to it and ends; printing from the command line
@@ -25,10 +40,11 @@ class Voyanta : public mfctriext::TriExtApp {
   // printing a trip from the command line, which never shows the window, or after handing
   // the trip over to the instance that runs on the repository).
   [[nodiscard]] bool InitInstance() override;
-  // Later starts are no longer heard; the recent-file list goes into the configuration,
-  // then the repository file and the configuration file are written. A file that could not
-  // be written is logged (and shown when the user ended the program) and the answer is
-  // the exit status 1.
+  // Later starts are no longer heard, and the saves behind the window end; the recent-file
+  // list goes into the configuration, then the repository file, the kept trip and the
+  // configuration file are written. A file that could not be written is logged (and shown
+  // when the user ended the program) and the answer is the exit status 1. The trip is
+  // forgotten when the user ended the run, and kept while it has changes otherwise.
   [[nodiscard]] int ExitInstance() override;
 
   Repository& GetRepository() { return repository; }
@@ -58,9 +74,22 @@ class Voyanta : public mfctriext::TriExtApp {
   static void OpenBesideProgram(const char* subfolder, const char* fileName);
 
   // Takes the repository file (created empty when missing) for this run and merges it into
-  // the repository. False ends the run: after telling the user why the file cannot be used,
-  // or once another instance runs on it (see JoinRunningInstance).
+  // the repository, or the items of a rescue file that an unfinished rewrite left, which
+  // are then saved into the repository at once. False ends the run: after telling the user
+  // why the file cannot be used, or once another instance runs on it (see
+  // JoinRunningInstance).
   bool LoadRepository(const framework::CommandLineInfo& commandLine);
+  // The files kept elsewhere for the repository file this run holds: its rescue files and
+  // the kept trip, named by its key.
+  void PlaceKeptFiles();
+  // Merges the rescue file's items and saves them as the repository.
+  void RestoreFromRescue(const std::string& rescue);
+  // Makes the main window with the trip of the command line, or first with a trip kept by
+  // a run that did not end cleanly, when the user wants it back. False when that failed.
+  bool ShowFirstTrip(framework::CommandLineInfo& commandLine);
+  // Reads the kept trip, if there is one, and asks whether to bring it back; false when
+  // nothing is to come back (the kept trip is then forgotten).
+  bool AskToBringBack(std::string& path, toolbox::String& lines);
   // Another instance holds the repository. A print run goes on beside it, to write nothing
   // back; any other run hands its trip (or nothing, to bring that instance's window to the
   // front) over and ends with status 0, or says that the program is already running and
@@ -70,20 +99,40 @@ class Voyanta : public mfctriext::TriExtApp {
   // A trip handed over by a later start opens as File Open opens it; the window comes to
   // the front. False while a dialog or a question is open: the trip waits for its answer.
   bool OpenHandedOver(const std::string& trip);
-  // Replaces the repository file with every item; false when it could not be written, which
-  // is logged and told (ReportNotSaved). Nothing to write (true) unless this run read the
-  // repository. Where the rewrite in place failed part-way and left the file damaged, every
-  // item goes to a rescue file beside the settings (WriteRescue), and the message names it.
+  // What a save writes, taken on the window's thread: every item, and the trip to keep (or
+  // to forget). Memory failures pass out.
+  struct Snapshot {
+    std::string repository;
+    // What becomes of the kept trip: nothing (a run that keeps none), kept, forgotten.
+    enum TripAction { leave, keep, forget } trip = leave;
+    std::string tripText;
+  };
+  Snapshot TakeSnapshot() const;
+  // Writes the snapshot: the repository file, then the kept trip. On any thread.
+  RepositoryFile::SaveOutcome Store(const Snapshot& snapshot) const;
+  // Whether the trip, as it was at its last change, is to be kept: it has changes, and
+  // the user has not ended the run (answering for the trip).
+  bool IsTripToKeep() const;
+
+  // The document told of a change: a save is due.
+  void OnTripChanged();
+  // The save behind the window: a snapshot now, the job for the save thread.
+  framework::BackgroundSave::Job SaveBehind();
+  // A save behind the window ended: a failure is logged, and told once until a save works.
+  void OnSavedBehind(const RepositoryFile::SaveOutcome& outcome);
+  // Tells of a failed save behind the window once no dialog is open.
+  void TellSaveFailure(const std::string& message);
+
+  // The exit's save of the repository file with every item; false when it could not be
+  // written, which is logged and told (ReportNotSaved). Nothing to write (true) unless this
+  // run read the repository.
   [[nodiscard]] bool SaveRepository();
-  // Writes every item into the file at path, replacing it as a whole.
-  void WriteRepositoryTo(framework::File& file, const std::string& path);
-  // Every item into the repository file's name + ".rescue" in the settings folder: its path,
-  // or empty when that could not be written either (logged).
-  std::string WriteRescue();
-  // A file the exit processing could not write (logged already): shown in a message box
-  // with its path and the reason when the user ended the program, written to standard
-  // error when the run had no window (the command line printed).
-  void ReportNotSaved(unsigned messageId, const std::string& path, const std::string& reason) const;
+  // Logs a failed save of the repository file and answers what the user is told of it.
+  std::string DescribeNotSaved(const RepositoryFile::SaveOutcome& outcome) const;
+  // A file the exit processing could not write (logged already): the message shown in a
+  // message box when the user ended the program, written to standard error when the run
+  // had no window (the command line printed).
+  void ReportNotSaved(const std::string& message) const;
 
   Repository repository;
   // Set once the repository file has been read completely: only then may it be rewritten,
@@ -91,4 +140,15 @@ class Voyanta : public mfctriext::TriExtApp {
   bool repositoryLoaded = false;
   std::string repositoryPath;
   framework::SingleInstance instance;
+  // Made once this run holds the repository file.
+  std::unique_ptr<RepositoryFile> repositoryFile;
+  // Made for a run with a window that holds the repository file.
+  std::string keptTripPath;
+  std::unique_ptr<KeptTrip> keptTrip;
+  std::unique_ptr<framework::BackgroundSave> saves;
+  // The trip as it was at its last change: the document is gone before the exit's saves.
+  std::string tripPath;
+  bool tripModified = false;
+  // A failed save behind the window has been told; the next is told once a save worked.
+  bool saveFailureTold = false;
 };

@@ -30,6 +30,24 @@ void Document::Serialize(framework::Archive& archive) {
   }
 }
 
+void Document::SetModifiedFlag(bool modified) {
+  framework::Document::SetModifiedFlag(modified);
+  if (onChange) onChange();
+}
+
+void Document::SetPathName(const char* path, bool addToRecentFiles) {
+  framework::Document::SetPathName(path, addToRecentFiles);
+  if (onChange) onChange();
+}
+
+void Document::BringBack(const std::string& path, const toolbox::String& lines) {
+  ClearCheckMarks();
+  MergeItemList(repository, lines);
+  if (!path.empty()) SetPathName(path.c_str(), false);
+  SetModifiedFlag(true);
+  UpdateAllViews(nullptr);
+}
+
 void Document::ClearCheckMarks() {
   toolbox::String empty;
   for (int i = 0; i < repository.GetCount(); ++i) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "core/Item.h"
 #include "framework/File.h"
 #include "toolbox/String.h"
@@ -13,10 +15,17 @@
 // after the last tab of a line is never a field.
 toolbox::String NextField(toolbox::String& line);
 
-// Writes one line per item in repository order; with checkedOnly, only the checked items.
-// File errors pass out as framework::FileException and memory failures as
-// framework::MemoryException.
+// Appends one line per item in repository order to text; with checkedOnly, only the checked
+// items. A memory failure passes out as framework::MemoryException, with text as it was.
+void AppendItemList(const Repository& repository, bool checkedOnly, std::string& text);
+
+// Writes the lines of AppendItemList to the file. File errors pass out as
+// framework::FileException and memory failures as framework::MemoryException.
 void WriteItemList(const Repository& repository, framework::File& file, bool checkedOnly);
+
+// Merges the lines of the text (an item list without NUL bytes) into the repository, as
+// ReadItemList does with a file's text, and sorts it where that is needed.
+void MergeItemList(Repository& repository, const toolbox::String& text);
 
 // Merges the file's lines into the repository, then sorts it. Each line's item is looked up
 // by name and group (byte for byte, first match from the front) or appended, and takes the

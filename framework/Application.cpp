@@ -1,13 +1,17 @@
 #include "framework/Application.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDialog>
-#include <QTimer>
 #include <QSessionManager>
+#include <QTimer>
+
+#include <chrono>
 #include <csignal>
 #include <cstring>
+#include <thread>
 
 #include "framework/CmdUI.h"
 #include "framework/CommandIds.h"
@@ -20,6 +24,7 @@
 #include "framework/RecentFileList.h"
 #include "framework/Strings.h"
 #include "framework/TerminationSignals.h"
+#include "toolbox/LogSink.h"
 
 namespace framework {
 
@@ -68,6 +73,53 @@ class QuitRequestWatch : public QObject {
 
  private:
   bool& requested;
+};
+
+// Qt ends the process itself when the display goes: exit(1) on X11, _exit(1) on Wayland,
+// there from whichever of its threads notices first. All it does before is to warn, so its
+// warning is the program's one chance: a warning that says so ends the run on the window's
+// thread (EndForLostDisplay). Another thread that says it waits meanwhile, so that Qt does
+// not end the process under the saves; should the window's thread not come to it (it would
+// have noticed as well), Qt's own end comes after a while all the same.
+class LostDisplayWatch {
+ public:
+  explicit LostDisplayWatch(Application& app) {
+    windowThread = std::this_thread::get_id();
+    watched = &app;
+    previous = qInstallMessageHandler(&LostDisplayWatch::OnMessage);
+  }
+  LostDisplayWatch(const LostDisplayWatch&) = delete;
+  LostDisplayWatch& operator=(const LostDisplayWatch&) = delete;
+  ~LostDisplayWatch() {
+    qInstallMessageHandler(previous);
+    watched = nullptr;
+  }
+
+ private:
+  static constexpr auto kWaitForWindowThread = std::chrono::seconds(20);
+
+  static bool SaysDisplayLost(QtMsgType type, const QString& message) {
+    return type != QtDebugMsg && type != QtInfoMsg &&
+           (message.startsWith(QLatin1String("The X11 connection broke")) ||
+            message.startsWith(QLatin1String("The Wayland connection broke")) ||
+            message.startsWith(QLatin1String("The Wayland connection experienced a fatal error")));
+  }
+
+  static void OnMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (previous != nullptr) previous(type, context, message);
+    Application* app = watched;
+    if (app == nullptr || !SaysDisplayLost(type, message)) return;
+    const QByteArray reason = message.toLocal8Bit();
+    if (std::this_thread::get_id() == windowThread) app->EndForLostDisplay(reason.constData());
+    QMetaObject::invokeMethod(
+        qApp, [app, reason] { app->EndForLostDisplay(reason.constData()); }, Qt::QueuedConnection);
+    std::this_thread::sleep_for(kWaitForWindowThread);
+  }
+
+  // Qt's message handler is the process's: one watch at a time.
+  static inline Application* watched = nullptr;
+  static inline QtMessageHandler previous = nullptr;
+  static inline std::thread::id windowThread;
 };
 
 }  // namespace
@@ -269,6 +321,19 @@ void Application::OnTerminationSignal() {
   EndForTermination();
 }
 
+void Application::EndForLostDisplay(const char* reason) {
+  // Qt is still there, but nothing may wait for the display: no question, no message box
+  // (IsEndedByUser is false), nothing drawn.
+  toolbox::LogToCurrent("Application::EndForLostDisplay", __LINE__, toolbox::LogError,
+                        "The display is gone (%s): the run ends as at a termination signal", reason);
+  terminating = true;
+  endedByUser = false;
+  static_cast<void>(ExitInstance());
+  // The windows stay as they are: Qt cannot take them down without its display, and the
+  // process ends as Qt would have ended it.
+  _exit(1);
+}
+
 void Application::EndForTermination() {
   if (m_pMainWnd != nullptr) m_pMainWnd->CloseWithoutQuestions();
   if (running) QCoreApplication::exit(exitCode);
@@ -290,6 +355,7 @@ int RunApplication(int argc, char** argv) {
   int status;
   {
     TerminationSignals terminationSignals([app] { app->OnTerminationSignal(); });
+    const LostDisplayWatch lostDisplayWatch(*app);
     QuitRequestWatch quitRequestWatch(app->quitRequested);
     QObject sessionGuard;
 #ifndef QT_NO_SESSIONMANAGER

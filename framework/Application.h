@@ -103,6 +103,11 @@ class Application : public CmdTarget {
   // A termination signal arrived: the main window closes without questions and the
   // event loop ends.
   void OnTerminationSignal();
+  // The display is gone (the X server or the Wayland compositor ended), for the reason
+  // given: Qt ends the process as soon as it has said so, so the run ends here, as a
+  // termination signal ends it but without a window: the exit processing (ExitInstance)
+  // runs at once, and the process ends with status 1. On the window's thread only.
+  [[noreturn]] void EndForLostDisplay(const char* reason);
 
   FrameWindow* m_pMainWnd = nullptr;
   // How the main window is first shown (SW_SHOW, SW_SHOWMAXIMIZED, ...), so that a window
@@ -142,7 +147,8 @@ void ChoosePlatform(int argc, char** argv);
 
 // Runs the application object: InitInstance, the event loop, ExitInstance. SIGTERM,
 // SIGINT and SIGHUP close the main window without any question and end the loop
-// normally; at the end of the desktop session the user is asked to save a modified
+// normally; a lost display ends the run through EndForLostDisplay; at the end of the
+// desktop session the user is asked to save a modified
 // document when the session manager allows it. On Qt's offscreen platform, unless the
 // test hook answers modal windows, the run is unattended (see SetUnattended): nobody could
 // see a window there. From the loop's end on the process is on

@@ -95,9 +95,14 @@ QString SingleInstance::SocketName() const {
   if (folder.isEmpty()) return {};
   // Short whatever the path: a socket's path has about 100 bytes, the runtime folder's
   // included, and a name of a few long letters would pass that.
-  const QByteArray hash =
-      QCryptographicHash::hash(QByteArray::fromStdString(path), QCryptographicHash::Sha256).toHex().left(32);
-  return folder + '/' + QString::fromLatin1(hash);
+  return folder + '/' + QString::fromStdString(GetKey());
+}
+
+std::string SingleInstance::GetKey() const {
+  return QCryptographicHash::hash(QByteArray::fromStdString(path), QCryptographicHash::Sha256)
+      .toHex()
+      .left(32)
+      .toStdString();
 }
 
 bool SingleInstance::Listen(Handler onRequest) {

@@ -51,6 +51,9 @@ class SingleInstance {
   bool IsClaimed() const { return lock.IsHeld() || unguarded; }
   // The system's error number when Claim failed (see toolbox/Files.h).
   int GetError() const { return claimError; }
+  // 32 hexadecimal digits that stand for the file's real path, once claimed or found held:
+  // the socket's name, and the name of what the program keeps of the file elsewhere.
+  std::string GetKey() const;
 
   // For the holder: takes the requests of later starts. False when it cannot listen (no
   // runtime folder, no socket): later starts then cannot hand over and say so.

@@ -60,10 +60,14 @@ inline constexpr unsigned IDS_WEBSITE_URL = 206;
 inline constexpr unsigned IDS_MESSAGE_CAPTION = 207;  // caption of the program's own messages
 inline constexpr unsigned IDS_REPOSITORY_FAILED = 208;  // start-up: the repository file is unusable
 inline constexpr unsigned IDS_ALREADY_RUNNING = 209;  // start-up: another instance holds the repository
-inline constexpr unsigned IDS_REPOSITORY_NOT_SAVED = 210;  // exit: the repository file could not be written
+inline constexpr unsigned IDS_REPOSITORY_NOT_SAVED = 210;  // a save: the repository file could not be written
 inline constexpr unsigned IDS_SETTINGS_NOT_SAVED = 211;  // exit: the configuration file could not be written
-inline constexpr unsigned IDS_REPOSITORY_DAMAGED = 212;  // exit: a failed rewrite in place damaged the repository
-inline constexpr unsigned IDS_REPOSITORY_RESCUED = 213;  // exit: where the damaged repository's items went
+inline constexpr unsigned IDS_REPOSITORY_DAMAGED = 212;  // a save: a failed rewrite in place damaged the repository
+inline constexpr unsigned IDS_REPOSITORY_RESCUED = 213;  // a save: where the repository's items went
+inline constexpr unsigned IDS_ITEMS_NOT_KEPT = 217;  // a save in place: nowhere to keep the items either
+inline constexpr unsigned IDS_SAVE_RETRIED = 218;  // a save while the program runs: when it is tried again
+inline constexpr unsigned IDS_BRING_BACK_TRIP = 219;  // start-up: the trip of a run that did not end cleanly
+inline constexpr unsigned IDS_REPOSITORY_DAMAGED_AT_START = 220;  // start-up: the repository holds NUL bytes
 // What a screen reader says of the list and of its rows' images.
 inline constexpr unsigned IDS_LIST_NAME = 214;
 inline constexpr unsigned IDS_NOT_TAKEN_ALONG = 215;

@@ -36,7 +36,13 @@ constexpr StringEntry kEntries[] = {
     {IDS_REPOSITORY_NOT_SAVED, "Voyanta could not save its item repository %1."},
     {IDS_SETTINGS_NOT_SAVED, "Voyanta could not save its settings in %1."},
     {IDS_REPOSITORY_DAMAGED, "Voyanta could not save its item repository %1, which is now damaged."},
-    {IDS_REPOSITORY_RESCUED, "Every item is kept in %1: put that file in the repository's place before Voyanta starts again."},
+    {IDS_REPOSITORY_RESCUED, "Every item is kept in %1, from where Voyanta takes them when it starts again."},
+    {IDS_ITEMS_NOT_KEPT, "The items could not be kept in a rescue file either: %1"},
+    {IDS_SAVE_RETRIED, "Voyanta tries again at the next change, and when it ends."},
+    {IDS_BRING_BACK_TRIP,
+     "Voyanta did not end properly last time, and the trip %1 had changes that were not saved.\n\n"
+     "Bring the trip back as it was?"},
+    {IDS_REPOSITORY_DAMAGED_AT_START, "Voyanta cannot start: its item repository %1 is damaged."},
     {IDS_CONFIRM_DELETE,
      "This will delete the item not only from the current voyanta,\n"
      "but also from the repository.\n\n"

@@ -190,9 +190,14 @@ bool LockFile(int descriptor, int& error) {
 bool IsLockingUnsupported(int error) { return error == ENOLCK || error == EBADF || error == EOPNOTSUPP; }
 
 unsigned NewFileMode() {
-  // The umask can only be read by setting it; the program changes files on one thread.
-  const mode_t mask = umask(0);
-  umask(mask);
+  // The umask can only be read by setting it, and while it is 0 a file made on another
+  // thread would be open to everyone: it is read once, while the program starts on one
+  // thread, and the program never changes it.
+  static const mode_t mask = [] {
+    const mode_t current = umask(0);
+    umask(current);
+    return current;
+  }();
   return 0666 & ~mask;
 }
 
@@ -223,9 +228,15 @@ void SyncFolderOf(const char* path) {
   close(descriptor);
 }
 
-char* ReadWholeFile(const char* path, std::size_t& length, int& error) {
-  const int descriptor = OpenFile(path, O_RDONLY, error);
+char* ReadWholeFile(const char* path, std::size_t& length, int& error, bool userOnly) {
+  const int descriptor = OpenFile(path, O_RDONLY | (userOnly ? O_NOFOLLOW : 0), error);
   if (descriptor < 0) return nullptr;
+  struct stat info;
+  if (userOnly && (fstat(descriptor, &info) != 0 || info.st_uid != geteuid())) {
+    error = EPERM;
+    close(descriptor);
+    return nullptr;
+  }
   // Files of /proc and /sys report no size, so the buffer grows as the reading goes.
   std::size_t size = 0;
   std::size_t capacity = 4096;
@@ -287,8 +298,16 @@ bool FileReplacement::Fail(int cause) {
   return false;
 }
 
-bool FileReplacement::Begin(const char* path) {
+bool WriteUserFile(const char* path, const void* bytes, std::size_t count, int& error) {
+  FileReplacement file;
+  if (file.Begin(path, true) && file.Write(bytes, count) && file.Commit()) return true;
+  error = file.GetError();
+  return false;
+}
+
+bool FileReplacement::Begin(const char* path, bool userOnly) {
   Abandon();
+  if (userOnly) return BeginUserOnly(path);
   target = ResolveTarget(path);
   struct stat existing;
   damaged = false;
@@ -317,6 +336,21 @@ bool FileReplacement::Begin(const char* path) {
   inPlace = true;
   error = 0;
   return true;
+}
+
+bool FileReplacement::BeginUserOnly(const char* path) {
+  target = String(path);
+  damaged = false;
+  mode = 0600;
+  // A link is taken as the file it is, so that the rename replaces the link itself.
+  struct stat existing;
+  if (lstat(path, &existing) == 0) {
+    if (S_ISDIR(existing.st_mode)) return Fail(EISDIR);
+    if (existing.st_uid != geteuid()) return Fail(EPERM);
+  } else if (errno != ENOENT) {
+    return Fail(errno);
+  }
+  return CreateTemporary() || Fail(error);
 }
 
 bool FileReplacement::CreateTemporary() {

@@ -55,7 +55,8 @@ const char* DescribeFileError(int error);
 // Whether the error of LockFile means that the file cannot be locked at all (no locks on
 // that file system, or a descriptor that may not write), rather than that someone holds it.
 bool IsLockingUnsupported(int error);
-// The mode a new file gets from the user's umask: 0666 less it.
+// The mode a new file gets from the user's umask: 0666 less it. The umask is read once,
+// at the first call, which comes before any thread writes files.
 unsigned NewFileMode();
 [[nodiscard]] bool RenameFile(const char* from, const char* to, int& error);
 // Removes a file, or an empty folder, as remove does.
@@ -68,8 +69,15 @@ void SyncFolderOf(const char* path);
 // The whole content of the regular file at path as a new heap text that the caller frees
 // with std::free, with a NUL byte after the content (which may itself hold NUL bytes); its
 // length, without that byte, goes to length. Files of /proc and /sys, which tell no size,
-// are read whole too. Null, with the error, when the file cannot be opened or read.
-[[nodiscard]] char* ReadWholeFile(const char* path, std::size_t& length, int& error);
+// are read whole too. With userOnly, only a file of the user's own is read, never through a
+// link (ELOOP; EPERM for a file someone else made): what another user planted in a shared
+// folder is not taken for the user's. Null, with the error, when the file cannot be opened
+// or read.
+[[nodiscard]] char* ReadWholeFile(const char* path, std::size_t& length, int& error, bool userOnly = false);
+
+// Writes the bytes as the whole file at path, a file of the user's alone (mode 0600): a
+// FileReplacement begun userOnly, written and committed. False with the error.
+[[nodiscard]] bool WriteUserFile(const char* path, const void* bytes, std::size_t count, int& error);
 
 // Removes what replaces of the file at path (or of the file a link there points to) left
 // behind when their process died before the rename: the files ".NAME.PID-X.tmp" beside it
@@ -93,6 +101,11 @@ int RemoveStaleTemporaries(const char* path);
 // (IsTargetDamaged): the caller still has what it meant to write and should keep it
 // elsewhere.
 //
+// Begun userOnly, the file is the user's alone (mode 0600 whatever it had), such as what is
+// kept of the user's items in a folder that others may use too: a link at the path is itself
+// replaced, never followed, a file that another user owns is refused (EPERM), and the file is
+// never rewritten in place: where no temporary file can be made, Begin fails.
+//
 // A target that is not a regular file, or that the user may not write (a read-only file), is
 // refused, as a truncating write would refuse it. A replacement that is destroyed or abandoned
 // before Commit removes its temporary file and leaves the target untouched. Owns one
@@ -105,7 +118,7 @@ class FileReplacement {
   FileReplacement& operator=(const FileReplacement&) = delete;
 
   // Begins replacing the file at path; a replacement begun before is abandoned.
-  [[nodiscard]] bool Begin(const char* path);
+  [[nodiscard]] bool Begin(const char* path, bool userOnly = false);
   [[nodiscard]] bool Write(const void* bytes, std::size_t count);
   // Puts the written bytes in the target's place and ends the replacement, also when it
   // fails (the target is then as it was, except after a failed write in place).
@@ -122,6 +135,7 @@ class FileReplacement {
 
  private:
   bool Fail(int cause);
+  bool BeginUserOnly(const char* path);
   bool CreateTemporary();
   bool CommitTemporary();
   bool CommitInPlace();

@@ -116,7 +116,9 @@ void Logger::Log(const char* location, int line, int level, const char* format, 
 }
 
 void Logger::LogV(const char* location, int line, int level, const char* format, va_list args) {
-  if (level < threshold || !Open()) return;
+  if (level < threshold) return;
+  const std::lock_guard<std::mutex> one(writing);
+  if (!Open()) return;
   String message;
   message.FormatFromVargs(format != nullptr ? format : "", args);
 

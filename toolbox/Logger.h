@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdint>
+#include <mutex>
 
 #include "toolbox/LogSink.h"
 
@@ -26,7 +27,8 @@ namespace toolbox {
 // complete whenever the process dies; an entry that the system refuses (a full disk) is lost, and
 // of one it takes only in part the rest is dropped rather than written later, where it could land
 // inside another copy's line. The logger starts with the entries kept while there was none
-// (LogToCurrentOrKeep).
+// (LogToCurrentOrKeep). Entries may come from any thread of the process (the saves that run
+// behind the window log their failures): they are written one at a time.
 class Logger : public LogSink {
  public:
   // Throws EIllegalArgument when the program path has no file name.
@@ -67,6 +69,9 @@ class Logger : public LogSink {
   // The open log file's descriptor, -1 while closed. Entries go straight to the system in
   // one write each, so there is no buffer to flush.
   int file = -1;
+  // Held while an entry is made, so that entries of two threads neither mix nor both carry
+  // the separator.
+  std::mutex writing;
   // The file was opened and no entry has been written since: the next one carries the
   // separator.
   bool separatorPending = false;

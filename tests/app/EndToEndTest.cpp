@@ -231,7 +231,8 @@ TEST_F(BadItemListEndToEndTest, RepositoryStopsTheStartAndTripIsRefusedWithTheFi
     std::function<void(const std::string& path)> make;
     std::function<std::string(const std::string& path)> tripMessage;
     // Every item and none more; unchecked when the trip's reading began (as any opening
-    // of a trip begins), as they were when it could not even be opened.
+    // of a trip begins), as they were when it could not even be opened. Such a file, as
+    // the repository, is named as damaged.
     bool unchecked;
     std::vector<std::string> wrapper;
   };
@@ -270,8 +271,8 @@ TEST_F(BadItemListEndToEndTest, RepositoryStopsTheStartAndTripIsRefusedWithTheFi
       row.make(repository);
       const std::string before = Snapshot(repository);
       EXPECT_EQ(RunToEnd({}, launch), 1);
-      const std::string message =
-          "The Voyanta: Voyanta cannot start: its item repository " + repository + " can be neither read nor created.";
+      const std::string message = "The Voyanta: Voyanta cannot start: its item repository " + repository +
+                                  (row.unchecked ? " is damaged." : " can be neither read nor created.");
       EXPECT_NE(Output().find(message), std::string::npos) << Output();
       EXPECT_EQ(Snapshot(repository), before);
       std::filesystem::remove_all(repository);
@@ -472,7 +473,14 @@ TEST_F(InstanceEndToEndTest, SecondStartThatCannotHandOverSaysSoEndsWith1AndWrit
   };
   const pid_t running = StartRunning({Trip()});
   ASSERT_GT(running, 0);
+  // The running program saves the items its trip merged a moment after it opened it.
+  const std::string merged = "0\t\tTent\tCamping\t\n0\t\tSocks\tClothes\t\n1\t3\tPassport\tPapers\t\n";
+  const auto deadline = Clock::now() + kTimeLimit;
+  while (scratch::ReadFile(Repository()) != merged && Clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
   const std::string before = scratch::ReadFile(Repository());
+  EXPECT_EQ(before, merged);
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     const Launch launch = {.output = "second.txt", .workingFolder = folder / "trips", .environment = row.environment};
@@ -483,7 +491,7 @@ TEST_F(InstanceEndToEndTest, SecondStartThatCannotHandOverSaysSoEndsWith1AndWrit
     EXPECT_FALSE(std::filesystem::exists(ConfigFile()));
   }
   ASSERT_EQ(End(running), 0) << Output("running.txt");
-  EXPECT_EQ(scratch::ReadFile(Repository()), "0\t\tTent\tCamping\t\n0\t\tSocks\tClothes\t\n1\t3\tPassport\tPapers\t\n");
+  EXPECT_EQ(scratch::ReadFile(Repository()), merged);
   EXPECT_EQ(FirstRecentFile(), Trip());
 }
 

@@ -234,7 +234,7 @@ TEST_F(ExitTest, FileThatCannotBeWrittenIsLoggedWithItsReasonShownToTheUserAndEn
     for (const auto& message : modals.asked) EXPECT_EQ(message.caption, "The Voyanta");
     Texts errors;
     if (row.repositoryFails) {
-      errors.push_back("Voyanta::ExitInstance: The repository file " + RepositoryFile() + " could not be written: " +
+      errors.push_back("Voyanta::DescribeNotSaved: The repository file " + RepositoryFile() + " could not be written: " +
                        failure);
     }
     if (row.configurationFails) {

@@ -1,0 +1,44 @@
+#include "core/KeptTrip.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "core/ItemList.h"
+#include "framework/Exceptions.h"
+#include "toolbox/Files.h"
+
+std::string KeptTrip::Format(const std::string& tripPath, const Repository& repository) {
+  std::string text;
+  framework::Allocating([&] {
+    if (tripPath.find('\n') == std::string::npos) text = tripPath;
+    text += '\n';
+  });
+  AppendItemList(repository, true, text);
+  return text;
+}
+
+bool KeptTrip::Keep(const std::string& text, int& error) const {
+  return toolbox::WriteUserFile(path.c_str(), text.data(), text.size(), error);
+}
+
+void KeptTrip::Forget() const {
+  int ignored;
+  static_cast<void>(toolbox::RemoveFile(path.c_str(), ignored));
+}
+
+bool KeptTrip::Read(std::string& tripPath, toolbox::String& lines, int& error) const {
+  std::size_t length = 0;
+  std::unique_ptr<char, decltype(&std::free)> text(toolbox::ReadWholeFile(path.c_str(), length, error, true),
+                                                   &std::free);
+  if (text == nullptr) return false;
+  const char* end = static_cast<const char*>(std::memchr(text.get(), '\n', length));
+  if (end == nullptr || std::memchr(text.get(), '\0', length) != nullptr) {
+    error = EINVAL;
+    return false;
+  }
+  tripPath.assign(text.get(), static_cast<std::size_t>(end - text.get()));
+  lines = toolbox::String(end + 1);
+  return true;
+}
