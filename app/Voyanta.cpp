@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -41,6 +42,9 @@ namespace {
 // A change reaches the disk this long after it was made (a moment more for the writing), so
 // that a burst of changes, such as ticking one item after another, makes one save.
 constexpr int kSaveDelayMilliseconds = 1000;
+// How much of the repository file's name the files kept for it elsewhere begin with: its
+// first bytes, ending on a whole character.
+constexpr std::size_t kKeptNameLength = 64;
 
 }  // namespace
 
@@ -201,8 +205,12 @@ bool Voyanta::LoadRepository(const framework::CommandLineInfo& commandLine) {
 
 void Voyanta::PlaceKeptFiles() {
   // Named by the repository's key, so that two repositories of one user (two copies of the
-  // program) never take each other's files.
-  const std::string name = framework::FileNameOf(repositoryPath) + "." + instance.GetKey().substr(0, 16);
+  // program) never take each other's files, after as much of the repository's name as
+  // leaves room for the suffixes of a temporary file within a file name's 255 bytes.
+  std::string name = framework::FileNameOf(repositoryPath);
+  std::size_t length = std::min<std::size_t>(name.size(), kKeptNameLength);
+  while (length > 0 && length < name.size() && (static_cast<unsigned char>(name[length]) & 0xC0) == 0x80) --length;
+  name = name.substr(0, length) + "." + instance.GetKey().substr(0, 16);
   std::unique_ptr<toolbox::Path> settings(GetApplicationDataFolder());
   std::unique_ptr<char, decltype(&std::free)> settingsText(settings->ToText(false), &std::free);
   std::vector<std::string> rescueFolders{settingsText.get()};

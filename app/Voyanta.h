@@ -60,6 +60,17 @@ class Voyanta : public mfctriext::TriExtApp {
 
   const framework::CommandMap& GetCommandMap() const override;
 
+  // What a save writes, taken on the window's thread: every item, and the trip to keep (or
+  // to forget). Memory failures pass out. The whole of a save's work on the window's
+  // thread; the writing is done on the save thread.
+  struct Snapshot {
+    std::string repository;
+    // What becomes of the kept trip: nothing (a run that keeps none), kept, forgotten.
+    enum TripAction { leave, keep, forget } trip = leave;
+    std::string tripText;
+  };
+  Snapshot TakeSnapshot() const;
+
  private:
   // The help pages and the terms lie in "docs" beside the program file; they and the web
   // site are handed to the desktop, which opens them in the associated program. Whether
@@ -99,15 +110,6 @@ class Voyanta : public mfctriext::TriExtApp {
   // A trip handed over by a later start opens as File Open opens it; the window comes to
   // the front. False while a dialog or a question is open: the trip waits for its answer.
   bool OpenHandedOver(const std::string& trip);
-  // What a save writes, taken on the window's thread: every item, and the trip to keep (or
-  // to forget). Memory failures pass out.
-  struct Snapshot {
-    std::string repository;
-    // What becomes of the kept trip: nothing (a run that keeps none), kept, forgotten.
-    enum TripAction { leave, keep, forget } trip = leave;
-    std::string tripText;
-  };
-  Snapshot TakeSnapshot() const;
   // Writes the snapshot: the repository file, then the kept trip. On any thread.
   RepositoryFile::SaveOutcome Store(const Snapshot& snapshot) const;
   // Whether the trip, as it was at its last change, is to be kept: it has changes, and
