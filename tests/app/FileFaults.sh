@@ -12,11 +12,13 @@
 #
 # The rewrite in place, where no temporary file can be made beside the repository (a folder
 # the user may not write in, a program name too long for the temporary file's suffix), in
-# runs that print a trip and end, so that a failure is said on standard error: the disk
+# runs that print a trip and end, so that a failure is said on standard error. Before the
+# first byte is overwritten every item is in a rescue file in the settings folder. The disk
 # full at the reservation of the new length or at the first write leaves the old repository
-# byte for byte and no rescue file; a failure after the bytes were written (cutting the file
-# to length, flushing it) keeps every item in a rescue file in the settings folder, which
-# the message names, and the next start loads whatever the repository holds.
+# byte for byte; a failure after the bytes were written (cutting the file to length,
+# flushing it) leaves it damaged; a kill at any of these calls leaves it old or torn. Either
+# way the rescue file keeps every item, the message names it, and the next start takes the
+# items from it and writes them into the repository, never loading the torn file.
 # Usage: FileFaults.sh PROGRAM
 set -euo pipefail
 
@@ -235,6 +237,8 @@ prepare_in_place() {
   : >"$folder/output.txt"
   : >"$folder/trace.txt"
   user=()
+  # The settings folder cannot take the rescue file: the documents folder does.
+  [ "$where" != settings-read-only ] || chmod 555 "$folder/Quorvane/Voyanta"
   [ "$where" != long-name ] || return 0
   # Whoever put the repository there for the user put its lock file there too, or not.
   [ "$where" = no-lock-file ] || : >"$folder/$name.vyr.lock"
@@ -273,66 +277,67 @@ for start in folder/short folder/long long-name/short; do
 done
 
 # Where the repository is (see prepare_in_place), the old repository, the call on the
-# repository that fails (its first) and its error, what follows: kept (the old repository
-# whole), rescued (every item in the rescue file), written (no fault: the new repository).
+# repository that fails (its first), how (an error, or signal=SIGKILL), what follows: kept
+# (the old repository whole, every item in the rescue file), damaged (the new bytes written,
+# the file damaged, every item in the rescue file), killed (every item in the rescue file),
+# written (no fault: the new repository, no rescue file).
 in_place_rows=(
-  "folder       short fallocate ENOSPC kept"
-  "folder       short pwrite64  ENOSPC kept"
-  "folder       long  pwrite64  EIO    kept"
-  "folder       long  ftruncate EIO    rescued"
-  "folder       short ftruncate EIO    rescued"
-  "folder       short fsync     EIO    rescued"
-  "long-name    short fsync     EIO    rescued"
-  "no-lock-file short -         -      written"
+  "folder       short fallocate ENOSPC         kept"
+  "folder       short pwrite64  ENOSPC         kept"
+  "folder       long  pwrite64  EIO            kept"
+  "folder       long  ftruncate EIO            damaged"
+  "folder       short ftruncate EIO            damaged"
+  "folder       short fsync     EIO            damaged"
+  "long-name    short fsync     EIO            damaged"
+  "folder       long  pwrite64  signal=SIGKILL killed"
+  "folder       long  ftruncate signal=SIGKILL killed"
+  "folder       short fsync     signal=SIGKILL killed"
+  "settings-read-only short fallocate ENOSPC kept"
+  "no-lock-file short -         -              written"
 )
 for row in "${in_place_rows[@]}"; do
-  read -r where old call error outcome <<<"$row"
-  what="$error at $call in place ($where, $old old repository)"
+  read -r where old call fault outcome <<<"$row"
+  what="$fault at $call in place ($where, $old old repository)"
   [ "$call" != - ] || what="in place ($where, $old old repository)"
   folder="$work/in-place"
   prepare_in_place "$folder" "$where" "$old"
   repository="$folder/$name.vyr"
-  rescue="$folder/Quorvane/Voyanta/$name.vyr.rescue"
+  # Named after the repository's first 64 bytes and the hash of its path.
+  key=$(printf '%s' "$(realpath "$repository")" | sha256sum | cut -c1-16)
+  rescued_in="$folder/Quorvane/Voyanta"
+  [ "$where" != settings-read-only ] || rescued_in="$folder/Documents"
+  rescue="$rescued_in/$(printf '%.64s' "$name.vyr").$key.rescue"
   status=0
   if [ "$call" = - ]; then
     print_run "$folder" || status=$?
   else
-    print_run "$folder" -e inject="$call:error=$error:when=1" || status=$?
-    counting=${counted[$where/$old]}
+    [[ $fault == signal=* ]] || fault="error=$fault"
+    print_run "$folder" -e inject="$call:$fault:when=1" || status=$?
+    counting=${counted[${where/settings-read-only/folder}/$old]}
     nth=$(grep -F "<$counting/$name.vyr>" "$counting/trace.txt" | grep -n "^$call(" | head -n 1 | cut -d: -f1) || true
-    hit "$folder/trace.txt" "$repository" "$nth" "$call(" "$what"
+    [ "$outcome" = killed ] || hit "$folder/trace.txt" "$repository" "$nth" "$call(" "$what"
   fi
   output=$(tr '\n' ' ' <"$folder/output.txt")
   case $outcome in
-    kept)
+    kept | damaged)
       [ "$status" -eq 1 ] || fail "$what: ended with status $status, not 1"
-      same_as "$repository" "$work/$old.vyr" "$what"
-      absent "$rescue" "$what"
       logged "$folder" Error "The repository file $repository could not be written" "$what"
-      [[ $output == *"Voyanta could not save its item repository $repository."* ]] ||
-        fail "$what: not told that the repository was not saved: $output"
-      ;;
-    rescued)
-      [ "$status" -eq 1 ] || fail "$what: ended with status $status, not 1"
-      if [ -e "$rescue" ]; then
-        same_as "$rescue" "$work/new.vyr" "$what"
-      else
-        fail "$what: no rescue file; the log says: $(grep "] Error (" "$folder/Documents/"*.log 2>/dev/null | tail -n 1)"
-      fi
       logged "$folder" Error "every item is kept in $rescue" "$what"
+      ;;&
+    kept)
+      same_as "$repository" "$work/$old.vyr" "$what"
+      [[ $output == *"Voyanta could not save its item repository $repository."*"Every item is kept in $rescue"* ]] ||
+        fail "$what: not told that the repository was not saved and where the items are: $output"
+      ;;
+    damaged)
       [[ $output == *"which is now damaged"*"Every item is kept in $rescue"* ]] ||
         fail "$what: not told that the repository is damaged and where the items are: $output"
       # Written whole before the failure: the repository was never cut short of the new items.
       cmp -s -n "$(stat -c %s "$work/new.vyr")" "$repository" "$work/new.vyr" ||
         fail "$what: the repository does not begin with the new one"
-      # The next start loads whatever the repository holds, and keeps every item.
-      status=0
-      launch "$folder" "${user[@]}" "./$name" /pt "$trip" "$folder/Documents/trip.pdf"
-      await_end 30 || status=$?
-      [ "$status" -eq 0 ] || fail "$what: the next start ended with status $status: $(tail -n 1 "$folder/output.txt")"
-      while IFS= read -r line; do
-        grep -qxF -- "$line" "$repository" || fail "$what: after the next start the repository lacks: $line"
-      done <"$work/new.vyr"
+      ;;
+    killed)
+      [ "$status" -eq 137 ] || fail "$what: ended with status $status, not killed"
       ;;
     written)
       [ "$status" -eq 0 ] || fail "$what: ended with status $status: $output"
@@ -341,6 +346,24 @@ for row in "${in_place_rows[@]}"; do
       logged "$folder" Warn "$repository.lock cannot be locked" "$what"
       ;;
   esac
+  if [ "$outcome" != written ]; then
+    # The rescue file holds every item; the next start takes them from it, whatever the
+    # repository holds, writes them into it and lets the rescue file go.
+    if [ -e "$rescue" ]; then
+      same_as "$rescue" "$work/new.vyr" "$what"
+      [ "$(stat -c %a "$rescue")" = 600 ] || fail "$what: the rescue file is open to others"
+    else
+      fail "$what: no rescue file $rescue; the log says: $(grep "] Error (" "$folder/Documents/"*.log 2>/dev/null | tail -n 1)"
+    fi
+    chmod 755 "$folder/Quorvane/Voyanta"
+    status=0
+    launch "$folder" "${user[@]}" "./$name" /log warn /pt "$trip" "$folder/Documents/trip.pdf"
+    await_end 30 || status=$?
+    [ "$status" -eq 0 ] || fail "$what: the next start ended with status $status: $(tail -n 1 "$folder/output.txt")"
+    logged "$folder" Warn "its items are taken from $rescue" "$what"
+    same_as "$repository" "$work/new.vyr" "$what: after the next start"
+    absent "$rescue" "$what: after the next start"
+  fi
   chmod u+w "$folder"
 done
 

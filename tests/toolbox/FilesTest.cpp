@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <regex>
 #include <string>
@@ -213,3 +215,54 @@ TEST(FilesTest, TemporaryFilesOfAFileWhoseProcessEndedAreRemovedAndNothingElse) 
 }
 
 }  // namespace
+
+TEST(FilesTest, AUserFileIsTheUsersAloneAndNeverWrittenOrReadThroughALinkOrAnotherUsersFile) {
+  enum Before { none, ownFile, linkToOwnFile, othersFile };
+  struct Row {
+    const char* what;
+    Before before;
+    int writeError;  // 0: written
+    int readError;   // of the file as it was before: 0 read
+  };
+  const std::vector<Row> rows = {
+      {"new file", none, 0, ENOENT},
+      {"the user's file, open to others", ownFile, 0, 0},
+      {"a link to another file", linkToOwnFile, 0, ELOOP},
+      {"another user's file", othersFile, EPERM, EPERM},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    if (row.before == othersFile && geteuid() != 0) continue;  // only root can make one
+    scratch::Folder folder;
+    const std::string path = folder / "voyanta.vyr.1234.rescue";
+    const std::string elsewhere = folder / "profile";
+    scratch::WriteFile(elsewhere, "mine");
+    if (row.before == ownFile || row.before == othersFile) {
+      scratch::WriteFile(path, "old");
+      chmod(path.c_str(), 0644);
+      if (row.before == othersFile) {
+        ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+      }
+    }
+    if (row.before == linkToOwnFile) std::filesystem::create_symlink(elsewhere, path);
+
+    std::size_t length = 0;
+    int error = 0;
+    char* text = ReadWholeFile(path.c_str(), length, error, true);
+    EXPECT_EQ(text == nullptr ? error : 0, row.readError);
+    std::free(text);
+
+    error = 0;
+    EXPECT_EQ(WriteUserFile(path.c_str(), "new", 3, error), row.writeError == 0);
+    EXPECT_EQ(error, row.writeError);
+    struct stat info;
+    ASSERT_EQ(lstat(path.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(scratch::ReadFile(path), row.writeError == 0 ? "new" : "old");
+    if (row.writeError == 0) {
+      EXPECT_EQ(info.st_mode & 07777, 0600u);
+    }
+    EXPECT_EQ(scratch::ReadFile(elsewhere), "mine");  // never written through the link
+    EXPECT_EQ(folder.Entries().size(), 2u);           // no temporary file stays behind
+  }
+}
