@@ -1,5 +1,6 @@
 #include "framework/BackgroundSave.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 #include <system_error>
 #include <utility>
@@ -19,7 +20,7 @@ BackgroundSave::BackgroundSave(int delayMilliseconds, std::function<Job()> makeS
 BackgroundSave::~BackgroundSave() { Finish(); }
 
 void BackgroundSave::Schedule() {
-  if (!timer->isActive()) timer->start();
+  if (!finishing && !timer->isActive()) timer->start();
 }
 
 bool BackgroundSave::IsScheduled() const { return timer->isActive(); }
@@ -88,6 +89,8 @@ void BackgroundSave::Finish() {
   }
   woken.notify_one();
   if (thread.joinable()) thread.join();
+  // The reports of the saves that ran: the end of the run has a save of its own.
+  QCoreApplication::removePostedEvents(timer.get(), QEvent::MetaCall);
 }
 
 }  // namespace framework

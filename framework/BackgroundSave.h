@@ -54,7 +54,8 @@ class BackgroundSave {
   std::mutex mutex;
   std::condition_variable woken;
   Job next;  // under mutex
-  bool finishing = false;  // under mutex
+  // Changed under mutex, on the window's thread.
+  bool finishing = false;
   std::thread thread;
 };
 

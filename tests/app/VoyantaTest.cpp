@@ -250,6 +250,45 @@ TEST_F(ExitTest, FileThatCannotBeWrittenIsLoggedWithItsReasonShownToTheUserAndEn
 }
 
 // Something put in a file's place while the program runs is named for what it is.
+// The disk is full while the user works: each change's save behind the window fails and is
+// logged, the user hears of it once, the old file stays whole, and the exit's save is
+// tried all the same.
+TEST_F(ExitTest, SavesBehindTheWindowThatFailAreToldOnceAndTheExitSaveIsTriedAllTheSame) {
+  const std::string old = "0\t\tSocks\tClothes\t\n";
+  scratch::WriteFile(RepositoryFile(), old);
+  const std::string failed = "could not save its item repository " + RepositoryFile() + ".\n\n" + std::strerror(EFBIG);
+  modals.Answer(framework::IDOK);
+  modals.Answer(framework::IDNO);
+  modals.Answer(framework::IDOK);
+  modals.Answer(framework::IDOK);
+  program::CapturedLog log;
+  const auto saveFailures = [&] {
+    std::size_t count = 0;
+    for (const std::string& entry : log.Entries(toolbox::LogError)) count += entry.find("could not be written") != entry.npos;
+    return count;
+  };
+  support::FileSizeLimit full;
+  const int status = Run([&] {
+    full.Impose(old.size() + 8);
+    for (const char* name : {"Passport", "Ticket"}) {
+      const std::size_t before = saveFailures();
+      AddItem(true, "1", name, "Papers");
+      Trip().SetModifiedFlag();
+      EXPECT_TRUE(QTest::qWaitFor([&] { return saveFailures() > before; }, 5000)) << name;
+    }
+    EXPECT_EQ(scratch::ReadFile(RepositoryFile()), old);
+  });
+  full.Lift();
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(modals.Texts(), (Texts{"Voyanta " + failed + "\n\nVoyanta tries again at the next change, and when it ends.",
+                                   "Save changes to Unnamed?", "Voyanta " + failed,
+                                   "Voyanta could not save its settings in " + ConfigFile() + ".\n\n" +
+                                       std::strerror(EFBIG)}));
+  EXPECT_EQ(saveFailures(), 3u);
+  EXPECT_EQ(scratch::ReadFile(RepositoryFile()), old);
+  EXPECT_EQ(TemporaryFiles(), Texts{});
+}
+
 TEST_F(ExitTest, WhatStandsInAFilesPlaceAtTheEndIsNamedInTheMessage) {
   struct Row {
     const char* what;
