@@ -5,6 +5,8 @@
 # Usage: KeysEndToEnd.sh PROGRAM   (run inside xvfb-run)
 set -euo pipefail
 
+. "$(dirname "$0")/Windows.sh"
+
 folder=$(mktemp -d)
 pid=
 trap '[ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null || true; rm -rf "$folder"' EXIT
@@ -16,21 +18,6 @@ unset QT_QPA_PLATFORM
 fail() {
   echo "FAILED: $*" >&2
   exit 1
-}
-
-# Waits until a window with the title is shown and gives it the keyboard (a virtual X server
-# has no window manager to do that), or waits until no such window is left.
-shown() {
-  local window
-  window=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1) || fail "no window \"$1\""
-  xdotool windowfocus --sync "$window"
-}
-gone() {
-  for _ in $(seq 200); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null || return 0
-    sleep 0.1
-  done
-  fail "window \"$1\" stays"
 }
 
 cd "$folder"
