@@ -153,10 +153,11 @@ bool Voyanta::AskToBringBack(std::string& path, toolbox::String& lines) {
 bool Voyanta::LoadRepository(const framework::CommandLineInfo& commandLine) {
   std::string reason;
   unsigned messageId = resources::IDS_REPOSITORY_FAILED;
-  std::string damaged = repositoryPath;
+  // The file the message names: the repository, or the rescue file read in its place.
+  std::string named;
   try {
     repositoryPath = RepositoryPath("Voyanta::InitInstance", 110);
-    damaged = repositoryPath;
+    named = repositoryPath;
     switch (instance.Claim(repositoryPath.c_str())) {
       case framework::SingleInstance::claimed:
         // This run has the repository to itself: what a run that crashed while saving it
@@ -174,7 +175,7 @@ bool Voyanta::LoadRepository(const framework::CommandLineInfo& commandLine) {
     }
     const std::string rescue = repositoryFile != nullptr ? repositoryFile->FindRescue() : std::string();
     if (!rescue.empty()) {
-      damaged = rescue;
+      named = rescue;
       RestoreFromRescue(rescue);
     } else {
       framework::File file(repositoryPath.c_str(), framework::File::modeRead);
@@ -196,7 +197,7 @@ bool Voyanta::LoadRepository(const framework::CommandLineInfo& commandLine) {
     // It has recorded itself in the log as it was made.
     reason = error.GetMessage() != nullptr ? error.GetMessage() : error.GetTypeName();
   }
-  std::string message = framework::FormatString(messageId, damaged.c_str());
+  std::string message = framework::FormatString(messageId, named.c_str());
   if (!reason.empty()) message += "\n\n" + reason;
   framework::MessageBox::Show(message.c_str(), framework::MB_OK | framework::MB_ICONERROR,
                               framework::LoadString(resources::IDS_MESSAGE_CAPTION));
@@ -358,6 +359,12 @@ Voyanta::Snapshot Voyanta::TakeSnapshot() const {
 
 RepositoryFile::SaveOutcome Voyanta::Store(const Snapshot& snapshot) const {
   const RepositoryFile::SaveOutcome outcome = repositoryFile->Save(snapshot.repository);
+  if (outcome.saved && outcome.rescueError != 0) {
+    toolbox::LogToCurrent("Voyanta::Store", __LINE__, toolbox::LogWarn,
+                          "The repository file %s was rewritten in place without a rescue file, which could not be "
+                          "written: %s",
+                          repositoryPath.c_str(), toolbox::DescribeFileError(outcome.rescueError));
+  }
   if (snapshot.trip == Snapshot::forget) keptTrip->Forget();
   int error = 0;
   if (snapshot.trip == Snapshot::keep && !keptTrip->Keep(snapshot.tripText, error)) {
@@ -369,6 +376,7 @@ RepositoryFile::SaveOutcome Voyanta::Store(const Snapshot& snapshot) const {
 
 void Voyanta::OnTripChanged() {
   const framework::Document* document = GetFirstDocTemplate()->GetDocument();
+  if (document == nullptr) return;
   tripPath = document->GetPathName();
   tripModified = document->IsModified();
   if (saves != nullptr) saves->Schedule();
