@@ -44,8 +44,6 @@ class RepositoryFile {
   // one), or empty. Only a regular file of the user's own counts.
   std::string FindRescue() const;
 
-  const std::string& GetPath() const { return path; }
-
  private:
   // The text into the first rescue folder that takes it: its path, or empty with the last
   // folder's error.

@@ -23,8 +23,6 @@ void BackgroundSave::Schedule() {
   if (!finishing && !timer->isActive()) timer->start();
 }
 
-bool BackgroundSave::IsScheduled() const { return timer->isActive(); }
-
 void BackgroundSave::TakeSnapshot() {
   Job job;
   try {

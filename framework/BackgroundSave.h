@@ -35,7 +35,6 @@ class BackgroundSave {
 
   // Something changed: a snapshot is taken once the delay is over.
   void Schedule();
-  bool IsScheduled() const;
   // No further snapshot: a scheduled one is dropped, as is a job that has not begun, and the
   // one that runs is waited for. Its report is not run. For the end of the run, whose own
   // save comes after; Schedule then does nothing.
