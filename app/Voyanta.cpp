@@ -81,7 +81,6 @@ bool Voyanta::InitInstance() {
   if (instance.IsClaimed() && !commandLine.IsPrint()) {
     // When it cannot listen (logged), later starts say that it runs; this run goes on.
     static_cast<void>(instance.Listen([this](const std::string& trip) { return OpenHandedOver(trip); }));
-    keptTrip.reset(framework::New<KeptTrip>(keptTripPath));
   }
 
   AddDocTemplate(framework::New<framework::DocTemplate>(
@@ -89,7 +88,7 @@ bool Voyanta::InitInstance() {
       [this] { return framework::New<Document>(repository, [this] { OnTripChanged(); }); },
       [] { return framework::New<MainFrame>(); }, [] { return framework::New<MainView>(); }));
 
-  if (!ShowFirstTrip(commandLine)) return false;
+  if (!ShowFirstTrip(commandLine, instance.IsClaimed() && !commandLine.IsPrint())) return false;
 
   m_pMainWnd->ShowWindow(m_nCmdShow);
   m_pMainWnd->UpdateWindow();
@@ -97,10 +96,16 @@ bool Voyanta::InitInstance() {
   return true;
 }
 
-bool Voyanta::ShowFirstTrip(framework::CommandLineInfo& commandLine) {
+bool Voyanta::ShowFirstTrip(framework::CommandLineInfo& commandLine, bool keepsTrip) {
   std::string keptPath;
   toolbox::String keptLines;
-  const bool bringBack = keptTrip != nullptr && AskToBringBack(keptPath, keptLines);
+  bool bringBack = false;
+  if (keepsTrip) {
+    const KeptTrip kept(keptTripPath);
+    bringBack = AskToBringBack(kept, keptPath, keptLines);
+    // A run ended while it asked (by a signal) leaves the kept trip to the next start.
+    if (!IsEnding()) keptTrip.reset(framework::New<KeptTrip>(keptTripPath));
+  }
   if (!bringBack) {
     if (!ProcessShellCommand(commandLine)) return false;
   } else {
@@ -123,18 +128,18 @@ bool Voyanta::ShowFirstTrip(framework::CommandLineInfo& commandLine) {
   return true;
 }
 
-bool Voyanta::AskToBringBack(std::string& path, toolbox::String& lines) {
+bool Voyanta::AskToBringBack(const KeptTrip& kept, std::string& path, toolbox::String& lines) {
   int error = 0;
   bool read = false;
   try {
-    read = keptTrip->Read(path, lines, error);
+    read = kept.Read(path, lines, error);
   } catch (const toolbox::EOutOfMemory&) {
     error = ENOMEM;
   }
   if (!read) {
     if (error != ENOENT) {
       toolbox::LogToCurrent("Voyanta::AskToBringBack", __LINE__, toolbox::LogError,
-                            "The trip kept in %s cannot be read: %s", keptTrip->GetPath().c_str(),
+                            "The trip kept in %s cannot be read: %s", kept.GetPath().c_str(),
                             toolbox::DescribeFileError(error));
     }
     return false;
@@ -145,8 +150,10 @@ bool Voyanta::AskToBringBack(std::string& path, toolbox::String& lines) {
   const bool wanted = framework::MessageBox::Show(question.c_str(), framework::MB_YESNO | framework::MB_ICONQUESTION,
                                                   framework::LoadString(resources::IDS_MESSAGE_CAPTION)) ==
                       framework::IDYES;
+  // A question a signal closed got no answer.
+  if (IsEnding()) return false;
   // Asked once: given up, it is gone; brought back, it is kept anew as it changes.
-  if (!wanted) keptTrip->Forget();
+  if (!wanted) kept.Forget();
   return wanted;
 }
 

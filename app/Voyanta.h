@@ -96,11 +96,13 @@ class Voyanta : public mfctriext::TriExtApp {
   // Merges the rescue file's items and saves them as the repository.
   void RestoreFromRescue(const std::string& rescue);
   // Makes the main window with the trip of the command line, or first with a trip kept by
-  // a run that did not end cleanly, when the user wants it back. False when that failed.
-  bool ShowFirstTrip(framework::CommandLineInfo& commandLine);
+  // a run that did not end cleanly, when the user wants it back (a run that keepsTrip).
+  // False when that failed.
+  bool ShowFirstTrip(framework::CommandLineInfo& commandLine, bool keepsTrip);
   // Reads the kept trip, if there is one, and asks whether to bring it back; false when
-  // nothing is to come back (the kept trip is then forgotten).
-  bool AskToBringBack(std::string& path, toolbox::String& lines);
+  // nothing is to come back (the kept trip is then forgotten, unless a signal closed the
+  // question).
+  bool AskToBringBack(const KeptTrip& kept, std::string& path, toolbox::String& lines);
   // Another instance holds the repository. A print run goes on beside it, to write nothing
   // back; any other run hands its trip (or nothing, to bring that instance's window to the
   // front) over and ends with status 0, or says that the program is already running and
@@ -144,7 +146,8 @@ class Voyanta : public mfctriext::TriExtApp {
   framework::SingleInstance instance;
   // Made once this run holds the repository file.
   std::unique_ptr<RepositoryFile> repositoryFile;
-  // Made for a run with a window that holds the repository file.
+  // Made for a run with a window that holds the repository file, once the trip kept by an
+  // earlier run is dealt with.
   std::string keptTripPath;
   std::unique_ptr<KeptTrip> keptTrip;
   std::unique_ptr<framework::BackgroundSave> saves;

@@ -100,6 +100,8 @@ class Application : public CmdTarget {
   // program to quit, as at the end of the session) ended it, and when there was no loop.
   // Only a run the user ended has someone to read a message at its end.
   bool IsEndedByUser() const { return endedByUser; }
+  // A termination signal or a lost display is ending the run: nobody answers questions.
+  bool IsEnding() const { return terminating; }
   // A termination signal arrived: the main window closes without questions and the
   // event loop ends.
   void OnTerminationSignal();

@@ -289,6 +289,39 @@ TEST_F(ExitTest, SavesBehindTheWindowThatFailAreToldOnceAndTheExitSaveIsTriedAll
   EXPECT_EQ(TemporaryFiles(), Texts{});
 }
 
+// A run ended by a signal keeps its unsaved trip; a signal that closes the next start's
+// question about it leaves it unanswered, so the trip is kept for the start after.
+TEST_F(ExitTest, TripKeptAtASignalWaitsWhileASignalClosesTheQuestionAboutIt) {
+  const auto kept = [&] {
+    std::vector<std::string> trips;
+    for (const auto& entry : std::filesystem::directory_iterator(folder / "Quorvane/Voyanta")) {
+      if (entry.path().extension() == ".trip") trips.push_back(scratch::ReadFile(entry.path()));
+    }
+    return trips;
+  };
+  EXPECT_EQ(Run([&] {
+              AddItem(true, "2", "Passport", "Papers");
+              Trip().SetModifiedFlag();
+              raise(SIGTERM);
+              EXPECT_TRUE(QTest::qWaitFor([&] { return !Window().isVisible(); }));
+            }),
+            0);
+  Finish();
+  ASSERT_EQ(kept(), Texts{"\n1\t2\tPassport\tPapers\t\n"});
+
+  Texts asked;
+  framework::SetModalHook([&](const framework::ModalRequest& request) {
+    asked.push_back(request.text);
+    app->OnTerminationSignal();
+    return framework::ModalAnswer{framework::IDNO, {}};  // as a closed question answers
+  });
+  EXPECT_EQ(Run([] {}), 0);
+  Finish();
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_NE(asked[0].find("Bring the trip back as it was?"), std::string::npos) << asked[0];
+  EXPECT_EQ(kept(), Texts{"\n1\t2\tPassport\tPapers\t\n"});
+}
+
 TEST_F(ExitTest, WhatStandsInAFilesPlaceAtTheEndIsNamedInTheMessage) {
   struct Row {
     const char* what;
