@@ -142,17 +142,29 @@ bool DeviceContext::Finish() {
   return !failed;
 }
 
-int DeviceContext::GetPrintableHeight() const {
+QSizeF DeviceContext::PrintableSize() const {
   const QPageLayout layout = printer->pageLayout();
-  if (mapMode == MM_TEXT) return layout.paintRectPixels(printer->resolution()).height();
-  return static_cast<int>(std::floor(layout.paintRect(QPageLayout::Millimeter).height() * 10.0));
+  if (mapMode == MM_TEXT) return layout.paintRectPixels(printer->resolution()).size();
+  return layout.paintRect(QPageLayout::Millimeter).size() * 10.0;
+}
+
+int DeviceContext::GetPrintableHeight() const { return static_cast<int>(std::floor(PrintableSize().height())); }
+
+int DeviceContext::GetPrintableWidth() const { return static_cast<int>(std::floor(PrintableSize().width())); }
+
+int DeviceContext::ToLogicalLength(double pixels, int dotsPerInch) const {
+  if (mapMode == MM_TEXT) return static_cast<int>(std::ceil(pixels));
+  return static_cast<int>(std::ceil(pixels * kLoMetricPerInch / dotsPerInch));
 }
 
 int DeviceContext::GetTextHeight() const {
   const QFontMetricsF metrics(font, printer.get());
-  const double pixels = metrics.ascent() + metrics.descent();
-  if (mapMode == MM_TEXT) return static_cast<int>(std::ceil(pixels));
-  return static_cast<int>(std::ceil(pixels * kLoMetricPerInch / printer->logicalDpiY()));
+  return ToLogicalLength(metrics.ascent() + metrics.descent(), printer->logicalDpiY());
+}
+
+int DeviceContext::GetTextWidth(const char* text, std::size_t length) const {
+  const QFontMetricsF metrics(font, printer.get());
+  return ToLogicalLength(metrics.horizontalAdvance(ToQString(text, length)), printer->logicalDpiX());
 }
 
 void DeviceContext::Fail(const std::string& reason) {

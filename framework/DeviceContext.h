@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QFont>
 #include <QPainter>
+#include <QSizeF>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -66,6 +67,12 @@ class DeviceContext {
   // the page while -y + GetTextHeight() <= GetPrintableHeight() (MM_LOMETRIC).
   virtual int GetPrintableHeight() const;
   virtual int GetTextHeight() const;
+  // How far the printable area reaches right from the origin, and how wide the first length
+  // bytes of text (the program's bytes) are in the selected font, rounded up, in the units
+  // of the mapping mode: a text drawn at x fits while x + GetTextWidth(...) <=
+  // GetPrintableWidth().
+  virtual int GetPrintableWidth() const;
+  virtual int GetTextWidth(const char* text, std::size_t length) const;
 
   // Ends the output: a PDF file is written now, as a whole or not at all. Answers false when
   // anything failed (HasFailed). Afterwards the context takes no more jobs.
@@ -95,6 +102,11 @@ class DeviceContext {
   void Fail(const std::string& reason);
   // The device point of a logical one.
   QPointF ToDevice(int x, int y) const;
+  // The printable area's size in the units of the mapping mode, not rounded.
+  QSizeF PrintableSize() const;
+  // A length of the printer's pixels along a direction of the given resolution (dots per
+  // inch) in the units of the mapping mode, rounded up.
+  int ToLogicalLength(double pixels, int dotsPerInch) const;
 
   std::unique_ptr<QPrinter> printer;
   std::string outputFile;  // the bytes SetOutputFile named

@@ -6,6 +6,7 @@
 #include <QPageSize>
 #include <QPrinter>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -48,8 +49,15 @@ class RecordingDC : public framework::DeviceContext {
   // A4 portrait as Qt lays it out for PDF (3.5 mm margins), 10-point Courier New.
   int GetPrintableHeight() const override { return printableHeight; }
   int GetTextHeight() const override { return 40; }
+  int GetPrintableWidth() const override { return printableWidth; }
+  // Characters of 2.117 mm, the advance of 10-point Courier New, rounded up as a whole.
+  int GetTextWidth(const char* text, std::size_t length) const override {
+    const auto characters = std::count_if(text, text + length, [](char byte) { return (byte & 0xC0) != 0x80; });
+    return static_cast<int>((characters * 2117 + 99) / 100);
+  }
 
   int printableHeight = 2899;
+  int printableWidth = 2029;
 
   Texts calls;
   std::vector<std::vector<Page>> jobs;  // the pages of each job
@@ -214,6 +222,89 @@ TEST(PrintTripCopiesTest, EachCopyIsAJobOfItsOwnWithItsFontAndTheSamePages) {
   EXPECT_EQ(dc.jobs[2], dc.jobs[0]);
 }
 
+// Right of the margin a line of 30 characters (636 units) fits, one of 31 does not.
+constexpr int kThirtyColumns = 150 + 636;
+constexpr int kA4Width = 2029;
+constexpr int kA4Height = 2899;
+
+struct WrapCase {
+  const char* what;
+  int printableWidth;
+  int printableHeight;
+  const char* path;
+  std::vector<Entry> entries;
+  std::vector<Texts> pages;  // "slot:text" by page
+};
+
+class PrintTripWrapTest : public testing::TestWithParam<WrapCase> {};
+
+TEST_P(PrintTripWrapTest, LongTextsWrapWithinThePrintableWidth) {
+  const WrapCase& row = GetParam();
+  Repository repository;
+  Fill(repository, row.entries);
+  RecordingDC dc;
+  dc.printableWidth = row.printableWidth;
+  dc.printableHeight = row.printableHeight;
+  PrintTrip(dc, row.path, repository, 1);
+  ASSERT_EQ(dc.jobs.size(), 1u);
+  EXPECT_EQ(Slots(dc.jobs[0]), row.pages);
+}
+
+const std::string kSocks = "Warm socks for the cold evenings by the lake";
+const std::string kUnderBoxes(9, ' ');
+
+std::string Repeated(const std::string& text, int count) {
+  std::string result;
+  for (int i = 0; i < count; ++i) result += text;
+  return result;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PrintTripWrapTest,
+    testing::Values(
+        // The name's lines stand under its first; the header's dashes stop at the edge.
+        WrapCase{"NameWrapsAtTheLastBlankThatFits", kThirtyColumns, kA4Height, "p",
+                 {{"Bath", kSocks, ""}},
+                 {{"0:p", "3:Bath " + Dashes(25), "4: [ ] [ ] Warm socks for the",
+                   "5:" + kUnderBoxes + "cold evenings by the", "6:" + kUnderBoxes + "lake"}}},
+        // A word of 25 characters of two bytes each in UTF-8 is cut after 21; the second name
+        // is read as Windows-1252.
+        WrapCase{"ColumnsAreCharactersNotBytes", kThirtyColumns, kA4Height, "p",
+                 {{"Bath", Repeated("\xc3\xbc", 25), ""}, {"Bath", Repeated("\xfc", 25), ""}},
+                 {{"0:p", "3:Bath " + Dashes(25), "4: [ ] [ ] " + Repeated("\xc3\xbc", 21),
+                   "5:" + kUnderBoxes + Repeated("\xc3\xbc", 4), "6: [ ] [ ] " + Repeated("\xc3\xbc", 21),
+                   "7:" + kUnderBoxes + Repeated("\xc3\xbc", 4)}}},
+        // A blank right after a full line ends it; later lines are indented by 2.
+        WrapCase{"LongGroupWrapsAndItsDashesFollowItsLastLine", kThirtyColumns, kA4Height, "p",
+                 {{"Things for the mountain hut in winter", "Skis", ""}},
+                 {{"0:p", "3:Things for the mountain hut in", "4:  winter " + Dashes(21), "5: [ ] [ ] Skis"}}},
+        WrapCase{"LongPathWrapsIndented", kThirtyColumns, kA4Height, "/home/someone/trips/summer-at-the-lake.vyt",
+                 {{"Bath", "Towel", ""}},
+                 {{"0:/home/someone/trips/summer-at-", "1:  the-lake.vyt", "4:Bath " + Dashes(25),
+                   "5: [ ] [ ] Towel"}}},
+        // The column is 10 wide, not 13: the other items' boxes stay where they were.
+        WrapCase{"LongQuantityWrapsInItsColumnOfTen", kA4Width, kA4Height, "p",
+                 {{"Camping", "Tent", "1000000000000"}, {"Camping", "Pegs", "12"}},
+                 {{"0:p", "3:Camping " + Dashes(52), "4:1000000000 [ ] [ ] Tent", "5:000",
+                   "6:12         [ ] [ ] Pegs"}}},
+        WrapCase{"QuantityAndNameWrapSideBySide", kThirtyColumns, kA4Height, "p",
+                 {{"Camping", "Tent for four people", "2 pairs and a spare"}},
+                 {{"0:p", "3:Camping " + Dashes(22), "4:2 pairs    [ ] [ ] Tent for",
+                   "5:and a     " + kUnderBoxes + "four people", "6:spare"}}},
+        // Slots 0 to 6 fit: the item's last line would not, so the item goes over whole.
+        WrapCase{"AnItemThatWouldPassTheBottomGoesOverWhole", kThirtyColumns, 240 + 35 * 6, "p",
+                 {{"Bath", "Towel", ""}, {"Bath", kSocks, ""}},
+                 {{"0:p", "3:Bath " + Dashes(25), "4: [ ] [ ] Towel"},
+                  {"0: [ ] [ ] Warm socks for the", "1:" + kUnderBoxes + "cold evenings by the",
+                   "2:" + kUnderBoxes + "lake"}}},
+        // Slots 0 and 1 fit: the header and the first line take a page, as on any paper.
+        WrapCase{"AnItemTallerThanAPageGoesOnAfterItsFirstLine", kThirtyColumns, 240 + 35, "p",
+                 {{"Bath", kSocks, ""}},
+                 {{"0:p"},
+                  {"2:Bath " + Dashes(25), "3: [ ] [ ] Warm socks for the"},
+                  {"0:" + kUnderBoxes + "cold evenings by the", "1:" + kUnderBoxes + "lake"}}}),
+    [](const testing::TestParamInfo<WrapCase>& info) { return info.param.what; });
+
 }  // namespace
 
 namespace {
@@ -269,5 +360,60 @@ INSTANTIATE_TEST_SUITE_P(
         PaperCase{"A5Portrait", QPageSize::A5, QPageLayout::Portrait, 2, " [ ] [ ] A48"},
         PaperCase{"A5Landscape", QPageSize::A5, QPageLayout::Landscape, 3, "[ ] [ ] A30"}),
     [](const testing::TestParamInfo<PaperCase>& info) { return info.param.what; });
+
+// A 300-character name, with a word longer than any line, and a long group header, printed
+// into a PDF file on paper of each kind.
+struct LongTextCase {
+  const char* what;
+  QPageSize::PageSizeId paper;
+  QPageLayout::Orientation orientation;
+};
+
+class PrintTripLongTextTest : public testing::TestWithParam<LongTextCase> {};
+
+std::string WithoutBlanks(std::string text) {
+  text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
+  return text;
+}
+
+TEST_P(PrintTripLongTextTest, EveryCharacterIsPrintedWithinThePrintableArea) {
+  const LongTextCase& row = GetParam();
+  std::string name(100, 'n');
+  while (name.size() < 300) name += " item" + std::to_string(name.size());
+  ASSERT_EQ(name.size(), 300u);
+  std::string group;
+  for (int i = 0; i < 4; ++i) group += "Things to pack for the hut number " + std::to_string(i) + " ";
+  group.pop_back();
+  const std::string ordinary = "Waterproof jacket with a hood and two pockets";  // 45 characters
+  Repository repository;
+  Fill(repository, {{group, name, "1"}, {group, ordinary, "12"}});
+  scratch::Folder folder;
+  const std::string out = folder / "trip.pdf";
+  framework::DeviceContext dc;
+  dc.SetOutputFile(out);
+  dc.GetPrinter().setPageSize(QPageSize(row.paper));
+  dc.GetPrinter().setPageOrientation(row.orientation);
+  PrintTrip(dc, "/trips/long.vyt", repository, 1);
+  ASSERT_TRUE(dc.Finish()) << dc.GetFailureReason();
+
+  const QRectF area = dc.GetPrinter().pageLayout().paintRectPoints();
+  std::string printed;
+  for (const pdf::Word& word : pdf::Words(out)) {
+    printed += word.text;
+    EXPECT_GE(word.x, area.left() - 0.5) << word.text;
+    EXPECT_LE(word.right, area.right() + 0.5) << word.text;
+    EXPECT_LE(word.bottom, area.bottom() + 0.5) << word.text;
+  }
+  for (const std::string& text : {group, name, ordinary}) {
+    EXPECT_NE(printed.find(WithoutBlanks(text)), std::string::npos) << text;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Papers, PrintTripLongTextTest,
+                         testing::Values(LongTextCase{"A4Portrait", QPageSize::A4, QPageLayout::Portrait},
+                                         LongTextCase{"A5Portrait", QPageSize::A5, QPageLayout::Portrait},
+                                         LongTextCase{"LetterPortrait", QPageSize::Letter, QPageLayout::Portrait},
+                                         LongTextCase{"A4Landscape", QPageSize::A4, QPageLayout::Landscape}),
+                         [](const testing::TestParamInfo<LongTextCase>& info) { return info.param.what; });
 
 }  // namespace
