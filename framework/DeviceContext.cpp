@@ -7,8 +7,11 @@
 #include <QPrinter>
 #include <cmath>
 
+#include "framework/CommandIds.h"
 #include "framework/Exceptions.h"
+#include "framework/MessageBox.h"
 #include "framework/Spooler.h"
+#include "framework/Strings.h"
 #include "framework/Text.h"
 
 namespace framework {
@@ -20,7 +23,7 @@ constexpr double kLoMetricPerInch = 254.0;
 
 }  // namespace
 
-DeviceContext::DeviceContext() : printer(New<QPrinter>(QPrinter::HighResolution)) {}
+DeviceContext::DeviceContext() : printer(New<QPrinter>(QPrinter::HighResolution)) { UseOwnPasswordPrompt(); }
 
 DeviceContext::~DeviceContext() {
   if (painter.isActive()) painter.end();
@@ -116,8 +119,17 @@ void DeviceContext::EndPage() { ++endedPages; }
 void DeviceContext::EndDoc() {
   if (PrintsToFile() || !painter.isActive()) return;
   EndDrawing();
+  if (failed) return;
   std::string reason;
-  if (!failed && !SubmitPrintJob(*printer, jobName, drawn, reason)) Fail(reason);
+  std::optional<std::string> stopped;
+  if (!SubmitPrintJob(*printer, jobName, drawn, reason, stopped)) {
+    Fail(reason);
+  } else if (stopped) {
+    // Taken, so printed as far as the program goes; the user is told why nothing comes out.
+    std::string warning = FormatString(AFX_IDP_PRINTER_STOPPED, GetDeviceName().c_str());
+    if (!stopped->empty()) warning += "\n" + *stopped;
+    WarnUnattended(warning.c_str());
+  }
 }
 
 bool DeviceContext::Finish() {

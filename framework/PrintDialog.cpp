@@ -13,6 +13,7 @@
 #include "framework/Exceptions.h"
 #include "framework/MessageBox.h"
 #include "framework/Paths.h"
+#include "framework/Spooler.h"
 #include "framework/Strings.h"
 #include "framework/Text.h"
 
@@ -79,14 +80,17 @@ bool PrintDialog::SelectCommandLinePrinter(const CommandLineInfo& commandLine) {
   if (name.empty()) {
     const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
     if (defaultPrinter.isNull()) {
-      MessageBox::Show(LoadString(AFX_IDP_NO_DEFAULT_PRINTER), MB_OK | MB_ICONERROR);
+      MessageBox::Show(LoadString(CanReachSpooler() ? AFX_IDP_NO_DEFAULT_PRINTER : AFX_IDP_NO_PRINT_SYSTEM),
+                       MB_OK | MB_ICONERROR);
       return false;
     }
     printer.setPrinterName(defaultPrinter.printerName());
   } else if (NamesPdfFile(name)) {
     deviceContext.SetOutputFile(FullPath(name));
   } else if (QPrinterInfo::printerInfo(ToQString(name.c_str())).isNull()) {
-    MessageBox::Show(FormatString(AFX_IDP_NO_SUCH_PRINTER, name.c_str()).c_str(), MB_OK | MB_ICONERROR);
+    const std::string message =
+        CanReachSpooler() ? FormatString(AFX_IDP_NO_SUCH_PRINTER, name.c_str()) : LoadString(AFX_IDP_NO_PRINT_SYSTEM);
+    MessageBox::Show(message.c_str(), MB_OK | MB_ICONERROR);
     return false;
   } else {
     printer.setPrinterName(ToQString(name.c_str()));
