@@ -23,7 +23,7 @@ constexpr double kLoMetricPerInch = 254.0;
 
 }  // namespace
 
-DeviceContext::DeviceContext() : printer(New<QPrinter>(QPrinter::HighResolution)) { UseOwnPasswordPrompt(); }
+DeviceContext::DeviceContext() = default;
 
 DeviceContext::~DeviceContext() {
   if (painter.isActive()) painter.end();
@@ -37,18 +37,30 @@ void DeviceContext::CreatePointFont(int pointSizeTenths, const char* faceName) {
   if (painter.isActive()) painter.setFont(font);
 }
 
-bool DeviceContext::PrintsToFile() const { return printer->outputFormat() == QPrinter::PdfFormat; }
+QPrinter& DeviceContext::GetPrinter() const {
+  if (printer == nullptr) MakePrinter(false);
+  return *printer;
+}
+
+void DeviceContext::MakePrinter(bool pdfOnly) const {
+  printer = pdfOnly ? NewPdfPrinter() : std::unique_ptr<QPrinter>(New<QPrinter>(QPrinter::HighResolution));
+  // Qt's print support puts its password dialog on libcups as it loads, with the first printer.
+  UseOwnPasswordPrompt();
+}
+
+bool DeviceContext::PrintsToFile() const { return GetPrinter().outputFormat() == QPrinter::PdfFormat; }
 
 std::string DeviceContext::OutputFile() const {
   if (!outputFile.empty()) return outputFile;
-  const QByteArray name = QFile::encodeName(printer->outputFileName());
+  const QByteArray name = QFile::encodeName(GetPrinter().outputFileName());
   return std::string(name.constData(), static_cast<std::size_t>(name.size()));
 }
 
 void DeviceContext::SetOutputFile(const std::string& path) {
+  if (printer == nullptr) MakePrinter(true);
   outputFile = path;
-  printer->setOutputFormat(QPrinter::PdfFormat);
-  printer->setOutputFileName(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
+  GetPrinter().setOutputFormat(QPrinter::PdfFormat);
+  GetPrinter().setOutputFileName(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
 }
 
 void DeviceContext::StartDoc(const char* docName) {
@@ -84,8 +96,8 @@ bool DeviceContext::BeginDrawing(const char* docName) {
     return false;
   }
   writer.reset(New<QPdfWriter>(&buffer));
-  writer->setPageLayout(printer->pageLayout());
-  writer->setResolution(printer->resolution());
+  writer->setPageLayout(GetPrinter().pageLayout());
+  writer->setResolution(GetPrinter().resolution());
   writer->setTitle(ToQString(docName));
   if (!painter.begin(writer.get())) {
     Fail({});
@@ -122,7 +134,7 @@ void DeviceContext::EndDoc() {
   if (failed) return;
   std::string reason;
   std::optional<std::string> stopped;
-  if (!SubmitPrintJob(*printer, jobName, drawn, reason, stopped)) {
+  if (!SubmitPrintJob(GetPrinter(), jobName, drawn, reason, stopped)) {
     Fail(reason);
   } else if (stopped) {
     // Taken, so printed as far as the program goes; the user is told why nothing comes out.
@@ -155,16 +167,16 @@ bool DeviceContext::Finish() {
 }
 
 int DeviceContext::GetPrintableHeight() const {
-  const QPageLayout layout = printer->pageLayout();
-  if (mapMode == MM_TEXT) return layout.paintRectPixels(printer->resolution()).height();
+  const QPageLayout layout = GetPrinter().pageLayout();
+  if (mapMode == MM_TEXT) return layout.paintRectPixels(GetPrinter().resolution()).height();
   return static_cast<int>(std::floor(layout.paintRect(QPageLayout::Millimeter).height() * 10.0));
 }
 
 int DeviceContext::GetTextHeight() const {
-  const QFontMetricsF metrics(font, printer.get());
+  const QFontMetricsF metrics(font, &GetPrinter());
   const double pixels = metrics.ascent() + metrics.descent();
   if (mapMode == MM_TEXT) return static_cast<int>(std::ceil(pixels));
-  return static_cast<int>(std::ceil(pixels * kLoMetricPerInch / printer->logicalDpiY()));
+  return static_cast<int>(std::ceil(pixels * kLoMetricPerInch / GetPrinter().logicalDpiY()));
 }
 
 void DeviceContext::Fail(const std::string& reason) {
@@ -174,7 +186,7 @@ void DeviceContext::Fail(const std::string& reason) {
 
 std::string DeviceContext::GetDeviceName() const {
   if (PrintsToFile()) return OutputFile();
-  return ToBytes(printer->printerName());
+  return ToBytes(GetPrinter().printerName());
 }
 
 QPointF DeviceContext::ToDevice(int x, int y) const {

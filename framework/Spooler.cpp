@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "framework/CommandIds.h"
+#include "framework/Exceptions.h"
 #include "framework/MessageBox.h"
 #include "framework/Strings.h"
 #include "framework/Text.h"
@@ -174,6 +175,22 @@ std::optional<std::string> StoppedQueueMessage(http_t* http, const char* queue) 
 }
 
 }  // namespace
+
+std::unique_ptr<QPrinter> NewPdfPrinter() {
+  // libcups looks for the spooler at a local socket that is not there, and fails at once:
+  // Qt finds no printer and makes one for PDF output.
+  class NoSpoolerScope {
+   public:
+    NoSpoolerScope() { cupsSetServer("/nonexistent/spooler"); }
+    NoSpoolerScope(const NoSpoolerScope&) = delete;
+    NoSpoolerScope& operator=(const NoSpoolerScope&) = delete;
+    ~NoSpoolerScope() { cupsSetServer(nullptr); }  // the spooler configured, as before
+  };
+  const NoSpoolerScope noSpooler;
+  std::unique_ptr<QPrinter> printer(New<QPrinter>(QPrinter::HighResolution));
+  printer->setOutputFormat(QPrinter::PdfFormat);
+  return printer;
+}
 
 bool CanReachSpooler() {
   const SpoolerConnection connection;

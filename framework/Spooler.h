@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include <memory>
+
 class QPrinter;
 
 namespace framework {
@@ -27,6 +29,11 @@ namespace framework {
 // cancelled when it was made and its document could not follow).
 [[nodiscard]] bool SubmitPrintJob(const QPrinter& printer, const std::string& title, const QByteArray& pdf,
                                   std::string& reason, std::optional<std::string>& stopped);
+
+// A printer for PDF output, made without asking the spooler: Qt's printer asks it for the
+// default printer as it is made, which a PDF file does not need and which a spooler that
+// does not answer would hold up. Throws MemoryException when memory runs out.
+std::unique_ptr<QPrinter> NewPdfPrinter();
 
 // Whether the spooler accepts a connection and answers a question, each within seconds.
 // Failure: false, also when memory runs out.

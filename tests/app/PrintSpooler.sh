@@ -4,8 +4,9 @@
 # keeps each job's bytes in a file, where the printed check list must be; the other refuses
 # jobs, and the program must then fail with the spooler's reason and leave no job behind.
 # Then a table of spoolers that misbehave: a queue that wants a password, a stopped queue,
-# no spooler at all, one that goes silent once the job is made (a stand-in in front of the
-# cupsd), and a trip whose path is long and not UTF-8. Each run is bounded in time.
+# no spooler at all, a silent one (which a PDF file must not need), one that goes silent
+# once the job is made (a stand-in in front of the cupsd), and a trip whose path is long
+# and not UTF-8. Each run is bounded in time.
 # Usage: PrintSpooler.sh PROGRAM   (as root)
 set -euo pipefail
 
@@ -22,7 +23,8 @@ work=$(mktemp -d)
 chmod 755 "$work"
 cupsd_pid=
 standin_pid=
-trap 'end_process "$standin_pid" 20; end_process "$cupsd_pid" 50; rm -rf "$work"' EXIT
+stalled_pid=
+trap 'end_process "$stalled_pid" 20; end_process "$standin_pid" 20; end_process "$cupsd_pid" 50; rm -rf "$work"' EXIT
 
 cups=$work/cups
 die() {
@@ -207,8 +209,19 @@ while True:
     threading.Thread(target=pipe, args=(server, client, silence, False), daemon=True).start()
 EOF
 
+# A spooler that takes connections and never answers.
+stalled=$(free_port) || die "no free port found"
+cat >"$work/stalled.py" <<'EOF'
+import socket, sys
+listener = socket.create_server(("127.0.0.1", int(sys.argv[1])))
+held = []
+while True:
+    held.append(listener.accept())
+EOF
+
 # Row: case | arguments ($trip, $long for the long trip) | spooler (cupsd, none, standin)
-#      | status | what standard error must hold (empty: nothing) | queue left without jobs
+#      | status | what standard error must hold (empty: nothing) | queue left without jobs.
+# The stand-ins start when a row first needs them.
 # The long trip's path read as Windows-1252 has an "é" at the 255th byte of its UTF-8: the
 # job's name must stop before it.
 folder=$work/$(printf 'caf\xe9')
@@ -220,6 +233,14 @@ while IFS='|' read -r case arguments spooler expected said queue; do
   case $spooler in
     cupsd) server= ;;
     none) server=127.0.0.1:$(free_port) ;;
+    stalled)
+      server=127.0.0.1:$stalled
+      if [ -z "$stalled_pid" ]; then
+        python3 "$work/stalled.py" "$stalled" &
+        stalled_pid=$!
+        for _ in $(seq 50); do (exec 3<>"/dev/tcp/127.0.0.1/$stalled") 2>/dev/null && break; sleep 0.1; done
+      fi
+      ;;
     standin)
       server=127.0.0.1:$standin
       if [ -z "$standin_pid" ]; then
@@ -249,10 +270,13 @@ a queue that wants a password|/pt "$trip" locked|cupsd|1|Could not print to lock
 a stopped queue|/pt "$trip" stopped|cupsd|0|The printer stopped is stopped; the job waits there.: Paper jam|
 no spooler, a printer named|/pt "$trip" takes|none|1|The print system cannot be reached.|
 no spooler, the default printer|/p "$trip"|none|1|The print system cannot be reached.|
+a silent spooler, a PDF file|/pt "$trip" "$work/out/silent.pdf"|stalled|0||
+a silent spooler, a printer named|/pt "$trip" takes|stalled|1|The print system cannot be reached.|
 a spooler silent after the job is made|/pt "$trip" cut|standin|1|Could not print to cut.|cut
 a long trip path, not UTF-8|/pt "$long" takes|cupsd|0||takes
 EOF
 [ -n "$(lpstat -o stopped)" ] || fail "the job to the stopped queue is not waiting there"
+pdfinfo "$work/out/silent.pdf" >/dev/null 2>&1 || fail "no PDF file written while the spooler was silent"
 # The names of the jobs, as the cupsd keeps them in its control files, in hexadecimal.
 job_names() {
   python3 - "$cups/spool" <<'EOF'
