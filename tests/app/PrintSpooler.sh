@@ -219,9 +219,6 @@ while True:
     held.append(listener.accept())
 EOF
 
-# Row: case | arguments ($trip, $long for the long trip) | spooler (cupsd, none, standin)
-#      | status | what standard error must hold (empty: nothing) | queue left without jobs.
-# The stand-ins start when a row first needs them.
 # The long trip's path read as Windows-1252 has an "é" at the 255th byte of its UTF-8: the
 # job's name must stop before it.
 folder=$work/$(printf 'caf\xe9')
@@ -229,6 +226,9 @@ filler=$(printf "%0$((254 - $(printf '%s' "$folder" | wc -c) - 2))d" 0)
 mkdir -p "$folder"
 long=$folder/$filler$(printf '\xe9').vyt
 cp "$trip" "$long"
+# Row: case | arguments ($trip, $long for the long trip) | spooler (cupsd, none, stalled,
+#      standin) | status | what standard error must hold (empty: nothing) | queue left
+#      without jobs. The stand-ins start when a row first needs them.
 while IFS='|' read -r case arguments spooler expected said queue; do
   case $spooler in
     cupsd) server= ;;
