@@ -289,7 +289,8 @@ for control in pathlib.Path(sys.argv[1]).glob("c*"):
         print(data[at + 12:at + 12 + length].hex())
 EOF
 }
-expected=$(printf '%s' "${folder%/*}/caf" | xxd -p | tr -d '\n')c3a9$(printf '/%s' "$filler" | xxd -p | tr -d '\n')
+hex() { od -An -v -tx1 | tr -d ' \n'; }
+expected=$(printf '%s' "${folder%/*}/caf" | hex)c3a9$(printf '/%s' "$filler" | hex)
 for _ in $(seq 50); do job_names | grep -qx "$expected" && break; sleep 0.1; done
 job_names | grep -qx "$expected" || fail "no job is named by the long path cut to 255 bytes: $(job_names)"
 
