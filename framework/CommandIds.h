@@ -45,5 +45,7 @@ inline constexpr unsigned AFX_IDP_NO_DEFAULT_PRINTER = 61462;
 inline constexpr unsigned AFX_IDP_PRINT_USAGE = 61463;          // how the command line prints
 inline constexpr unsigned AFX_IDP_FILE_NOT_REGULAR = 61464;     // "%1 is not a regular file."
 inline constexpr unsigned AFX_IDP_FILE_IS_DIRECTORY = 61465;     // "%1 is a directory."
+inline constexpr unsigned AFX_IDP_PRINTER_STOPPED = 61466;      // a job waits on stopped %1
+inline constexpr unsigned AFX_IDP_NO_PRINT_SYSTEM = 61467;
 
 }  // namespace framework

@@ -7,8 +7,11 @@
 #include <QPrinter>
 #include <cmath>
 
+#include "framework/CommandIds.h"
 #include "framework/Exceptions.h"
+#include "framework/MessageBox.h"
 #include "framework/Spooler.h"
+#include "framework/Strings.h"
 #include "framework/Text.h"
 
 namespace framework {
@@ -20,7 +23,7 @@ constexpr double kLoMetricPerInch = 254.0;
 
 }  // namespace
 
-DeviceContext::DeviceContext() : printer(New<QPrinter>(QPrinter::HighResolution)) {}
+DeviceContext::DeviceContext() = default;
 
 DeviceContext::~DeviceContext() {
   if (painter.isActive()) painter.end();
@@ -34,18 +37,30 @@ void DeviceContext::CreatePointFont(int pointSizeTenths, const char* faceName) {
   if (painter.isActive()) painter.setFont(font);
 }
 
-bool DeviceContext::PrintsToFile() const { return printer->outputFormat() == QPrinter::PdfFormat; }
+QPrinter& DeviceContext::GetPrinter() const {
+  if (printer == nullptr) MakePrinter(false);
+  return *printer;
+}
+
+void DeviceContext::MakePrinter(bool pdfOnly) const {
+  printer = pdfOnly ? NewPdfPrinter() : std::unique_ptr<QPrinter>(New<QPrinter>(QPrinter::HighResolution));
+  // Qt's print support puts its password dialog on libcups as it loads, with the first printer.
+  UseOwnPasswordPrompt();
+}
+
+bool DeviceContext::PrintsToFile() const { return GetPrinter().outputFormat() == QPrinter::PdfFormat; }
 
 std::string DeviceContext::OutputFile() const {
   if (!outputFile.empty()) return outputFile;
-  const QByteArray name = QFile::encodeName(printer->outputFileName());
+  const QByteArray name = QFile::encodeName(GetPrinter().outputFileName());
   return std::string(name.constData(), static_cast<std::size_t>(name.size()));
 }
 
 void DeviceContext::SetOutputFile(const std::string& path) {
+  if (printer == nullptr) MakePrinter(true);
   outputFile = path;
-  printer->setOutputFormat(QPrinter::PdfFormat);
-  printer->setOutputFileName(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
+  GetPrinter().setOutputFormat(QPrinter::PdfFormat);
+  GetPrinter().setOutputFileName(QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))));
 }
 
 void DeviceContext::StartDoc(const char* docName) {
@@ -81,8 +96,8 @@ bool DeviceContext::BeginDrawing(const char* docName) {
     return false;
   }
   writer.reset(New<QPdfWriter>(&buffer));
-  writer->setPageLayout(printer->pageLayout());
-  writer->setResolution(printer->resolution());
+  writer->setPageLayout(GetPrinter().pageLayout());
+  writer->setResolution(GetPrinter().resolution());
   writer->setTitle(ToQString(docName));
   if (!painter.begin(writer.get())) {
     Fail({});
@@ -116,8 +131,17 @@ void DeviceContext::EndPage() { ++endedPages; }
 void DeviceContext::EndDoc() {
   if (PrintsToFile() || !painter.isActive()) return;
   EndDrawing();
+  if (failed) return;
   std::string reason;
-  if (!failed && !SubmitPrintJob(*printer, jobName, drawn, reason)) Fail(reason);
+  std::optional<std::string> stopped;
+  if (!SubmitPrintJob(GetPrinter(), jobName, drawn, reason, stopped)) {
+    Fail(reason);
+  } else if (stopped) {
+    // Taken, so printed as far as the program goes; the user is told why nothing comes out.
+    std::string warning = FormatString(AFX_IDP_PRINTER_STOPPED, GetDeviceName().c_str());
+    if (!stopped->empty()) warning += "\n" + *stopped;
+    WarnUnattended(warning.c_str());
+  }
 }
 
 bool DeviceContext::Finish() {
@@ -143,8 +167,8 @@ bool DeviceContext::Finish() {
 }
 
 QSizeF DeviceContext::PrintableSize() const {
-  const QPageLayout layout = printer->pageLayout();
-  if (mapMode == MM_TEXT) return layout.paintRectPixels(printer->resolution()).size();
+  const QPageLayout layout = GetPrinter().pageLayout();
+  if (mapMode == MM_TEXT) return layout.paintRectPixels(GetPrinter().resolution()).size();
   return layout.paintRect(QPageLayout::Millimeter).size() * 10.0;
 }
 
@@ -158,13 +182,13 @@ int DeviceContext::ToLogicalLength(double pixels, int dotsPerInch) const {
 }
 
 int DeviceContext::GetTextHeight() const {
-  const QFontMetricsF metrics(font, printer.get());
-  return ToLogicalLength(metrics.ascent() + metrics.descent(), printer->logicalDpiY());
+  const QFontMetricsF metrics(font, &GetPrinter());
+  return ToLogicalLength(metrics.ascent() + metrics.descent(), GetPrinter().logicalDpiY());
 }
 
 int DeviceContext::GetTextWidth(const char* text, std::size_t length) const {
-  const QFontMetricsF metrics(font, printer.get());
-  return ToLogicalLength(metrics.horizontalAdvance(ToQString(text, length)), printer->logicalDpiX());
+  const QFontMetricsF metrics(font, &GetPrinter());
+  return ToLogicalLength(metrics.horizontalAdvance(ToQString(text, length)), GetPrinter().logicalDpiX());
 }
 
 void DeviceContext::Fail(const std::string& reason) {
@@ -174,7 +198,7 @@ void DeviceContext::Fail(const std::string& reason) {
 
 std::string DeviceContext::GetDeviceName() const {
   if (PrintsToFile()) return OutputFile();
-  return ToBytes(printer->printerName());
+  return ToBytes(GetPrinter().printerName());
 }
 
 QPointF DeviceContext::ToDevice(int x, int y) const {

@@ -24,8 +24,9 @@ enum MapMode {
 
 // A printer's device context: print jobs (documents) of pages with texts drawn in the units
 // of the mapping mode. The origin is the top left corner of the printable area. It owns its
-// printer, which starts as the system's default printer (or PDF output where there is none);
-// the print dialog chooses another on it. Lives for one print command.
+// printer, made as first needed: the system's default printer (or PDF output where there is
+// none); the print dialog chooses another on it. A context told to write a PDF file before
+// anything else makes its printer without asking the spooler. Lives for one print command.
 //
 // Every job is drawn as a PDF document in memory, on the paper, margins and resolution of
 // the printer. A printer's job goes to its spooler as the job ends (EndDoc), one job per
@@ -41,7 +42,7 @@ enum MapMode {
 // test's recorder, can stand in.
 class DeviceContext {
  public:
-  // Throws MemoryException when memory runs out.
+  // Every operation throws MemoryException when memory runs out to make the printer.
   DeviceContext();
   DeviceContext(const DeviceContext&) = delete;
   DeviceContext& operator=(const DeviceContext&) = delete;
@@ -86,11 +87,13 @@ class DeviceContext {
   // Prints into the PDF file at path, named by its bytes as the system gives them (not all
   // names are UTF-8).
   void SetOutputFile(const std::string& path);
-  QPrinter& GetPrinter() const { return *printer; }
+  QPrinter& GetPrinter() const;
   // The font that CreatePointFont selected.
   const QFont& GetFont() const { return font; }
 
  private:
+  // Makes the printer: for PDF output only, or the system's default printer.
+  void MakePrinter(bool pdfOnly) const;
   bool PrintsToFile() const;
   std::string OutputFile() const;
   // Opens the PDF file for its replacement; false (failed) when it cannot be written.
@@ -108,7 +111,7 @@ class DeviceContext {
   // inch) in the units of the mapping mode, rounded up.
   int ToLogicalLength(double pixels, int dotsPerInch) const;
 
-  std::unique_ptr<QPrinter> printer;
+  mutable std::unique_ptr<QPrinter> printer;  // made by GetPrinter or SetOutputFile
   std::string outputFile;  // the bytes SetOutputFile named
   File file;               // the PDF file, from the first job to Finish
   QByteArray drawn;        // the PDF document being drawn

@@ -75,6 +75,10 @@ bool IsUnattended() { return UnattendedState().on; }
 
 int GetUnattendedMessageCount() { return UnattendedState().messages; }
 
+void WarnUnattended(const char* text) {
+  if (IsUnattended()) WriteToStandardError(LoadString(AFX_IDS_APP_TITLE), text);
+}
+
 int MessageBox::Show(const char* text, unsigned type, const char* caption) {
   const char* title = caption != nullptr ? caption : LoadString(AFX_IDS_APP_TITLE);
   if (IsUnattended()) {

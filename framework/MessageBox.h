@@ -61,6 +61,9 @@ void SetUnattended(bool unattended);
 bool IsUnattended();
 // The messages written since SetUnattended(true).
 int GetUnattendedMessageCount();
+// While unattended, writes the text to standard error as a message box would, without
+// counting it as a message: a warning that does not make the work fail. Else nothing.
+void WarnUnattended(const char* text);
 
 // Unattended for as long as it lives; the state before comes back as it goes.
 class UnattendedScope {

@@ -13,6 +13,7 @@
 #include "framework/Exceptions.h"
 #include "framework/MessageBox.h"
 #include "framework/Paths.h"
+#include "framework/Spooler.h"
 #include "framework/Strings.h"
 #include "framework/Text.h"
 
@@ -73,25 +74,29 @@ int PrintDialog::DoModal() {
 }
 
 bool PrintDialog::SelectCommandLinePrinter(const CommandLineInfo& commandLine) {
-  QPrinter& printer = deviceContext.GetPrinter();
   const std::string& name = commandLine.m_strPrinterName;
   copies = 1;
-  if (name.empty()) {
-    const QPrinterInfo defaultPrinter = QPrinterInfo::defaultPrinter();
-    if (defaultPrinter.isNull()) {
-      MessageBox::Show(LoadString(AFX_IDP_NO_DEFAULT_PRINTER), MB_OK | MB_ICONERROR);
-      return false;
-    }
-    printer.setPrinterName(defaultPrinter.printerName());
-  } else if (NamesPdfFile(name)) {
-    deviceContext.SetOutputFile(FullPath(name));
-  } else if (QPrinterInfo::printerInfo(ToQString(name.c_str())).isNull()) {
-    MessageBox::Show(FormatString(AFX_IDP_NO_SUCH_PRINTER, name.c_str()).c_str(), MB_OK | MB_ICONERROR);
+  if (NamesPdfFile(name)) {
+    deviceContext.SetOutputFile(FullPath(name));  // first, so that no spooler is asked
+  } else if (!CanReachSpooler()) {
+    // Qt's printers would wait on it without bound; and no printer is known without it.
+    MessageBox::Show(LoadString(AFX_IDP_NO_PRINT_SYSTEM), MB_OK | MB_ICONERROR);
     return false;
   } else {
-    printer.setPrinterName(ToQString(name.c_str()));
+    // Made before the look-up: it loads Qt's print support, whose password dialog the
+    // program's own prompt then replaces (see DeviceContext).
+    QPrinter& printer = deviceContext.GetPrinter();
+    const QPrinterInfo wanted =
+        name.empty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(ToQString(name.c_str()));
+    if (wanted.isNull()) {
+      const std::string message =
+          name.empty() ? LoadString(AFX_IDP_NO_DEFAULT_PRINTER) : FormatString(AFX_IDP_NO_SUCH_PRINTER, name.c_str());
+      MessageBox::Show(message.c_str(), MB_OK | MB_ICONERROR);
+      return false;
+    }
+    printer.setPrinterName(name.empty() ? wanted.printerName() : ToQString(name.c_str()));
   }
-  printer.setCopyCount(1);
+  deviceContext.GetPrinter().setCopyCount(1);
   return true;
 }
 

@@ -2,9 +2,21 @@
 
 #include <cups/cups.h>
 
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QStringList>
+#include <cstring>
+#include <optional>
+
+#include "framework/CommandIds.h"
+#include "framework/Exceptions.h"
+#include "framework/MessageBox.h"
+#include "framework/Strings.h"
+#include "framework/Text.h"
 
 namespace framework {
 
@@ -56,35 +68,168 @@ void AddSettings(const QPrinter& printer, JobOptions& options) {
   }
 }
 
-std::string LastSpoolerError() {
+// How long the spooler may take to accept a connection, and to answer once asked. A
+// spooler that is not there or does not answer must not hold up a print, least of all an
+// unattended one.
+constexpr int kConnectMilliseconds = 5000;
+constexpr double kAnswerSeconds = 10.0;
+
+// The most bytes a job's name may have: the spooler refuses a longer one.
+constexpr std::size_t kJobNameBytes = 255;
+
+// The answer libcups last had, or the connection's failure when no answer came (libcups
+// then still holds the last answer, a success).
+std::string LastSpoolerError(http_t* http) {
+  const ipp_status_t status = cupsLastError();
+  if (status <= IPP_STATUS_OK_EVENTS_COMPLETE) {
+    return httpError(http) != 0 ? std::strerror(httpError(http)) : LoadString(AFX_IDP_NO_PRINT_SYSTEM);
+  }
   const char* text = cupsLastErrorString();
-  return text != nullptr && *text != '\0' ? text : ippErrorString(cupsLastError());
+  return text != nullptr && *text != '\0' ? text : ippErrorString(status);
+}
+
+// libcups asks for a password through this when a queue wants one. Nobody can answer an
+// unattended print, so it gets none and the spooler refuses the job; otherwise the user
+// is asked, with libcups's prompt. The answer lives until the next question.
+const char* AskPassword(const char* prompt, http_t*, const char*, const char*, void*) {
+  static QByteArray password;
+  if (IsUnattended()) return nullptr;
+  bool given = false;
+  const QString text = QInputDialog::getText(QApplication::activeWindow(), QString(), QString::fromUtf8(prompt),
+                                             QLineEdit::Password, QString(), &given);
+  if (!given) return nullptr;
+  password = text.toUtf8();
+  return password.constData();
+}
+
+// A connection of its own to the spooler, with every wait bounded; closed with it.
+// Failure: Get() is null.
+class SpoolerConnection {
+ public:
+  SpoolerConnection()
+      : http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kConnectMilliseconds,
+                          nullptr)) {
+    if (http != nullptr) httpSetTimeout(http, kAnswerSeconds, nullptr, nullptr);
+  }
+  SpoolerConnection(const SpoolerConnection&) = delete;
+  SpoolerConnection& operator=(const SpoolerConnection&) = delete;
+  ~SpoolerConnection() { httpClose(http); }
+
+  http_t* Get() const { return http; }
+
+ private:
+  http_t* http;
+};
+
+// The job's name as the spooler takes it: UTF-8, at most kJobNameBytes, cut between
+// characters.
+std::string JobName(const std::string& title) {
+  std::string name = ToUtf8(title.data(), title.size());
+  if (name.size() <= kJobNameBytes) return name;
+  std::size_t end = kJobNameBytes;
+  while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xc0) == 0x80) --end;
+  name.resize(end);
+  return name;
+}
+
+// Sends the job's one document and reads the spooler's answer to it: true only when the
+// spooler said it took the document.
+bool SendDocument(http_t* http, const char* queue, int job, const char* name, const QByteArray& pdf) {
+  if (cupsStartDocument(http, queue, job, name, CUPS_FORMAT_PDF, 1) != HTTP_STATUS_CONTINUE) return false;
+  // The answer is read also after a failed write: it holds the spooler's reason.
+  const bool written = cupsWriteRequestData(http, pdf.constData(), static_cast<std::size_t>(pdf.size())) ==
+                       HTTP_STATUS_CONTINUE;
+  const std::string resource = std::string("/printers/") + queue;
+  ipp_t* answer = cupsGetResponse(http, resource.c_str());
+  const bool taken = answer != nullptr && ippGetStatusCode(answer) <= IPP_STATUS_OK_EVENTS_COMPLETE;
+  ippDelete(answer);
+  return written && taken;
+}
+
+// Cancels a job whose document did not arrive, on a connection of its own: the job's may
+// be the one that stalled.
+void CancelJob(const char* queue, int job) {
+  const SpoolerConnection connection;
+  if (connection.Get() != nullptr) cupsCancelJob2(connection.Get(), queue, job, 0);
+}
+
+// The queue's state message (may be empty) when it is stopped, so that jobs wait on it;
+// nothing when it is not, or when the spooler does not tell.
+std::optional<std::string> StoppedQueueMessage(http_t* http, const char* queue) {
+  ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+  if (request == nullptr) return std::nullopt;
+  char uri[HTTP_MAX_URI];
+  httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof(uri), "ipp", nullptr, "localhost", ippPort(), "/printers/%s",
+                   queue);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+  static const char* const kWanted[] = {"printer-state", "printer-state-message"};
+  ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr, kWanted);
+  ipp_t* answer = cupsDoRequest(http, request, "/");  // frees the request
+  std::optional<std::string> message;
+  if (ippGetInteger(ippFindAttribute(answer, "printer-state", IPP_TAG_ENUM), 0) == IPP_PSTATE_STOPPED) {
+    const char* text = ippGetString(ippFindAttribute(answer, "printer-state-message", IPP_TAG_TEXT), 0, nullptr);
+    message = text != nullptr ? text : "";
+  }
+  ippDelete(answer);
+  return message;
 }
 
 }  // namespace
 
-bool SubmitPrintJob(const QPrinter& printer, const std::string& title, const QByteArray& pdf, std::string& reason) {
-  // A printer's instance ("office/duplex") is the queue's settings; the job goes to the queue.
-  const QByteArray queue = printer.printerName().section('/', 0, 0).toLocal8Bit();
-  JobOptions options;
-  AddSettings(printer, options);
-  const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.constData(), title.c_str(), options.Count(),
-                                options.Options());
-  if (job == 0) {
-    reason = LastSpoolerError();
+std::unique_ptr<QPrinter> NewPdfPrinter() {
+  // libcups looks for the spooler at a local socket that is not there, and fails at once:
+  // Qt finds no printer and makes one for PDF output.
+  class NoSpoolerScope {
+   public:
+    NoSpoolerScope() { cupsSetServer("/nonexistent/spooler"); }
+    NoSpoolerScope(const NoSpoolerScope&) = delete;
+    NoSpoolerScope& operator=(const NoSpoolerScope&) = delete;
+    ~NoSpoolerScope() { cupsSetServer(nullptr); }  // the spooler configured, as before
+  };
+  const NoSpoolerScope noSpooler;
+  std::unique_ptr<QPrinter> printer(New<QPrinter>(QPrinter::HighResolution));
+  printer->setOutputFormat(QPrinter::PdfFormat);
+  return printer;
+}
+
+bool CanReachSpooler() {
+  const SpoolerConnection connection;
+  if (connection.Get() == nullptr) return false;
+  ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_DEFAULT);
+  if (request == nullptr) return false;
+  ipp_t* answer = cupsDoRequest(connection.Get(), request, "/");  // frees the request
+  ippDelete(answer);
+  return answer != nullptr;
+}
+
+void UseOwnPasswordPrompt() { cupsSetPasswordCB2(AskPassword, nullptr); }
+
+bool SubmitPrintJob(const QPrinter& printer, const std::string& title, const QByteArray& pdf, std::string& reason,
+                    std::optional<std::string>& stopped) {
+  stopped.reset();
+  const SpoolerConnection connection;
+  http_t* http = connection.Get();
+  if (http == nullptr) {
+    reason = LoadString(AFX_IDP_NO_PRINT_SYSTEM);
     return false;
   }
-  const bool sent =
-      cupsStartDocument(CUPS_HTTP_DEFAULT, queue.constData(), job, title.c_str(), CUPS_FORMAT_PDF, 1) ==
-          HTTP_STATUS_CONTINUE &&
-      cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf.constData(), static_cast<std::size_t>(pdf.size())) ==
-          HTTP_STATUS_CONTINUE;
-  // The document is finished also after a failed write: that reads the spooler's answer.
-  const bool finished = cupsFinishDocument(CUPS_HTTP_DEFAULT, queue.constData()) == IPP_STATUS_OK;
-  if (sent && finished) return true;
-  reason = LastSpoolerError();
-  cupsCancelJob2(CUPS_HTTP_DEFAULT, queue.constData(), job, 0);
-  return false;
+  // A printer's instance ("office/duplex") is the queue's settings; the job goes to the queue.
+  const QByteArray queue = printer.printerName().section('/', 0, 0).toLocal8Bit();
+  const std::string name = JobName(title);
+  JobOptions options;
+  AddSettings(printer, options);
+  const int job = cupsCreateJob(http, queue.constData(), name.c_str(), options.Count(), options.Options());
+  if (job == 0) {
+    reason = LastSpoolerError(http);
+    return false;
+  }
+  if (!SendDocument(http, queue.constData(), job, name.c_str(), pdf)) {
+    reason = LastSpoolerError(http);
+    CancelJob(queue.constData(), job);
+    return false;
+  }
+  stopped = StoppedQueueMessage(http, queue.constData());
+  return true;
 }
 
 }  // namespace framework

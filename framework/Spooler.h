@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <optional>
 #include <string>
+
+#include <memory>
 
 class QPrinter;
 
@@ -16,9 +19,30 @@ namespace framework {
 // the sheet and whatever the print dialog's printer properties set. Exactly one copy: the
 // program prints each copy as a job of its own.
 //
+// The job's name is the title as UTF-8, cut to the 255 bytes the spooler takes. The job is
+// taken only when the spooler answered that it took the document: no answer (a spooler
+// gone or silent; every wait is bounded to seconds) is a failure. A job taken by a queue
+// that is stopped waits there; stopped is then set to the queue's state message (which may
+// be empty), else reset.
+//
 // Nothing is kept between calls. Failure: false with the spooler's reason (the job is
 // cancelled when it was made and its document could not follow).
 [[nodiscard]] bool SubmitPrintJob(const QPrinter& printer, const std::string& title, const QByteArray& pdf,
-                                  std::string& reason);
+                                  std::string& reason, std::optional<std::string>& stopped);
+
+// A printer for PDF output, made without asking the spooler: Qt's printer asks it for the
+// default printer as it is made, which a PDF file does not need and which a spooler that
+// does not answer would hold up. Throws MemoryException when memory runs out.
+std::unique_ptr<QPrinter> NewPdfPrinter();
+
+// Whether the spooler accepts a connection and answers a question, each within seconds.
+// Failure: false, also when memory runs out.
+[[nodiscard]] bool CanReachSpooler();
+
+// Puts the program's password prompt on libcups for this thread, in place of the one Qt's
+// print support installs as it loads (so, after the first QPrinter): a queue that wants a
+// password asks the user, and while unattended gets no password and refuses the job
+// instead of waiting on a dialog nobody sees.
+void UseOwnPasswordPrompt();
 
 }  // namespace framework

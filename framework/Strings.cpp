@@ -28,6 +28,8 @@ constexpr StringEntry kFrameworkStrings[] = {
      "to write)."},
     {AFX_IDP_FILE_NOT_REGULAR, "%1 is not a regular file."},
     {AFX_IDP_FILE_IS_DIRECTORY, "%1 is a directory."},
+    {AFX_IDP_PRINTER_STOPPED, "The printer %1 is stopped; the job waits there."},
+    {AFX_IDP_NO_PRINT_SYSTEM, "The print system cannot be reached."},
     {ID_FILE_MRU_FILE1, "Open this document.\nOpen document"},
 };
 

@@ -3,6 +3,10 @@
 # the test's own (its own folders, its own port on 127.0.0.1). One queue takes jobs and
 # keeps each job's bytes in a file, where the printed check list must be; the other refuses
 # jobs, and the program must then fail with the spooler's reason and leave no job behind.
+# Then a table of spoolers that misbehave: a queue that wants a password, a stopped queue,
+# no spooler at all, a silent one (which a PDF file must not need), one that goes silent
+# once the job is made (a stand-in in front of the cupsd), and a trip whose path is long
+# and not UTF-8. Each run is bounded in time.
 # Usage: PrintSpooler.sh PROGRAM   (as root)
 set -euo pipefail
 
@@ -18,7 +22,9 @@ work=$(mktemp -d)
 # cupsd runs the queues' filters as the user lp, which must reach the filter and the spool.
 chmod 755 "$work"
 cupsd_pid=
-trap 'end_process "$cupsd_pid" 50; rm -rf "$work"' EXIT
+standin_pid=
+stalled_pid=
+trap 'end_process "$stalled_pid" 20; end_process "$standin_pid" 20; end_process "$cupsd_pid" 50; rm -rf "$work"' EXIT
 
 cups=$work/cups
 die() {
@@ -28,15 +34,18 @@ die() {
 }
 
 # A port that nothing listens on.
-port=
-for _ in $(seq 20); do
-  candidate=$((20000 + RANDOM % 20000))
-  if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then
-    port=$candidate
-    break
-  fi
-done
-[ -n "$port" ] || die "no free port found"
+free_port() {
+  local candidate
+  for _ in $(seq 20); do
+    candidate=$((20000 + RANDOM % 20000))
+    if ! (exec 3<>"/dev/tcp/127.0.0.1/$candidate") 2>/dev/null; then
+      echo "$candidate"
+      return 0
+    fi
+  done
+  return 1
+}
+port=$(free_port) || die "no free port found"
 
 mkdir -p "$cups/conf" "$cups/spool/tmp" "$cups/state" "$cups/cache" "$cups/log" "$work/out"
 chmod 1770 "$cups/spool/tmp"
@@ -59,6 +68,12 @@ Browsing No
 WebInterface No
 DefaultAuthType None
 <Location />
+  Order allow,deny
+  Allow 127.0.0.1
+</Location>
+<Location /printers/locked>
+  AuthType Basic
+  Require user @SYSTEM
   Order allow,deny
   Allow 127.0.0.1
 </Location>
@@ -115,12 +130,13 @@ for _ in $(seq 50); do
 done
 [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ] || die "cupsd does not answer on port $port"
 
-for queue in takes refuses; do
+for queue in takes refuses locked stopped cut; do
   # (It warns that drivers are deprecated.)
   said=$(lpadmin -p "$queue" -E -v "file://$work/out/$queue.pdf" -P "$cups/keep.ppd" 2>&1) ||
     die "lpadmin could not make the queue $queue: $said"
 done
 cupsreject -r "Out of paper" refuses || die "cupsreject failed"
+cupsdisable -r "Paper jam" stopped || die "cupsdisable failed"
 
 # The program in a folder of its own, with its repository beside it and its settings there.
 mkdir -p "$work/home/run"
@@ -129,12 +145,15 @@ cp "$program" "$work/home/voyanta"
 trip=$work/trip.vyt
 printf '1\t2\tSocks\tClothes\t\n1\t10\tShirts\tClothes\t\n1\t\tTowel\tBath\t\n' >"$trip"
 
-# Prints the trip to the printer; the status in $status, standard error in $work/err.txt.
-print_trip() {
+# Runs the program with the arguments; the status in $status, standard error in
+# $work/err.txt. The spooler is $server when set.
+run_program() {
   status=0
   (cd "$work/home" && exec env HOME="$work/home" XDG_CONFIG_HOME="$work/home" XDG_RUNTIME_DIR="$work/home/run" \
-    timeout -k 2 20 ./voyanta /pt "$trip" "$1") >/dev/null 2>"$work/err.txt" || status=$?
+    CUPS_SERVER="${server:-$CUPS_SERVER}" timeout -k 2 30 ./voyanta "$@") >/dev/null 2>"$work/err.txt" || status=$?
 }
+# Prints the trip to the printer.
+print_trip() { run_program /pt "$trip" "$1"; }
 
 print_trip takes
 [ "$status" -eq 0 ] || fail "printing to takes ended with status $status: $(cat "$work/err.txt")"
@@ -165,5 +184,115 @@ if [ -n "$(lpstat -W all -o refuses)" ] || [ -e "$work/out/refuses.pdf" ]; then
   fail "a job landed on refuses"
 fi
 
+# A stand-in spooler on its own port that passes everything on to the cupsd, until a
+# document follows a job: then that connection goes silent, and the cupsd waits for it.
+standin=$(free_port) || die "no free port found"
+cat >"$work/standin.py" <<'EOF'
+import re, socket, sys, threading
+# IPP version 2.0, Send-Document, a request id, the operation attributes.
+send_document = re.compile(rb"\x02\x00\x00\x06....\x01\x47", re.S)
+def pipe(source, sink, silence, watch):
+    try:
+        while data := source.recv(65536):
+            if watch and send_document.search(data):
+                silence.set()
+            if not silence.is_set():
+                sink.sendall(data)
+    except OSError:
+        pass
+listener = socket.create_server(("127.0.0.1", int(sys.argv[1])))
+while True:
+    client, _ = listener.accept()
+    server = socket.create_connection(("127.0.0.1", int(sys.argv[2])))
+    silence = threading.Event()
+    threading.Thread(target=pipe, args=(client, server, silence, True), daemon=True).start()
+    threading.Thread(target=pipe, args=(server, client, silence, False), daemon=True).start()
+EOF
+
+# A spooler that takes connections and never answers.
+stalled=$(free_port) || die "no free port found"
+cat >"$work/stalled.py" <<'EOF'
+import socket, sys
+listener = socket.create_server(("127.0.0.1", int(sys.argv[1])))
+held = []
+while True:
+    held.append(listener.accept())
+EOF
+
+# The long trip's path read as Windows-1252 has an "é" at the 255th byte of its UTF-8: the
+# job's name must stop before it.
+folder=$work/$(printf 'caf\xe9')
+filler=$(printf "%0$((254 - $(printf '%s' "$folder" | wc -c) - 2))d" 0)
+mkdir -p "$folder"
+long=$folder/$filler$(printf '\xe9').vyt
+cp "$trip" "$long"
+# Row: case | arguments ($trip, $long for the long trip) | spooler (cupsd, none, stalled,
+#      standin) | status | what standard error must hold (empty: nothing) | queue left
+#      without jobs. The stand-ins start when a row first needs them.
+while IFS='|' read -r case arguments spooler expected said queue; do
+  case $spooler in
+    cupsd) server= ;;
+    none) server=127.0.0.1:$(free_port) ;;
+    stalled)
+      server=127.0.0.1:$stalled
+      if [ -z "$stalled_pid" ]; then
+        python3 "$work/stalled.py" "$stalled" &
+        stalled_pid=$!
+        for _ in $(seq 50); do (exec 3<>"/dev/tcp/127.0.0.1/$stalled") 2>/dev/null && break; sleep 0.1; done
+      fi
+      ;;
+    standin)
+      server=127.0.0.1:$standin
+      if [ -z "$standin_pid" ]; then
+        python3 "$work/standin.py" "$standin" "$port" &
+        standin_pid=$!
+        for _ in $(seq 50); do (exec 3<>"/dev/tcp/127.0.0.1/$standin") 2>/dev/null && break; sleep 0.1; done
+      fi
+      ;;
+  esac
+  eval "set -- $arguments"
+  started=$SECONDS
+  run_program "$@"
+  [ "$status" -eq "$expected" ] || fail "$case: status $status, not $expected: $(cat "$work/err.txt")"
+  [ "$status" -ne 124 ] && [ "$status" -ne 137 ] || fail "$case: still running after $((SECONDS - started)) s"
+  if [ -z "$said" ]; then
+    [ ! -s "$work/err.txt" ] || fail "$case: wrote to standard error: $(cat "$work/err.txt")"
+  else
+    grep -qF "$said" "$work/err.txt" || fail "$case: standard error does not say \"$said\": $(cat "$work/err.txt")"
+  fi
+  if [ -n "$queue" ] && [ -n "$(lpstat -o "$queue")" ]; then
+    fail "$case: a job was left on $queue: $(lpstat -o "$queue")"
+  fi
+done <<'EOF'
+a printer the spooler lacks|/pt "$trip" nowhere|cupsd|1|There is no printer named nowhere.|
+no default printer|/p "$trip"|cupsd|1|There is no default printer.|
+a queue that wants a password|/pt "$trip" locked|cupsd|1|Could not print to locked.|locked
+a stopped queue|/pt "$trip" stopped|cupsd|0|The printer stopped is stopped; the job waits there.: Paper jam|
+no spooler, a printer named|/pt "$trip" takes|none|1|The print system cannot be reached.|
+no spooler, the default printer|/p "$trip"|none|1|The print system cannot be reached.|
+a silent spooler, a PDF file|/pt "$trip" "$work/out/silent.pdf"|stalled|0||
+a silent spooler, a printer named|/pt "$trip" takes|stalled|1|The print system cannot be reached.|
+a spooler silent after the job is made|/pt "$trip" cut|standin|1|Could not print to cut.|cut
+a long trip path, not UTF-8|/pt "$long" takes|cupsd|0||takes
+EOF
+[ -n "$(lpstat -o stopped)" ] || fail "the job to the stopped queue is not waiting there"
+pdfinfo "$work/out/silent.pdf" >/dev/null 2>&1 || fail "no PDF file written while the spooler was silent"
+# The names of the jobs, as the cupsd keeps them in its control files, in hexadecimal.
+job_names() {
+  python3 - "$cups/spool" <<'EOF'
+import pathlib, sys
+for control in pathlib.Path(sys.argv[1]).glob("c*"):
+    data = control.read_bytes()
+    at = data.find(b"\x00\x08job-name")
+    if at >= 0:
+        length = int.from_bytes(data[at + 10:at + 12], "big")
+        print(data[at + 12:at + 12 + length].hex())
+EOF
+}
+hex() { od -An -v -tx1 | tr -d ' \n'; }
+expected=$(printf '%s' "${folder%/*}/caf" | hex)c3a9$(printf '/%s' "$filler" | hex)
+for _ in $(seq 50); do job_names | grep -qx "$expected" && break; sleep 0.1; done
+job_names | grep -qx "$expected" || fail "no job is named by the long path cut to 255 bytes: $(job_names)"
+
 [ "$failures" -eq 0 ] || exit 1
-echo "printed to a queue that takes jobs, refused by one that does not"
+echo "printed to a queue that takes jobs, refused by one that does not, and misbehaving spoolers told"
