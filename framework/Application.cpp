@@ -196,6 +196,8 @@ void Application::EndAtStartUp(int status) {
 
 bool Application::PrintFromCommandLine(const CommandLineInfo& info) {
   const UnattendedScope unattended;
+  // No event loop runs until the print is over, so a signal must end the print itself.
+  const EndAtTerminationScope endAtTermination;
   commandLinePrint = &info;
   bool printed = false;
   DocTemplate* docTemplate = GetFirstDocTemplate();

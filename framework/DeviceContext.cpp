@@ -12,6 +12,7 @@
 #include "framework/MessageBox.h"
 #include "framework/Spooler.h"
 #include "framework/Strings.h"
+#include "framework/TerminationSignals.h"
 #include "framework/Text.h"
 
 namespace framework {
@@ -64,7 +65,7 @@ void DeviceContext::SetOutputFile(const std::string& path) {
 }
 
 void DeviceContext::StartDoc(const char* docName) {
-  if (finished) return;
+  if (finished || Ended()) return;
   if (PrintsToFile()) {
     // Later jobs go on in the same document, on a page of their own (see StartPage).
     if (painter.isActive() || failed) return;
@@ -114,12 +115,13 @@ void DeviceContext::EndDrawing() {
 }
 
 void DeviceContext::StartPage() {
+  if (Ended()) return;
   // A document begins on its first page; a later one needs a new sheet.
   if (endedPages > 0 && painter.isActive() && !writer->newPage()) Fail({});
 }
 
 void DeviceContext::TextOut(int x, int y, const char* text, std::size_t length) {
-  if (!painter.isActive()) return;  // the job did not start, which is already known
+  if (!painter.isActive() || ended) return;  // the job did not start or was ended, which is known
   const QPointF topLeft = ToDevice(x, y);
   // QPainter places text on its baseline: one ascent below the top of the cell.
   const QFontMetricsF metrics(painter.font(), writer.get());
@@ -131,11 +133,11 @@ void DeviceContext::EndPage() { ++endedPages; }
 void DeviceContext::EndDoc() {
   if (PrintsToFile() || !painter.isActive()) return;
   EndDrawing();
-  if (failed) return;
+  if (failed || Ended()) return;
   std::string reason;
   std::optional<std::string> stopped;
   if (!SubmitPrintJob(GetPrinter(), jobName, drawn, reason, stopped)) {
-    Fail(reason);
+    if (!Ended()) Fail(reason);
   } else if (stopped) {
     // Taken, so printed as far as the program goes; the user is told why nothing comes out.
     std::string warning = FormatString(AFX_IDP_PRINTER_STOPPED, GetDeviceName().c_str());
@@ -155,7 +157,7 @@ bool DeviceContext::Finish() {
   if (!painter.isActive()) return !failed;
   EndDrawing();
   try {
-    if (!failed) {
+    if (!failed && !Ended()) {
       file.Write(drawn.constData(), static_cast<std::size_t>(drawn.size()));
       file.Close();
     }
@@ -194,6 +196,14 @@ int DeviceContext::GetTextWidth(const char* text, std::size_t length) const {
 void DeviceContext::Fail(const std::string& reason) {
   if (!failed) failureReason = reason;
   failed = true;
+}
+
+bool DeviceContext::Ended() {
+  if (!ended && TerminationRequested()) {
+    ended = failed = true;
+    failureReason = LoadString(AFX_IDP_PRINT_ENDED);
+  }
+  return ended;
 }
 
 std::string DeviceContext::GetDeviceName() const {

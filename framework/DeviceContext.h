@@ -38,8 +38,11 @@ enum MapMode {
 // Failure: a step the device refuses (a file that cannot be written, a spooler that does not
 // take the job) does not stop the later ones, which go on as far as they can; the context
 // remembers the first failure with its reason (HasFailed, GetFailureReason) so that the
-// caller reports it once. The drawing operations are virtual so that another device, a
-// test's recorder, can stand in.
+// caller reports it once. Under an EndAtTerminationScope a termination signal ends the
+// output at the next step (a job, a page, a wait for the spooler): the job at the spooler
+// is cancelled, the PDF file is not written, nothing more is drawn, and the failure's
+// reason says that printing was ended. The drawing operations are virtual so that another
+// device, a test's recorder, can stand in.
 class DeviceContext {
  public:
   // Every operation throws MemoryException when memory runs out to make the printer.
@@ -103,6 +106,9 @@ class DeviceContext {
   // Ends the painter: the document in memory is complete.
   void EndDrawing();
   void Fail(const std::string& reason);
+  // Whether a termination signal ended the output; the first time it says so, that is the
+  // failure, whatever failed before.
+  bool Ended();
   // The device point of a logical one.
   QPointF ToDevice(int x, int y) const;
   // The printable area's size in the units of the mapping mode, not rounded.
@@ -124,6 +130,7 @@ class DeviceContext {
   int endedPages = 0;  // pages ended in the document being drawn
   bool finished = false;
   bool failed = false;
+  bool ended = false;
   std::string failureReason;
 };
 

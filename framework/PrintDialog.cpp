@@ -15,6 +15,7 @@
 #include "framework/Paths.h"
 #include "framework/Spooler.h"
 #include "framework/Strings.h"
+#include "framework/TerminationSignals.h"
 #include "framework/Text.h"
 
 namespace framework {
@@ -80,7 +81,9 @@ bool PrintDialog::SelectCommandLinePrinter(const CommandLineInfo& commandLine) {
     deviceContext.SetOutputFile(FullPath(name));  // first, so that no spooler is asked
   } else if (!CanReachSpooler()) {
     // Qt's printers would wait on it without bound; and no printer is known without it.
-    MessageBox::Show(LoadString(AFX_IDP_NO_PRINT_SYSTEM), MB_OK | MB_ICONERROR);
+    // A termination signal may be what cut the wait short.
+    const unsigned why = TerminationRequested() ? AFX_IDP_PRINT_ENDED : AFX_IDP_NO_PRINT_SYSTEM;
+    MessageBox::Show(LoadString(why), MB_OK | MB_ICONERROR);
     return false;
   } else {
     // Made before the look-up: it loads Qt's print support, whose password dialog the

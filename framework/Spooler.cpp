@@ -9,13 +9,16 @@
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QStringList>
+#include <algorithm>
 #include <cstring>
+#include <ctime>
 #include <optional>
 
 #include "framework/CommandIds.h"
 #include "framework/Exceptions.h"
 #include "framework/MessageBox.h"
 #include "framework/Strings.h"
+#include "framework/TerminationSignals.h"
 #include "framework/Text.h"
 
 namespace framework {
@@ -73,6 +76,12 @@ void AddSettings(const QPrinter& printer, JobOptions& options) {
 // unattended one.
 constexpr int kConnectMilliseconds = 5000;
 constexpr double kAnswerSeconds = 10.0;
+// How long libcups waits before it asks whether to go on waiting: what a termination
+// signal may have to wait for.
+constexpr double kWaitSliceSeconds = 0.2;
+// The document goes in pieces this big, so that the spooler's silence counts from the last
+// piece it took, not from the first.
+constexpr qsizetype kWritePieceBytes = 64 * 1024;
 
 // The most bytes a job's name may have: the spooler refuses a longer one.
 constexpr std::size_t kJobNameBytes = 255;
@@ -102,6 +111,14 @@ const char* AskPassword(const char* prompt, http_t*, const char*, const char*, v
   return password.constData();
 }
 
+// libcups asks this after each slice of a wait in which the spooler was silent: it goes on
+// waiting while the silence is shorter than kAnswerSeconds (libcups keeps the time of the
+// last exchange in whole seconds), unless the work is to end at a termination signal.
+int GoOnWaiting(http_t* http, void*) {
+  if (TerminationRequested()) return 0;
+  return std::difftime(std::time(nullptr), httpGetActivity(http)) < kAnswerSeconds ? 1 : 0;
+}
+
 // A connection of its own to the spooler, with every wait bounded; closed with it.
 // Failure: Get() is null.
 class SpoolerConnection {
@@ -109,7 +126,7 @@ class SpoolerConnection {
   SpoolerConnection()
       : http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kConnectMilliseconds,
                           nullptr)) {
-    if (http != nullptr) httpSetTimeout(http, kAnswerSeconds, nullptr, nullptr);
+    if (http != nullptr) httpSetTimeout(http, kWaitSliceSeconds, GoOnWaiting, nullptr);
   }
   SpoolerConnection(const SpoolerConnection&) = delete;
   SpoolerConnection& operator=(const SpoolerConnection&) = delete;
@@ -132,13 +149,21 @@ std::string JobName(const std::string& title) {
   return name;
 }
 
+// Writes the document in pieces: false as soon as one does not go.
+bool WriteDocument(http_t* http, const QByteArray& pdf) {
+  for (qsizetype at = 0; at < pdf.size(); at += kWritePieceBytes) {
+    const auto length = static_cast<std::size_t>(std::min(kWritePieceBytes, pdf.size() - at));
+    if (cupsWriteRequestData(http, pdf.constData() + at, length) != HTTP_STATUS_CONTINUE) return false;
+  }
+  return true;
+}
+
 // Sends the job's one document and reads the spooler's answer to it: true only when the
 // spooler said it took the document.
 bool SendDocument(http_t* http, const char* queue, int job, const char* name, const QByteArray& pdf) {
   if (cupsStartDocument(http, queue, job, name, CUPS_FORMAT_PDF, 1) != HTTP_STATUS_CONTINUE) return false;
   // The answer is read also after a failed write: it holds the spooler's reason.
-  const bool written = cupsWriteRequestData(http, pdf.constData(), static_cast<std::size_t>(pdf.size())) ==
-                       HTTP_STATUS_CONTINUE;
+  const bool written = WriteDocument(http, pdf);
   const std::string resource = std::string("/printers/") + queue;
   ipp_t* answer = cupsGetResponse(http, resource.c_str());
   const bool taken = answer != nullptr && ippGetStatusCode(answer) <= IPP_STATUS_OK_EVENTS_COMPLETE;
@@ -146,8 +171,8 @@ bool SendDocument(http_t* http, const char* queue, int job, const char* name, co
   return written && taken;
 }
 
-// Cancels a job whose document did not arrive, on a connection of its own: the job's may
-// be the one that stalled.
+// Cancels a job whose document did not arrive, or that a termination signal ended, on a
+// connection of its own: the job's may be the one that stalled.
 void CancelJob(const char* queue, int job) {
   const SpoolerConnection connection;
   if (connection.Get() != nullptr) cupsCancelJob2(connection.Get(), queue, job, 0);
@@ -223,7 +248,8 @@ bool SubmitPrintJob(const QPrinter& printer, const std::string& title, const QBy
     reason = LastSpoolerError(http);
     return false;
   }
-  if (!SendDocument(http, queue.constData(), job, name.c_str(), pdf)) {
+  // A job ended by a signal, even one the spooler took, is not left to print.
+  if (!SendDocument(http, queue.constData(), job, name.c_str(), pdf) || TerminationRequested()) {
     reason = LastSpoolerError(http);
     CancelJob(queue.constData(), job);
     return false;

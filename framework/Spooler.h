@@ -25,6 +25,9 @@ namespace framework {
 // that is stopped waits there; stopped is then set to the queue's state message (which may
 // be empty), else reset.
 //
+// Under an EndAtTerminationScope a termination signal cuts every wait short: the job is
+// then cancelled, taken or not, and the call fails.
+//
 // Nothing is kept between calls. Failure: false with the spooler's reason (the job is
 // cancelled when it was made and its document could not follow).
 [[nodiscard]] bool SubmitPrintJob(const QPrinter& printer, const std::string& title, const QByteArray& pdf,

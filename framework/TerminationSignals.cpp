@@ -12,11 +12,16 @@ namespace framework {
 namespace {
 
 int signalPipe[2] = {-1, -1};
+// Set by the handler; cleared as the handler is put in place, for a run of its own.
+volatile std::sig_atomic_t signalled = 0;
+bool endAtTermination = false;
 
 void OnSignal(int) {
   const int savedErrno = errno;
+  signalled = 1;
   const char byte = 1;
-  // A full pipe already holds a wake-up; nothing else may be done in a handler.
+  // A full pipe already holds a wake-up; nothing but the flag and the byte may be done in
+  // a handler.
   [[maybe_unused]] const ssize_t ignored = write(signalPipe[1], &byte, 1);
   errno = savedErrno;
 }
@@ -36,6 +41,7 @@ TerminationSignals::TerminationSignals(std::function<void()> callback) : onSigna
     onSignal();
   });
 
+  signalled = 0;
   struct sigaction action = {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
@@ -59,5 +65,11 @@ TerminationSignals::~TerminationSignals() {
     fd = -1;
   }
 }
+
+EndAtTerminationScope::EndAtTerminationScope() { endAtTermination = true; }
+
+EndAtTerminationScope::~EndAtTerminationScope() { endAtTermination = false; }
+
+bool TerminationRequested() { return endAtTermination && signalled != 0; }
 
 }  // namespace framework

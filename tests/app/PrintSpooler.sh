@@ -6,7 +6,8 @@
 # Then a table of spoolers that misbehave: a queue that wants a password, a stopped queue,
 # no spooler at all, a silent one (which a PDF file must not need), one that goes silent
 # once the job is made (a stand-in in front of the cupsd), and a trip whose path is long
-# and not UTF-8. Each run is bounded in time.
+# and not UTF-8. Then termination signals while a print waits on a silent spooler. Each
+# run is bounded in time.
 # Usage: PrintSpooler.sh PROGRAM   (as root)
 set -euo pipefail
 
@@ -209,7 +210,7 @@ while True:
     threading.Thread(target=pipe, args=(server, client, silence, False), daemon=True).start()
 EOF
 
-# A spooler that takes connections and never answers.
+# A spooler that takes connections and never answers; it tells each one it takes.
 stalled=$(free_port) || die "no free port found"
 cat >"$work/stalled.py" <<'EOF'
 import socket, sys
@@ -217,26 +218,19 @@ listener = socket.create_server(("127.0.0.1", int(sys.argv[1])))
 held = []
 while True:
     held.append(listener.accept())
+    print("taken", flush=True)
 EOF
 
-# The long trip's path read as Windows-1252 has an "é" at the 255th byte of its UTF-8: the
-# job's name must stop before it.
-folder=$work/$(printf 'caf\xe9')
-filler=$(printf "%0$((254 - $(printf '%s' "$folder" | wc -c) - 2))d" 0)
-mkdir -p "$folder"
-long=$folder/$filler$(printf '\xe9').vyt
-cp "$trip" "$long"
-# Row: case | arguments ($trip, $long for the long trip) | spooler (cupsd, none, stalled,
-#      standin) | status | what standard error must hold (empty: nothing) | queue left
-#      without jobs. The stand-ins start when a row first needs them.
-while IFS='|' read -r case arguments spooler expected said queue; do
-  case $spooler in
+# Sets $server to the spooler (cupsd, none, stalled, standin); a stand-in starts when first
+# needed.
+use_spooler() {
+  case $1 in
     cupsd) server= ;;
     none) server=127.0.0.1:$(free_port) ;;
     stalled)
       server=127.0.0.1:$stalled
       if [ -z "$stalled_pid" ]; then
-        python3 "$work/stalled.py" "$stalled" &
+        python3 "$work/stalled.py" "$stalled" >"$work/stalled.txt" &
         stalled_pid=$!
         for _ in $(seq 50); do (exec 3<>"/dev/tcp/127.0.0.1/$stalled") 2>/dev/null && break; sleep 0.1; done
       fi
@@ -250,6 +244,20 @@ while IFS='|' read -r case arguments spooler expected said queue; do
       fi
       ;;
   esac
+}
+
+# The long trip's path read as Windows-1252 has an "é" at the 255th byte of its UTF-8: the
+# job's name must stop before it.
+folder=$work/$(printf 'caf\xe9')
+filler=$(printf "%0$((254 - $(printf '%s' "$folder" | wc -c) - 2))d" 0)
+mkdir -p "$folder"
+long=$folder/$filler$(printf '\xe9').vyt
+cp "$trip" "$long"
+# Row: case | arguments ($trip, $long for the long trip) | spooler (cupsd, none, stalled,
+#      standin) | status | what standard error must hold (empty: nothing) | queue left
+#      without jobs.
+while IFS='|' read -r case arguments spooler expected said queue; do
+  use_spooler "$spooler"
   eval "set -- $arguments"
   started=$SECONDS
   run_program "$@"
@@ -277,6 +285,47 @@ a long trip path, not UTF-8|/pt "$long" takes|cupsd|0||takes
 EOF
 [ -n "$(lpstat -o stopped)" ] || fail "the job to the stopped queue is not waiting there"
 pdfinfo "$work/out/silent.pdf" >/dev/null 2>&1 || fail "no PDF file written while the spooler was silent"
+
+# Whether the program now waits on the spooler: the job was made on the queue named, or
+# else the silent spooler took a connection beyond the $taken before.
+waits_on_spooler() {
+  if [ -n "$1" ]; then
+    [ -n "$(lpstat -o "$1")" ]
+  else
+    [ "$(wc -l <"$work/stalled.txt")" -gt "$taken" ]
+  fi
+}
+# A termination signal while a print waits on a silent spooler ends the print within two
+# seconds, not at the end of the wait, with status 1 and the word, and cancels the job
+# where one was made.
+# Row: case | signal | spooler (stalled, standin) | printer | queue the job is made on.
+while IFS='|' read -r case signal spooler printer queue; do
+  use_spooler "$spooler"
+  taken=$(wc -l <"$work/stalled.txt")
+  (cd "$work/home" && exec env HOME="$work/home" XDG_CONFIG_HOME="$work/home" XDG_RUNTIME_DIR="$work/home/run" \
+    CUPS_SERVER="$server" timeout -k 2 30 ./voyanta /pt "$trip" "$printer") >/dev/null 2>"$work/err.txt" &
+  pid=$!
+  for _ in $(seq 150); do
+    waits_on_spooler "$queue" || has_ended "$pid" || { sleep 0.1; continue; }
+    break
+  done
+  sleep 0.5  # well into the wait
+  ! has_ended "$pid" || fail "$case: ended before the signal: $(cat "$work/err.txt")"
+  kill -s "$signal" "$pid" || true  # timeout hands it on to the program
+  ends_within "$pid" 20 || fail "$case: still running 2 s after the signal"
+  status=0
+  wait "$pid" || status=$?
+  [ "$status" -eq 1 ] || fail "$case: status $status, not 1: $(cat "$work/err.txt")"
+  grep -qF "Printing was ended." "$work/err.txt" || fail "$case: the end is not told: $(cat "$work/err.txt")"
+  if [ -n "$queue" ] && [ -n "$(lpstat -o "$queue")" ]; then
+    fail "$case: a job was left on $queue: $(lpstat -o "$queue")"
+  fi
+done <<'EOF'
+SIGTERM, a silent spooler|TERM|stalled|takes|
+SIGTERM, a spooler silent after the job is made|TERM|standin|cut|cut
+SIGINT, a silent spooler|INT|stalled|takes|
+SIGINT, a spooler silent after the job is made|INT|standin|cut|cut
+EOF
 # The names of the jobs, as the cupsd keeps them in its control files, in hexadecimal.
 job_names() {
   python3 - "$cups/spool" <<'EOF'

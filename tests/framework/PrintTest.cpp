@@ -6,6 +6,7 @@
 #include <QFontInfo>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <csignal>
 #include <filesystem>
 #include <optional>
 #include <utility>
@@ -13,6 +14,7 @@
 #include "framework/DeviceContext.h"
 #include "framework/MessageBox.h"
 #include "framework/PrintDialog.h"
+#include "framework/TerminationSignals.h"
 #include "framework/Text.h"
 #include "support/Pdf.h"
 #include "support/Scratch.h"
@@ -101,6 +103,45 @@ TEST_F(DeviceContextTest, JobThatCannotStartIsRememberedWithTheFileItWasFor) {
   EXPECT_EQ(dc.GetDeviceName(), out);
   EXPECT_FALSE(dc.Finish());
   EXPECT_EQ(dc.GetFailureReason(), "Not a directory");
+}
+
+TEST_F(DeviceContextTest, TerminationSignalEndsTheOutputOnlyWhereAskedAndNoFileIsWritten) {
+  const std::string out = folder / "out.pdf";
+  scratch::WriteFile(out, "before");
+  PrintTo(out);
+  const auto job = [&](const char* name) {
+    dc.StartDoc(name);
+    dc.StartPage();
+    Text(150, -200, name);
+    dc.EndPage();
+    dc.EndDoc();
+  };
+  const TerminationSignals handlers([] {});
+  ASSERT_EQ(raise(SIGTERM), 0);
+  job("window");
+  EXPECT_FALSE(dc.HasFailed()) << "outside the scope the event loop handles the signal";
+  {
+    const EndAtTerminationScope endAtTermination;
+    EXPECT_TRUE(TerminationRequested());
+    job("command line");
+    EXPECT_TRUE(dc.HasFailed());
+    EXPECT_FALSE(dc.Finish());
+  }
+  EXPECT_FALSE(TerminationRequested());
+  EXPECT_EQ(dc.GetFailureReason(), "Printing was ended.");
+  EXPECT_EQ(scratch::ReadFile(out), "before") << "a file not finished is not written";
+}
+
+TEST(TerminationSignalsTest, SignalOfAnEarlierRunDoesNotEndTheNextOne) {
+  {
+    const TerminationSignals handlers([] {});
+    ASSERT_EQ(raise(SIGINT), 0);
+  }
+  const TerminationSignals handlers([] {});
+  const EndAtTerminationScope endAtTermination;
+  EXPECT_FALSE(TerminationRequested());
+  ASSERT_EQ(raise(SIGHUP), 0);
+  EXPECT_TRUE(TerminationRequested());
 }
 
 struct DialogCase {
