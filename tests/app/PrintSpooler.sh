@@ -315,11 +315,15 @@ EOF
 }
 # The newest job the cupsd has, or 0.
 newest_job() { { echo 0; lpstat -W all -o | sed -E 's/^[^ ]*-([0-9]+) .*/\1/'; } | sort -n | tail -n 1; }
+# 67 items of one group fill a page of A4 to the program's own page limit; Letter is
+# shorter, so its page breaks before.
+full=$work/full.vyt
+for item in $(seq 67); do printf '1\t\tItem %02d\tClothes\t\n' "$item"; done >"$full"
 # Row: case | printer | status | what standard error must hold | the job's media (empty:
-#      no job) | its sides | the PDF's page size, as pdfinfo names it.
-while IFS='|' read -r case printer expected said media sides size; do
+#      no job) | its sides | the PDF's page size, as pdfinfo names it | its pages.
+while IFS='|' read -r case printer expected said media sides size pages; do
   before=$(newest_job)
-  print_trip "$printer"
+  run_program /pt "$full" "$printer"
   [ "$status" -eq "$expected" ] || fail "$case: status $status, not $expected: $(cat "$work/err.txt")"
   [ -z "$said" ] || grep -qF "$said" "$work/err.txt" || fail "$case: standard error does not say \"$said\": $(cat "$work/err.txt")"
   job=$(newest_job)
@@ -334,12 +338,14 @@ while IFS='|' read -r case printer expected said media sides size; do
   [ "$(job_attribute "$job" sides)" = "$sides" ] || fail "$case: the job's sides are $(job_attribute "$job" sides)"
   pdfinfo "$work/out/$queue.pdf" 2>/dev/null | grep -q "^Page size:.*($size)\$" ||
     fail "$case: the page is not $size: $(pdfinfo "$work/out/$queue.pdf" 2>&1 | grep '^Page size')"
+  pdfinfo "$work/out/$queue.pdf" 2>/dev/null | grep -q "^Pages: *$pages\$" ||
+    fail "$case: not $pages pages: $(pdfinfo "$work/out/$queue.pdf" 2>&1 | grep '^Pages')"
 done <<'EOF'
-a queue on A4|takes|0||A4|one-sided|A4
-a queue on Letter|letter|0||Letter|one-sided|letter
-the user's paper on an A4 queue|mine|0||Letter|one-sided|letter
-an instance's options|office/duplex|0||A4|two-sided-long-edge|A4
-an instance nobody made|office/none|1|There is no printer named office/none.|||
+a queue on A4|takes|0||A4|one-sided|A4|1
+a queue on Letter|letter|0||Letter|one-sided|letter|2
+the user's paper on an A4 queue|mine|0||Letter|one-sided|letter|2
+an instance's options|office/duplex|0||A4|two-sided-long-edge|A4|1
+an instance nobody made|office/none|1|There is no printer named office/none.||||
 EOF
 
 [ "$failures" -eq 0 ] || exit 1
