@@ -38,6 +38,15 @@ bool NamesPdfFile(const std::string& name) {
   return name.size() > 4 && QString::fromUtf8(name.substr(name.size() - 4)).compare(".pdf", Qt::CaseInsensitive) == 0;
 }
 
+// Tells that the command line's printer (the default printer when the name is empty) does
+// not exist; answers false.
+bool ReportMissingPrinter(const std::string& name) {
+  const std::string message =
+      name.empty() ? LoadString(AFX_IDP_NO_DEFAULT_PRINTER) : FormatString(AFX_IDP_NO_SUCH_PRINTER, name.c_str());
+  MessageBox::Show(message.c_str(), MB_OK | MB_ICONERROR);
+  return false;
+}
+
 }  // namespace
 
 PrintDialog::PrintDialog() = default;
@@ -91,13 +100,11 @@ bool PrintDialog::SelectCommandLinePrinter(const CommandLineInfo& commandLine) {
     QPrinter& printer = deviceContext.GetPrinter();
     const QPrinterInfo wanted =
         name.empty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(ToQString(name.c_str()));
-    if (wanted.isNull()) {
-      const std::string message =
-          name.empty() ? LoadString(AFX_IDP_NO_DEFAULT_PRINTER) : FormatString(AFX_IDP_NO_SUCH_PRINTER, name.c_str());
-      MessageBox::Show(message.c_str(), MB_OK | MB_ICONERROR);
-      return false;
-    }
+    if (wanted.isNull()) return ReportMissingPrinter(name);
     printer.setPrinterName(name.empty() ? wanted.printerName() : ToQString(name.c_str()));
+    // Qt keeps the paper the printer had and knows nothing of an instance's options, nor
+    // whether the instance exists.
+    if (!UseDestinationSettings(printer)) return ReportMissingPrinter(name);
   }
   deviceContext.GetPrinter().setCopyCount(1);
   return true;

@@ -20,8 +20,10 @@ class CommandLineInfo;
 // window is the QPrintDialog, built and not shown, so that a test can set its printer (PDF
 // output to a file, a copy count) and answer. While the command line prints, no dialog
 // appears: the printer the command line names is taken (or the default printer), with one
-// copy; one that does not exist is reported (as a print system out of reach
-// when the spooler does not answer) and answers IDCANCEL. A PDF file named there
+// copy, on its queue's own paper and options and the user's (an instance's too, see
+// UseDestinationSettings); one that does not exist, or an instance nobody made, is
+// reported (as a print system out of reach when the spooler does not answer) and answers
+// IDCANCEL. A PDF file named there
 // counts from the current folder and keeps the bytes of its name. Without a user to ask
 // (framework::IsUnattended) the dialog answers IDCANCEL unseen.
 class PrintDialog {

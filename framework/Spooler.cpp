@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QLineEdit>
-
+#include <QPageSize>
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QStringList>
@@ -199,6 +199,48 @@ std::optional<std::string> StoppedQueueMessage(http_t* http, const char* queue) 
   return message;
 }
 
+// The printers the spooler knows, with their options and the instances of the system's and
+// the user's lpoptions; freed with it. Failure: none are known.
+class Destinations {
+ public:
+  explicit Destinations(http_t* http) : count(cupsGetDests2(http, &dests)) {}
+  Destinations(const Destinations&) = delete;
+  Destinations& operator=(const Destinations&) = delete;
+  ~Destinations() { cupsFreeDests(count, dests); }
+
+  // The destination of a printer's name, "queue" or "queue/instance"; null when unknown.
+  cups_dest_t* Find(const QString& name) const {
+    const QByteArray queue = name.section('/', 0, 0).toLocal8Bit();
+    const QByteArray instance = name.section('/', 1).toLocal8Bit();
+    return cupsGetDest(queue.constData(), instance.isEmpty() ? nullptr : instance.constData(), count, dests);
+  }
+
+ private:
+  cups_dest_t* dests = nullptr;
+  int count;
+};
+
+// The paper a destination prints on unless told otherwise: its "media" option (the user's),
+// else the queue's default. Failure: an invalid size when the spooler does not tell or the
+// paper is not known by name.
+QPageSize DefaultPaper(http_t* http, cups_dest_t* dest) {
+  const char* name = cupsGetOption("media", dest->num_options, dest->options);
+  cups_dinfo_t* info = nullptr;
+  if (name == nullptr && (info = cupsCopyDestInfo(http, dest)) != nullptr) {
+    name = ippGetString(cupsFindDestDefault(http, dest, info, "media"), 0, nullptr);
+  }
+  // The name is a PWG one ("na_letter_8.5x11in") from the spooler, maybe a PPD's ("Letter")
+  // from lpoptions.
+  const pwg_media_t* media = nullptr;
+  if (name != nullptr && (media = pwgMediaForPWG(name)) == nullptr && (media = pwgMediaForPPD(name)) == nullptr) {
+    media = pwgMediaForLegacy(name);
+  }
+  cupsFreeDestInfo(info);
+  if (media == nullptr) return {};
+  // In hundredths of a millimetre; Qt names the standard size of these dimensions.
+  return QPageSize(QSizeF(media->width / 100.0, media->length / 100.0), QPageSize::Millimeter);
+}
+
 }  // namespace
 
 std::unique_ptr<QPrinter> NewPdfPrinter() {
@@ -225,6 +267,21 @@ bool CanReachSpooler() {
   ipp_t* answer = cupsDoRequest(connection.Get(), request, "/");  // frees the request
   ippDelete(answer);
   return answer != nullptr;
+}
+
+bool UseDestinationSettings(QPrinter& printer) {
+  const SpoolerConnection connection;
+  if (connection.Get() == nullptr) return false;
+  const Destinations destinations(connection.Get());
+  cups_dest_t* dest = destinations.Find(printer.printerName());
+  if (dest == nullptr) return false;
+  QStringList options;
+  for (int i = 0; i < dest->num_options; ++i) {
+    options << QString::fromLocal8Bit(dest->options[i].name) << QString::fromLocal8Bit(dest->options[i].value);
+  }
+  printer.printEngine()->setProperty(kCupsOptionsProperty, options);
+  if (const QPageSize paper = DefaultPaper(connection.Get(), dest); paper.isValid()) printer.setPageSize(paper);
+  return true;
 }
 
 void UseOwnPasswordPrompt() { cupsSetPasswordCB2(AskPassword, nullptr); }

@@ -16,7 +16,8 @@ namespace framework {
 //
 // The job is a PDF document, as Qt renders one for a CUPS printer, with the options that Qt
 // would send along for the printer's settings: the paper, the orientation, the sides of
-// the sheet and whatever the print dialog's printer properties set. Exactly one copy: the
+// the sheet and whatever the print dialog's printer properties set (or, printing from the
+// command line, the destination's options: UseDestinationSettings). Exactly one copy: the
 // program prints each copy as a job of its own.
 //
 // The job's name is the title as UTF-8, cut to the 255 bytes the spooler takes. The job is
@@ -37,6 +38,14 @@ namespace framework {
 // default printer as it is made, which a PDF file does not need and which a spooler that
 // does not answer would hold up. Throws MemoryException when memory runs out.
 std::unique_ptr<QPrinter> NewPdfPrinter();
+
+// Starts the printer from its destination's own settings, as lp prints on it: the queue's
+// default paper, which the page is laid out on, and the options of the system's and the
+// user's lpoptions, an instance's ("office/duplex") own among them, which go with every job
+// (all of the destination's options, as lp sends them, over the printer's paper and sides).
+// Every wait is bounded to seconds. Failure: false when the spooler knows no such printer
+// or instance, or does not answer; the printer is then left as it was.
+[[nodiscard]] bool UseDestinationSettings(QPrinter& printer);
 
 // Whether the spooler accepts a connection and answers a question, each within seconds.
 // Failure: false, also when memory runs out.

@@ -6,8 +6,9 @@
 # Then a table of spoolers that misbehave: a queue that wants a password, a stopped queue,
 # no spooler at all, a silent one (which a PDF file must not need), one that goes silent
 # once the job is made (a stand-in in front of the cupsd), and a trip whose path is long
-# and not UTF-8. Then termination signals while a print waits on a silent spooler. Each
-# run is bounded in time.
+# and not UTF-8. Then termination signals while a print waits on a silent spooler, and a
+# table of the paper and options each job starts from: the queue's own, the user's
+# lpoptions, an instance's. Each run is bounded in time.
 # Usage: PrintSpooler.sh PROGRAM   (as root)
 set -euo pipefail
 
@@ -64,6 +65,8 @@ EOF
 # Anyone on 127.0.0.1 may do anything, without authentication.
 cat >"$cups/cupsd.conf" <<EOF
 LogLevel debug
+# Job files written at once, where the test reads each job's attributes.
+DirtyCleanInterval 0
 Listen 127.0.0.1:$port
 Browsing No
 WebInterface No
@@ -131,16 +134,20 @@ for _ in $(seq 50); do
 done
 [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ] || die "cupsd does not answer on port $port"
 
-for queue in takes refuses locked stopped cut; do
+for queue in takes refuses locked stopped cut letter mine office; do
   # (It warns that drivers are deprecated.)
   said=$(lpadmin -p "$queue" -E -v "file://$work/out/$queue.pdf" -P "$cups/keep.ppd" 2>&1) ||
     die "lpadmin could not make the queue $queue: $said"
 done
+said=$(lpadmin -p letter -o PageSize=Letter 2>&1) || die "lpadmin could not give letter its paper: $said"
 cupsreject -r "Out of paper" refuses || die "cupsreject failed"
 cupsdisable -r "Paper jam" stopped || die "cupsdisable failed"
 
-# The program in a folder of its own, with its repository beside it and its settings there.
-mkdir -p "$work/home/run"
+# The program in a folder of its own, with its repository beside it and its settings there,
+# and the user's own printer settings, as lpoptions writes them for a user (as root it would
+# write the system's).
+mkdir -p "$work/home/run" "$work/home/.cups"
+printf '%s\n' "Dest mine media=Letter" "Dest office/duplex sides=two-sided-long-edge" >"$work/home/.cups/lpoptions"
 chmod 700 "$work/home/run"
 cp "$program" "$work/home/voyanta"
 trip=$work/trip.vyt
@@ -342,6 +349,53 @@ hex() { od -An -v -tx1 | tr -d ' \n'; }
 expected=$(printf '%s' "${folder%/*}/caf" | hex)c3a9$(printf '/%s' "$filler" | hex)
 for _ in $(seq 50); do job_names | grep -qx "$expected" && break; sleep 0.1; done
 job_names | grep -qx "$expected" || fail "no job is named by the long path cut to 255 bytes: $(job_names)"
+
+# The value of an attribute of a job, as the cupsd keeps it in its control file.
+job_attribute() {
+  python3 - "$cups/spool/$(printf 'c%05d' "$1")" "$2" <<'EOF'
+import sys
+data = open(sys.argv[1], "rb").read()
+name = sys.argv[2].encode()
+at = data.find(len(name).to_bytes(2, "big") + name)
+if at >= 0:
+    at += 2 + len(name)
+    print(data[at + 2:at + 2 + int.from_bytes(data[at:at + 2], "big")].decode())
+EOF
+}
+# The newest job the cupsd has, or 0.
+newest_job() { { echo 0; lpstat -W all -o | sed -E 's/^[^ ]*-([0-9]+) .*/\1/'; } | sort -n | tail -n 1; }
+# 67 items of one group fill a page of A4 to the program's own page limit; Letter is
+# shorter, so its page breaks before.
+full=$work/full.vyt
+for item in $(seq 67); do printf '1\t\tItem %02d\tClothes\t\n' "$item"; done >"$full"
+# Row: case | printer | status | what standard error must hold | the job's media (empty:
+#      no job) | its sides | the PDF's page size, as pdfinfo names it | its pages.
+while IFS='|' read -r case printer expected said media sides size pages; do
+  before=$(newest_job)
+  run_program /pt "$full" "$printer"
+  [ "$status" -eq "$expected" ] || fail "$case: status $status, not $expected: $(cat "$work/err.txt")"
+  [ -z "$said" ] || grep -qF "$said" "$work/err.txt" || fail "$case: standard error does not say \"$said\": $(cat "$work/err.txt")"
+  job=$(newest_job)
+  if [ -z "$media" ]; then
+    [ "$job" -eq "$before" ] || fail "$case: a job was made"
+    continue
+  fi
+  [ "$job" -gt "$before" ] || { fail "$case: no job was made"; continue; }
+  queue=${printer%%/*}
+  for _ in $(seq 100); do [ -z "$(lpstat -o "$queue")" ] && break; sleep 0.1; done
+  [ "$(job_attribute "$job" media)" = "$media" ] || fail "$case: the job's media is $(job_attribute "$job" media)"
+  [ "$(job_attribute "$job" sides)" = "$sides" ] || fail "$case: the job's sides are $(job_attribute "$job" sides)"
+  pdfinfo "$work/out/$queue.pdf" 2>/dev/null | grep -q "^Page size:.*($size)\$" ||
+    fail "$case: the page is not $size: $(pdfinfo "$work/out/$queue.pdf" 2>&1 | grep '^Page size')"
+  pdfinfo "$work/out/$queue.pdf" 2>/dev/null | grep -q "^Pages: *$pages\$" ||
+    fail "$case: not $pages pages: $(pdfinfo "$work/out/$queue.pdf" 2>&1 | grep '^Pages')"
+done <<'EOF'
+a queue on A4|takes|0||A4|one-sided|A4|1
+a queue on Letter|letter|0||Letter|one-sided|letter|2
+the user's paper on an A4 queue|mine|0||Letter|one-sided|letter|2
+an instance's options|office/duplex|0||A4|two-sided-long-edge|A4|1
+an instance nobody made|office/none|1|There is no printer named office/none.||||
+EOF
 
 [ "$failures" -eq 0 ] || exit 1
 echo "printed to a queue that takes jobs, refused by one that does not, and misbehaving spoolers told"
