@@ -364,6 +364,8 @@ EOF
 }
 # The newest job the cupsd has, or 0.
 newest_job() { { echo 0; lpstat -W all -o | sed -E 's/^[^ ]*-([0-9]+) .*/\1/'; } | sort -n | tail -n 1; }
+# The test's own cupsd again, after the stand-ins above.
+use_spooler cupsd
 # 67 items of one group fill a page of A4 to the program's own page limit; Letter is
 # shorter, so its page breaks before.
 full=$work/full.vyt
