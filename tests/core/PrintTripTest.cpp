@@ -320,6 +320,19 @@ struct PaperCase {
 
 class PrintTripPaperTest : public testing::TestWithParam<PaperCase> {};
 
+// Prints the trip into the PDF file on the paper turned so; answers the printable area in
+// points.
+QRectF PrintIntoPdf(const Repository& repository, QPageSize::PageSizeId paper, QPageLayout::Orientation orientation,
+                    const std::string& out) {
+  framework::DeviceContext dc;
+  dc.SetOutputFile(out);
+  dc.GetPrinter().setPageSize(QPageSize(paper));
+  dc.GetPrinter().setPageOrientation(orientation);
+  PrintTrip(dc, "/trips/long.vyt", repository, 1);
+  EXPECT_TRUE(dc.Finish()) << dc.GetFailureReason();
+  return dc.GetPrinter().pageLayout().paintRectPoints();
+}
+
 TEST_P(PrintTripPaperTest, EveryItemIsOnSomePageAndNoLineLeavesThePrintableArea) {
   const PaperCase& row = GetParam();
   Repository repository;
@@ -327,12 +340,7 @@ TEST_P(PrintTripPaperTest, EveryItemIsOnSomePageAndNoLineLeavesThePrintableArea)
   Fill(repository, Items(9, "B"));
   scratch::Folder folder;
   const std::string out = folder / "trip.pdf";
-  framework::DeviceContext dc;
-  dc.SetOutputFile(out);
-  dc.GetPrinter().setPageSize(QPageSize(row.paper));
-  dc.GetPrinter().setPageOrientation(row.orientation);
-  PrintTrip(dc, "/trips/long.vyt", repository, 1);
-  ASSERT_TRUE(dc.Finish()) << dc.GetFailureReason();
+  const double bottom = PrintIntoPdf(repository, row.paper, row.orientation, out).bottom();
 
   ASSERT_EQ(pdf::PageCount(out), row.pages);
   EXPECT_EQ(pdf::PageLines(out, 2).front(), row.firstOfPage2);
@@ -346,7 +354,6 @@ TEST_P(PrintTripPaperTest, EveryItemIsOnSomePageAndNoLineLeavesThePrintableArea)
   for (const Entry& entry : Items(66, "A")) expected.push_back(entry.name);
   for (const Entry& entry : Items(9, "B")) expected.push_back(entry.name);
   EXPECT_EQ(items, expected);
-  const double bottom = dc.GetPrinter().pageLayout().paintRectPoints().bottom();
   for (const pdf::Word& word : pdf::Words(out)) EXPECT_LE(word.bottom, bottom + 0.5) << word.text;
 }
 
@@ -389,14 +396,7 @@ TEST_P(PrintTripLongTextTest, EveryCharacterIsPrintedWithinThePrintableArea) {
   Fill(repository, {{group, name, "1"}, {group, ordinary, "12"}});
   scratch::Folder folder;
   const std::string out = folder / "trip.pdf";
-  framework::DeviceContext dc;
-  dc.SetOutputFile(out);
-  dc.GetPrinter().setPageSize(QPageSize(row.paper));
-  dc.GetPrinter().setPageOrientation(row.orientation);
-  PrintTrip(dc, "/trips/long.vyt", repository, 1);
-  ASSERT_TRUE(dc.Finish()) << dc.GetFailureReason();
-
-  const QRectF area = dc.GetPrinter().pageLayout().paintRectPoints();
+  const QRectF area = PrintIntoPdf(repository, row.paper, row.orientation, out);
   std::string printed;
   for (const pdf::Word& word : pdf::Words(out)) {
     printed += word.text;
