@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QTimer>
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +22,7 @@
 #include "framework/Paths.h"
 #include "framework/Shell.h"
 #include "framework/Strings.h"
+#include "framework/Text.h"
 #include "mfctriext/ConfigRecentFileList.h"
 #include "resources/MainFrameResources.h"
 #include "resources/ResourceIds.h"
@@ -216,9 +216,8 @@ void Voyanta::PlaceKeptFiles() {
   // program) never take each other's files, after as much of the repository's name as
   // leaves room for the suffixes of a temporary file within a file name's 255 bytes.
   std::string name = framework::FileNameOf(repositoryPath);
-  std::size_t length = std::min<std::size_t>(name.size(), kKeptNameLength);
-  while (length > 0 && length < name.size() && (static_cast<unsigned char>(name[length]) & 0xC0) == 0x80) --length;
-  name = name.substr(0, length) + "." + instance.GetKey().substr(0, 16);
+  name.resize(framework::CharacterEnd(name, kKeptNameLength));
+  name += "." + instance.GetKey().substr(0, 16);
   std::unique_ptr<toolbox::Path> settings(GetApplicationDataFolder());
   std::unique_ptr<char, decltype(&std::free)> settingsText(settings->ToText(false), &std::free);
   std::vector<std::string> rescueFolders{settingsText.get()};

@@ -24,9 +24,7 @@ void Grow(std::vector<T>& vector) {
 QString ListModel::Shown(int text) const {
   const std::string_view bytes = texts.Bytes(text);
   if (bytes.size() <= std::size_t{kShownBytes}) return ToQString(bytes.data(), bytes.size());
-  std::size_t end = kShownBytes;
-  while (end > kShownBytes - 4 && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80) --end;
-  return ToQString(bytes.data(), end) + QChar(0x2026);
+  return ToQString(bytes.data(), CharacterEnd(bytes, kShownBytes)) + QChar(0x2026);
 }
 
 QVariant ListModel::data(const QModelIndex& index, int role) const {

@@ -142,10 +142,7 @@ class SpoolerConnection {
 // characters.
 std::string JobName(const std::string& title) {
   std::string name = ToUtf8(title.data(), title.size());
-  if (name.size() <= kJobNameBytes) return name;
-  std::size_t end = kJobNameBytes;
-  while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xc0) == 0x80) --end;
-  name.resize(end);
+  name.resize(CharacterEnd(name, kJobNameBytes));
   return name;
 }
 

@@ -1,10 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <memory>
 #include <optional>
 #include <string>
-
-#include <memory>
 
 class QPrinter;
 

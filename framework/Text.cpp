@@ -47,4 +47,11 @@ std::string ToBytes(const QString& text) {
 
 std::string ToUtf8(const char* bytes, std::size_t length) { return ToBytes(ToQString(bytes, length)); }
 
+std::size_t CharacterEnd(std::string_view bytes, std::size_t max) {
+  if (bytes.size() <= max) return bytes.size();
+  std::size_t end = max;
+  while (end > 0 && max - end < 3 && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80) --end;
+  return end;
+}
+
 }  // namespace framework

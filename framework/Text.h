@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace framework {
 
@@ -17,5 +18,10 @@ std::string ToBytes(const QString& text);
 // A text of the program as UTF-8, read the way ToQString reads it: unchanged when it is
 // valid UTF-8, else its Windows-1252 reading. Texts of both kinds can so be joined.
 std::string ToUtf8(const char* bytes, std::size_t length);
+
+// How many of the bytes to keep so that at most max remain and the cut falls between two
+// UTF-8 characters. A character has at most three bytes after its first, so a text of
+// another encoding is cut at most three bytes short of max.
+std::size_t CharacterEnd(std::string_view bytes, std::size_t max);
 
 }  // namespace framework
