@@ -217,7 +217,7 @@ void Voyanta::PlaceKeptFiles() {
   // leaves room for the suffixes of a temporary file within a file name's 255 bytes.
   std::string name = framework::FileNameOf(repositoryPath);
   name.resize(framework::CharacterEnd(name, kKeptNameLength));
-  name += "." + instance.GetKey().substr(0, 16);
+  name.append(".").append(instance.GetKey(), 0, 16);
   std::unique_ptr<toolbox::Path> settings(GetApplicationDataFolder());
   std::unique_ptr<char, decltype(&std::free)> settingsText(settings->ToText(false), &std::free);
   std::vector<std::string> rescueFolders{settingsText.get()};

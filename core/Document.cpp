@@ -1,9 +1,13 @@
 #include "core/Document.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "core/ItemList.h"
 #include "core/PrintTrip.h"
 #include "framework/Archive.h"
 #include "framework/CommandIds.h"
+#include "framework/Exceptions.h"
 #include "framework/MessageBox.h"
 #include "framework/PrintDialog.h"
 #include "framework/Strings.h"
@@ -62,7 +66,11 @@ void Document::OnFilePrint() {
   framework::PrintDialog dialog;
   if (dialog.DoModal() != framework::IDOK) return;
   framework::DeviceContext& dc = dialog.GetPrinterDC();
-  PrintTrip(dc, GetPathName(), repository, dialog.GetCopies());
+  try {
+    framework::Allocating([&] { PrintTrip(dc, GetPathName(), repository, dialog.GetCopies()); });
+  } catch (const framework::MemoryException&) {
+    dc.AbortDoc(std::strerror(ENOMEM));  // the lines of the check list could not be made
+  }
   if (!dc.Finish()) {
     std::string message = framework::FormatString(framework::AFX_IDP_FAILED_TO_PRINT, dc.GetDeviceName().c_str());
     if (!dc.GetFailureReason().empty()) message += "\n\n" + dc.GetFailureReason();

@@ -3,12 +3,16 @@
 #include <QFile>
 #include <QFontMetricsF>
 #include <QPageLayout>
+#include <QPaintEngine>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 
 #include "framework/CommandIds.h"
 #include "framework/Exceptions.h"
+#include "framework/FileDevice.h"
 #include "framework/MessageBox.h"
 #include "framework/Spooler.h"
 #include "framework/Strings.h"
@@ -24,11 +28,24 @@ constexpr double kLoMetricPerInch = 254.0;
 
 }  // namespace
 
+// A PDF writer that can be dropped halfway. When Qt's PDF engine failed inside (memory ran
+// out), ending its painter as usual would write the document's end through the same engine
+// again, and a painter destroyed while active does that too.
+class PdfDocument final : public QPdfWriter {
+ public:
+  using QPdfWriter::QPdfWriter;
+
+  // Ends the painter on this writer without another word to the output.
+  void Abandon(QPainter& painter) {
+    paintEngine()->setActive(false);
+    painter.end();
+    painters = 0;  // which end() leaves counted when the engine was no longer active
+  }
+};
+
 DeviceContext::DeviceContext() = default;
 
-DeviceContext::~DeviceContext() {
-  if (painter.isActive()) painter.end();
-}
+DeviceContext::~DeviceContext() { DropDocument(); }
 
 void DeviceContext::SetMapMode(MapMode mode) { mapMode = mode; }
 
@@ -86,46 +103,71 @@ bool DeviceContext::OpenOutputFile() {
   return false;
 }
 
+template <class Step>
+void DeviceContext::RunStep(Step&& step) {
+  try {
+    Allocating(std::forward<Step>(step));
+  } catch (const MemoryException&) {
+    AbortDoc(std::strerror(ENOMEM));
+  }
+}
+
 bool DeviceContext::BeginDrawing(const char* docName) {
   jobName = docName == nullptr ? "" : docName;
   endedPages = 0;
-  drawn.clear();
-  buffer.setBuffer(&drawn);
-  writer.reset();
-  if (!buffer.open(QIODevice::WriteOnly)) {
-    Fail(ToBytes(buffer.errorString()));
-    return false;
-  }
-  writer.reset(New<QPdfWriter>(&buffer));
-  writer->setPageLayout(GetPrinter().pageLayout());
-  writer->setResolution(GetPrinter().resolution());
-  writer->setTitle(ToQString(docName));
-  if (!painter.begin(writer.get())) {
-    Fail({});
-    return false;
-  }
-  painter.setFont(font);
-  painter.setPen(Qt::black);
-  return true;
+  RunStep([&] {
+    QIODevice* output = &buffer;
+    if (PrintsToFile()) {
+      fileOutput.reset(New<FileDevice>(file));
+      output = fileOutput.get();
+    } else {
+      drawn.clear();
+      buffer.setBuffer(&drawn);
+      if (!buffer.open(QIODevice::WriteOnly)) return Fail(ToBytes(buffer.errorString()));
+    }
+    writer.reset(New<PdfDocument>(output));
+    writer->setPageLayout(GetPrinter().pageLayout());
+    writer->setResolution(GetPrinter().resolution());
+    writer->setTitle(ToQString(docName));
+    if (!painter.begin(writer.get())) return Fail({});
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+  });
+  return painter.isActive();
 }
 
 void DeviceContext::EndDrawing() {
-  if (!painter.end()) Fail({});
+  RunStep([&] {
+    if (!painter.end()) Fail({});
+  });
   buffer.close();
+  if (fileOutput != nullptr) fileOutput->Flush();
+  CheckFileOutput();
+}
+
+void DeviceContext::CheckFileOutput() {
+  if (fileOutput != nullptr && fileOutput->GetFailure() && !ended) AbortDoc(*fileOutput->GetFailure());
 }
 
 void DeviceContext::StartPage() {
   if (Ended()) return;
-  // A document begins on its first page; a later one needs a new sheet.
-  if (endedPages > 0 && painter.isActive() && !writer->newPage()) Fail({});
+  // A document begins on its first page; a later one needs a new sheet, and the page before
+  // is written out as it begins.
+  if (endedPages == 0 || !painter.isActive()) return;
+  RunStep([&] {
+    if (!writer->newPage()) Fail({});
+  });
+  CheckFileOutput();
 }
 
 void DeviceContext::TextOut(int x, int y, const char* text, std::size_t length) {
   if (!painter.isActive() || ended) return;  // the job did not start or was ended, which is known
-  const QPointF topLeft = ToDevice(x, y);
-  // QPainter places text on its baseline: one ascent below the top of the cell.
-  const QFontMetricsF metrics(painter.font(), writer.get());
-  painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), ToQString(text, length));
+  RunStep([&] {
+    const QPointF topLeft = ToDevice(x, y);
+    // QPainter places text on its baseline: one ascent below the top of the cell.
+    const QFontMetricsF metrics(painter.font(), writer.get());
+    painter.drawText(QPointF(topLeft.x(), topLeft.y() + metrics.ascent()), ToQString(text, length));
+  });
 }
 
 void DeviceContext::EndPage() { ++endedPages; }
@@ -134,6 +176,10 @@ void DeviceContext::EndDoc() {
   if (PrintsToFile() || !painter.isActive()) return;
   EndDrawing();
   if (failed || Ended()) return;
+  RunStep([&] { SubmitJob(); });
+}
+
+void DeviceContext::SubmitJob() {
   std::string reason;
   std::optional<std::string> stopped;
   if (!SubmitPrintJob(GetPrinter(), jobName, drawn, reason, stopped)) {
@@ -146,6 +192,20 @@ void DeviceContext::EndDoc() {
   }
 }
 
+void DeviceContext::AbortDoc(const std::string& reason) {
+  Fail(reason);
+  ended = true;
+  DropDocument();
+}
+
+void DeviceContext::DropDocument() {
+  if (painter.isActive()) writer->Abandon(painter);
+  writer.reset();
+  fileOutput.reset();
+  buffer.close();
+  drawn.clear();
+}
+
 bool DeviceContext::Finish() {
   if (finished) return !failed;
   if (!PrintsToFile()) {
@@ -154,17 +214,14 @@ bool DeviceContext::Finish() {
     return !failed;
   }
   finished = true;
-  if (!painter.isActive()) return !failed;
-  EndDrawing();
+  if (painter.isActive()) EndDrawing();
   try {
-    if (!failed && !Ended()) {
-      file.Write(drawn.constData(), static_cast<std::size_t>(drawn.size()));
-      file.Close();
-    }
+    if (!failed && !Ended()) file.Close();
   } catch (const FileException& error) {
     Fail(error.GetReason());
   }
   file.Abort();  // a file not written stays as it was
+  DropDocument();
   return !failed;
 }
 

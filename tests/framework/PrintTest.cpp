@@ -16,6 +16,7 @@
 #include "framework/PrintDialog.h"
 #include "framework/TerminationSignals.h"
 #include "framework/Text.h"
+#include "support/FileSizeLimit.h"
 #include "support/Pdf.h"
 #include "support/Scratch.h"
 
@@ -83,6 +84,7 @@ TEST_F(DeviceContextTest, PagesFollowStartAndEndPageAndEveryJobGoesIntoTheOneFil
   job("third", {"Four"});
   EXPECT_FALSE(std::filesystem::exists(out)) << "a PDF file is written whole, at the end";
   ASSERT_TRUE(dc.Finish());
+  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"out.pdf"});
   ASSERT_EQ(pdf::PageCount(out), 4);
   for (const auto& [page, text] : {std::pair{1, "One"}, {2, "Two"}, {3, "Three"}, {4, "Four"}}) {
     EXPECT_EQ(pdf::PageLines(out, page), std::vector<std::string>{text}) << page;
@@ -103,6 +105,28 @@ TEST_F(DeviceContextTest, JobThatCannotStartIsRememberedWithTheFileItWasFor) {
   EXPECT_EQ(dc.GetDeviceName(), out);
   EXPECT_FALSE(dc.Finish());
   EXPECT_EQ(dc.GetFailureReason(), "Not a directory");
+}
+
+TEST_F(DeviceContextTest, FileThatCannotBeWrittenAsItIsDrawnEndsTheOutputAndTheOldFileStays) {
+  const std::string out = folder / "out.pdf";
+  scratch::WriteFile(out, "before");
+  PrintTo(out);
+  support::FileSizeLimit full;
+  full.Impose(4096);
+  dc.StartDoc("trip");
+  int pages = 0;
+  for (; pages < 1000 && !dc.HasFailed(); ++pages) {
+    dc.StartPage();
+    for (int line = 0; line < 60; ++line) Text(150, -200 - 40 * line, "Line " + std::to_string(line));
+    dc.EndPage();
+  }
+  EXPECT_LT(pages, 1000) << "the pages are written as they are drawn, so the failure is known then";
+  dc.EndDoc();
+  EXPECT_FALSE(dc.Finish());
+  full.Lift();
+  EXPECT_EQ(dc.GetFailureReason(), "File too large");
+  EXPECT_EQ(scratch::ReadFile(out), "before");
+  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"out.pdf"});
 }
 
 TEST_F(DeviceContextTest, TerminationSignalEndsTheOutputOnlyWhereAskedAndNoFileIsWritten) {
