@@ -177,7 +177,9 @@ bool Voyanta::LoadRepository(const framework::CommandLineInfo& commandLine) {
         break;
       default: {
         const int error = instance.GetError();
-        throw framework::FileException(framework::FileException::CauseFromErrno(error), error, repositoryPath);
+        named = instance.GetFailedPath();
+        if (named != repositoryPath) messageId = resources::IDS_LOCK_FAILED;
+        throw framework::FileException(framework::FileException::CauseFromErrno(error), error, named);
       }
     }
     const std::string rescue = repositoryFile != nullptr ? repositoryFile->FindRescue() : std::string();
@@ -195,6 +197,8 @@ bool Voyanta::LoadRepository(const framework::CommandLineInfo& commandLine) {
     // A file holding NUL bytes is no item list: it was damaged, which says all there is.
     if (error.GetCause() == framework::FileException::invalidFile) {
       messageId = resources::IDS_REPOSITORY_DAMAGED_AT_START;
+    } else if (messageId == resources::IDS_LOCK_FAILED) {
+      reason = error.GetReason();  // the message names the lock file already
     } else {
       reason = error.GetErrorMessage();
     }
@@ -260,6 +264,12 @@ bool Voyanta::JoinRunningInstance(const framework::CommandLineInfo& commandLine)
     LeaveConfigurationUnsaved();  // the settings are the running instance's
     return true;
   }
+  // Another user's window cannot take this user's trip.
+  if (!instance.GetOtherHolder().empty()) {
+    ReportAlreadyRunning();
+    LeaveConfigurationUnsaved();
+    return false;
+  }
   // The running instance stands in another folder: the trip goes with its full path.
   const bool named = commandLine.m_nShellCommand == framework::CommandLineInfo::FileOpen;
   switch (instance.HandOver(named ? framework::FullPath(commandLine.m_strFileName) : std::string())) {
@@ -277,7 +287,9 @@ bool Voyanta::JoinRunningInstance(const framework::CommandLineInfo& commandLine)
 }
 
 void Voyanta::ReportAlreadyRunning() const {
-  const std::string message = framework::FormatString(resources::IDS_ALREADY_RUNNING, repositoryPath.c_str());
+  std::string message = framework::FormatString(resources::IDS_ALREADY_RUNNING, repositoryPath.c_str());
+  const std::string holder = instance.GetOtherHolder();
+  if (!holder.empty()) message += "\n\n" + framework::FormatString(resources::IDS_STARTED_BY, holder.c_str());
   framework::MessageBox::Show(message.c_str(), framework::MB_OK | framework::MB_ICONERROR,
                               framework::LoadString(resources::IDS_MESSAGE_CAPTION));
 }

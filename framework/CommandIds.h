@@ -48,5 +48,6 @@ inline constexpr unsigned AFX_IDP_FILE_IS_DIRECTORY = 61465;     // "%1 is a dir
 inline constexpr unsigned AFX_IDP_PRINTER_STOPPED = 61466;      // a job waits on stopped %1
 inline constexpr unsigned AFX_IDP_NO_PRINT_SYSTEM = 61467;
 inline constexpr unsigned AFX_IDP_PRINT_ENDED = 61468;          // a termination signal ended it
+inline constexpr unsigned AFX_IDP_FILE_FOREIGN_LINK = 61469;    // %1: a link not followed
 
 }  // namespace framework

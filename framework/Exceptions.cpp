@@ -41,6 +41,8 @@ FileException::Cause FileException::CauseFromErrno(int error) {
       return diskFull;
     case toolbox::kNotRegularFile:
       return notRegularFile;
+    case toolbox::kForeignLink:
+      return foreignLink;
     default:
       return genericException;
   }
@@ -60,6 +62,8 @@ std::string FileException::GetErrorMessage() const {
       return LoadString(AFX_IDP_FILE_DISK_FULL);
     case notRegularFile:
       return FormatString(AFX_IDP_FILE_NOT_REGULAR, path.c_str());
+    case foreignLink:
+      return FormatString(AFX_IDP_FILE_FOREIGN_LINK, path.c_str());
     default:
       return FormatString(AFX_IDP_FILE_GENERIC, path.c_str());
   }

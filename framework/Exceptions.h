@@ -37,11 +37,13 @@ class FileException : public Exception {
     diskFull,
     endOfFile,
     notRegularFile,  // a FIFO, a device or a socket where a file was expected
+    foreignLink,     // a link that another user made, not followed (toolbox::MayFollowLink)
   };
 
   FileException(Cause cause, int osError, std::string path);
 
-  // The cause that matches a POSIX error number, or the file layer's toolbox::kNotRegularFile.
+  // The cause that matches a POSIX error number, or the file layer's toolbox::kNotRegularFile
+  // or toolbox::kForeignLink.
   static Cause CauseFromErrno(int error);
 
   Cause GetCause() const { return cause; }

@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QtEndian>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -38,9 +39,17 @@ constexpr int kAnswerMilliseconds = 10000;
 // How soon a request that the handler could not take yet is offered again.
 constexpr auto kOfferAgain = std::chrono::milliseconds(250);
 
-// The lock file cannot be made where the user may not write (a program installed in a
-// shared folder with a repository of the user's): the instance then runs unguarded.
+// The lock file cannot be made or opened where the user may not (a program installed in a
+// shared folder with a repository of the user's).
 bool CannotMake(int error) { return error == EACCES || error == EPERM || error == EROFS; }
+
+// Whether the user may write the file, and somebody else may too: then two of them could
+// write over each other's items, and a run without the lock would let them.
+bool WrittenByOthersToo(const char* path) {
+  struct stat info;
+  if (stat(path, &info) != 0 || faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) != 0) return false;
+  return (info.st_mode & (S_IWGRP | S_IWOTH)) != 0 || (info.st_uid != geteuid() && (info.st_mode & S_IWUSR) != 0);
+}
 
 bool Send(QLocalSocket& socket, const std::string& request) {
   QByteArray frame(kLengthBytes, '\0');
@@ -66,6 +75,7 @@ SingleInstance::Outcome SingleInstance::Claim(const char* filePath) {
   // The data file itself may be readable by others, who could then hold a lock on it: the
   // lock has a file of its own beside it that only the user may open.
   int error = 0;
+  failedPath = filePath;
   const int data = toolbox::OpenFile(filePath, O_RDONLY | O_CREAT, error);
   if (data < 0) {
     claimError = error;
@@ -73,10 +83,12 @@ SingleInstance::Outcome SingleInstance::Claim(const char* filePath) {
   }
   close(data);
   const std::string lockPath = std::string(filePath) + ".lock";
-  toolbox::FileLock::Result result = lock.Acquire(lockPath.c_str());
+  failedPath = lockPath;
+  toolbox::FileLock::Result result = lock.Acquire(lockPath.c_str(), 0, filePath);
   unguarded = false;
   claimError = lock.GetError();
-  if (result == toolbox::FileLock::unsupported || (result == toolbox::FileLock::failed && CannotMake(claimError))) {
+  const bool mayGoUnguarded = CannotMake(claimError) && !WrittenByOthersToo(filePath);
+  if (result == toolbox::FileLock::unsupported || (result == toolbox::FileLock::failed && mayGoUnguarded)) {
     toolbox::LogToCurrent("SingleInstance::Claim", __LINE__, toolbox::LogWarn,
                           "%s cannot be locked (%s): a second copy of the program on %s cannot be told apart",
                           lockPath.c_str(), toolbox::DescribeFileError(claimError), filePath);
@@ -88,6 +100,11 @@ SingleInstance::Outcome SingleInstance::Claim(const char* filePath) {
   char real[PATH_MAX];
   path = realpath(filePath, real) != nullptr ? real : filePath;
   return result == toolbox::FileLock::acquired ? claimed : running;
+}
+
+std::string SingleInstance::GetOtherHolder() const {
+  if (lock.GetHolderId() < 0 || lock.GetHolderId() == static_cast<long>(geteuid())) return {};
+  return lock.GetHolder().Text();
 }
 
 QString SingleInstance::SocketName() const {

@@ -13,14 +13,17 @@ class QLocalSocket;
 namespace framework {
 
 // One running instance of the program per data file: the process that holds the file's
-// lock (the file's name + ".lock" beside it, only the user's) is the running instance. It
+// lock (the file's name + ".lock" beside it, open to exactly those who may write the file,
+// see toolbox::FileLock) is the running instance. It
 // listens on a local socket in the user's runtime folder, named by a hash of the file's
 // real path; a later start on the same file hands its request (a text, such as a document
 // to open) over through that socket and ends.
 //
-// Where no lock can be had (a file system without locks, a folder where the user may not
-// make the lock file), the instance runs unguarded: it counts as claimed, a warning in the
-// log says that a second copy cannot be told apart, and two copies may run.
+// Where no lock can be had (a file system without locks; a lock file the user may not make
+// or open, while nobody else may write the data file, or the user may not write it either),
+// the instance runs unguarded: it counts as claimed, a warning in the log says that a second
+// copy cannot be told apart, and two copies may run. A user who may write a data file that
+// others may write too never runs unguarded on it: the lock file must serve, or Claim fails.
 //
 // Owned by the application object for the whole run. The lock lasts as long as the object,
 // or as the process (see toolbox::FileLock: a killed instance never blocks the next
@@ -49,8 +52,13 @@ class SingleInstance {
   // Takes the file's lock without waiting; the file is created empty when missing.
   [[nodiscard]] Outcome Claim(const char* path);
   bool IsClaimed() const { return lock.IsHeld() || unguarded; }
-  // The system's error number when Claim failed (see toolbox/Files.h).
+  // The system's error number when Claim failed (see toolbox/Files.h), and the file it
+  // failed on: the data file or its lock file.
   int GetError() const { return claimError; }
+  const std::string& GetFailedPath() const { return failedPath; }
+  // When Claim found the file held by another user's process: that user, as the lock file
+  // names them; empty when the holder is this user or is not known.
+  std::string GetOtherHolder() const;
   // 32 hexadecimal digits that stand for the file's real path, once claimed or found held:
   // the socket's name, and the name of what the program keeps of the file elsewhere.
   std::string GetKey() const;
@@ -78,6 +86,7 @@ class SingleInstance {
   toolbox::FileLock lock;
   bool unguarded = false;  // claimed without a lock
   int claimError = 0;
+  std::string failedPath;
   std::string path;  // the file's real path, once claimed or found held
   std::unique_ptr<QLocalServer> server;
   Handler handler;

@@ -31,6 +31,7 @@ constexpr StringEntry kFrameworkStrings[] = {
     {AFX_IDP_PRINTER_STOPPED, "The printer %1 is stopped; the job waits there."},
     {AFX_IDP_NO_PRINT_SYSTEM, "The print system cannot be reached."},
     {AFX_IDP_PRINT_ENDED, "Printing was ended."},
+    {AFX_IDP_FILE_FOREIGN_LINK, "%1 is a link that another user made; Voyanta does not follow it."},
     {ID_FILE_MRU_FILE1, "Open this document.\nOpen document"},
 };
 

@@ -43,6 +43,10 @@ constexpr StringEntry kEntries[] = {
      "Voyanta did not end properly last time, and the trip %1 had changes that were not saved.\n\n"
      "Bring the trip back as it was?"},
     {IDS_REPOSITORY_DAMAGED_AT_START, "Voyanta cannot start: its item repository %1 is damaged."},
+    {IDS_LOCK_FAILED,
+     "Voyanta cannot start: the lock file %1, which keeps two users from writing its item repository at once, "
+     "cannot be used."},
+    {IDS_STARTED_BY, "It was started by the user %1."},
     {IDS_CONFIRM_DELETE,
      "This will delete the item not only from the current voyanta,\n"
      "but also from the repository.\n\n"

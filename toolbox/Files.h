@@ -20,17 +20,29 @@ namespace toolbox {
 // device, a socket. (A directory is the system's EISDIR.) No error number of the system has
 // this value.
 inline constexpr int kNotRegularFile = 0x10000;
+// The path is a link that someone else made, in a folder of a third: the program does not
+// follow it (see MayFollowLink). No error number of the system has this value.
+inline constexpr int kForeignLink = 0x10001;
 
 // The reason an error number stands for: the system's own text, "Not a regular file" for
-// kNotRegularFile.
+// kNotRegularFile, "A link that another user made" for kForeignLink.
 const char* DescribeFileError(int error);
 
+// Whether the program may go through what is at path: anything but a link, and a link
+// whose owner is the user, root, or the owner of the folder that holds it (who could put
+// anything there anyway). Another user's link in a folder that others may write (a shared
+// program folder) could send the user's writes into the user's own files, or read them
+// into a shared one: it is not followed, as the kernel's protected_symlinks refuses such
+// links in sticky folders, on systems where that is switched off and in every folder. A
+// path that cannot be looked at is no link to refuse: its opening tells what is wrong.
+bool MayFollowLink(const char* path);
+
 // Opens the file at path with open's flags (O_RDONLY, O_WRONLY or O_RDWR, with O_CREAT,
-// O_TRUNC, O_APPEND or O_NOFOLLOW as wanted), close-on-exec; a file it creates gets mode
-// less the umask. The opening itself never waits, so a FIFO with nobody at its other end
-// cannot hang it; the descriptor then blocks as usual. Unless anyKind is set, what is not a
-// regular file is closed again and refused (EISDIR, kNotRegularFile). The descriptor, or -1
-// with the error.
+// O_EXCL, O_TRUNC, O_APPEND or O_NOFOLLOW as wanted), close-on-exec; a file it creates gets
+// mode less the umask. A link that MayFollowLink refuses is not opened (kForeignLink). The
+// opening itself never waits, so a FIFO with nobody at its other end cannot hang it; the
+// descriptor then blocks as usual. Unless anyKind is set, what is not a regular file is
+// closed again and refused (EISDIR, kNotRegularFile). The descriptor, or -1 with the error.
 [[nodiscard]] int OpenFile(const char* path, int flags, int& error, bool anyKind = false, unsigned mode = 0666);
 // Reads up to max bytes; how many, 0 at the end of the file, -1 on failure.
 [[nodiscard]] long ReadFromFile(int descriptor, void* buffer, std::size_t max, int& error);
@@ -91,7 +103,8 @@ int RemoveStaleTemporaries(const char* path);
 // user alone while it is written; Commit gives it the target's permissions (a new file's:
 // NewFileMode), flushes it to the disk, renames it over the target and flushes the folder,
 // so the target is always the old file or the complete new one. A link is replaced through
-// the file it points to, so it stays a link. Where no temporary file can be made beside an
+// the file it points to, so it stays a link; a link that MayFollowLink refuses is refused
+// (kForeignLink). Where no temporary file can be made beside an
 // existing target (a folder the user may not write in, a name too long for the suffix), the
 // target is rewritten in place instead (and a new file whose name is too long for the suffix
 // is made under its own name): the bytes are kept in memory, and Commit first

@@ -1,7 +1,9 @@
 #include "toolbox/Logger.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -145,6 +147,13 @@ bool Logger::Open() {
   int error;
   const int opened = OpenFile(fileName, O_WRONLY | O_APPEND | O_CREAT, error);
   if (opened < 0) return false;
+  // Beside a program that several users share, the log may be another user's file, who
+  // would read this user's entries (the trips' paths) there.
+  struct stat info;
+  if (fstat(opened, &info) != 0 || info.st_uid != geteuid()) {
+    static_cast<void>(CloseFile(opened, error));
+    return false;
+  }
   file = opened;
   separatorPending = true;
   return true;

@@ -19,7 +19,8 @@ namespace toolbox {
 //
 // The logger owns the file's descriptor and name. The file is opened for appending at the first
 // entry that passes the threshold and stays open until the logger goes; a file that cannot be
-// opened (or is not a regular file) drops the entry, and the next entry tries again. Every copy of
+// opened (or is not a regular file, is another user's, or a link another user made, see
+// OpenFile) drops the entry, and the next entry tries again. Every copy of
 // the program appends to the same file, unlocked: each entry, with the separator line before the
 // first one of an opening, is built whole and handed to the system in a single write, so the
 // entries of two copies follow each other but never mix inside a line. The log is never rotated or
