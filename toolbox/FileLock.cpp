@@ -110,9 +110,10 @@ int FileLock::OpenSharedLockFile(const char* path, const Access& access) {
     // A lock file that keeps to the writers and does not let this user in: its owner must
     // open it, which happens at the owner's next start.
     const int looked = OpenFile(path, O_RDONLY | O_NOFOLLOW, error);
-    const bool kept = looked >= 0 && KeepsTo(looked, access);
-    if (looked >= 0) close(looked);
-    if (looked < 0 || kept) {
+    if (looked < 0) return -1;  // no file at all (a FIFO), or none to look at either
+    const bool kept = KeepsTo(looked, access);
+    close(looked);
+    if (kept) {
       error = EACCES;
       return -1;
     }
