@@ -266,3 +266,49 @@ TEST(FilesTest, AUserFileIsTheUsersAloneAndNeverWrittenOrReadThroughALinkOrAnoth
     EXPECT_EQ(folder.Entries().size(), 2u);           // no temporary file stays behind
   }
 }
+
+namespace {
+
+TEST(FilesTest, ALinkIsGoneThroughOnlyWhenTheUserTheFoldersOwnerOrRootMadeIt) {
+  if (geteuid() != 0) GTEST_SKIP() << "links of other users are made as root";
+  struct Row {
+    const char* what;
+    uid_t linkOwner;    // kUser: whoever runs the test
+    uid_t folderOwner;  // of the folder that holds the link
+    bool followed;
+  };
+  constexpr uid_t kUser = static_cast<uid_t>(-1);
+  const std::vector<Row> rows = {
+      {"the user's own link", kUser, 65534, true},
+      {"another user's link in the user's folder", 65534, kUser, false},
+      {"a link of the folder's owner", 65534, 65534, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    scratch::Folder folder;
+    const std::string shared = folder / "shared";
+    ASSERT_EQ(mkdir(shared.c_str(), 0777), 0);
+    const std::string target = folder / "mine";
+    scratch::WriteFile(target, "mine");
+    const std::string link = shared + "/voyanta.vyr";
+    std::filesystem::create_symlink(target, link);
+    const uid_t linkOwner = row.linkOwner == kUser ? geteuid() : row.linkOwner;
+    const uid_t folderOwner = row.folderOwner == kUser ? geteuid() : row.folderOwner;
+    ASSERT_EQ(lchown(link.c_str(), linkOwner, linkOwner), 0);
+    ASSERT_EQ(chown(shared.c_str(), folderOwner, folderOwner), 0);
+
+    EXPECT_EQ(MayFollowLink(link.c_str()), row.followed);
+    int error = 0;
+    const int opened = OpenFile(link.c_str(), O_RDONLY, error);
+    EXPECT_EQ(opened >= 0, row.followed);
+    if (opened >= 0) close(opened);
+    EXPECT_EQ(error, row.followed ? 0 : kForeignLink);
+    FileReplacement replacement;
+    EXPECT_EQ(replacement.Begin(link.c_str()), row.followed);
+    EXPECT_EQ(replacement.GetError(), row.followed ? 0 : kForeignLink);
+    replacement.Abandon();
+    EXPECT_EQ(scratch::ReadFile(target), "mine");
+  }
+}
+
+}  // namespace
