@@ -55,7 +55,7 @@ calls() {
     awk -v folder="$folder" '{
       if (index($2, folder) == 1) $2 = "F" substr($2, length(folder) + 1)
       sub(/^pipe:\[[0-9]+\]$/, "pipe", $2)
-      sub(/\.voyanta\.vyr\.[0-9]+-[0-9a-f]+\.tmp$/, ".voyanta.vyr.PID-X.tmp", $2)
+      if (match($2, /\.[0-9]+-[0-9a-f]+\.tmp$/)) $2 = substr($2, 1, RSTART - 1) ".PID-X.tmp"
       print
     }'
 }
@@ -65,7 +65,7 @@ calls() {
 saved_file() {
   case $1 in
     F/voyanta.vyr | F/.voyanta.vyr.PID-X.tmp | F) echo repository ;;
-    F/Quorvane/Voyanta/voyanta.cfg* | F/Quorvane/Voyanta) echo configuration ;;
+    F/Quorvane/Voyanta/voyanta.cfg* | F/Quorvane/Voyanta/.voyanta.cfg* | F/Quorvane/Voyanta) echo configuration ;;
   esac
 }
 
@@ -85,8 +85,10 @@ for call in "${sequence[@]}"; do
   save_sequence+=("$call")
 done
 [ "${#faults[@]}" -ge 9 ] || fail "only ${#faults[@]} calls of the saves were seen:$(printf '\n  %s' "${sequence[@]}")"
-# Each file is written into a file of its own, flushed and renamed over the old one.
-for written in F/.voyanta.vyr.PID-X.tmp F/Quorvane/Voyanta/voyanta.cfg.new; do
+# Each file is written into a file of its own, flushed and renamed over the old one; the
+# configuration's old copy too.
+for written in F/.voyanta.vyr.PID-X.tmp F/Quorvane/Voyanta/.voyanta.cfg.PID-X.tmp \
+  F/Quorvane/Voyanta/.voyanta.cfg.old.PID-X.tmp; do
   for call in write fsync rename; do
     grep -qxF "$call $written" <<<"$(printf '%s\n' "${sequence[@]}")" ||
       fail "no $call of $written among the calls:$(printf '\n  %s' "${sequence[@]}")"

@@ -8,7 +8,7 @@
 # try, as while another process holds the lock: at start the program takes itself for a
 # second copy and ends with status 1 ("already running"), having written nothing; the
 # configuration is loaded after the wait, and saved after it through a temporary file of
-# its own (no voyanta.cfg.new, no voyanta.cfg.old), with a warning.
+# its own and without an old copy (no voyanta.cfg.old), with a warning.
 #
 # The rewrite in place, where no temporary file can be made beside the repository (a folder
 # the user may not write in, a program name too long for the temporary file's suffix), in

@@ -239,7 +239,7 @@ TEST_F(ExitTest, FileThatCannotBeWrittenIsLoggedWithItsReasonShownToTheUserAndEn
     }
     if (row.configurationFails) {
       errors.push_back("toolbox::Config::SaveFile: The configuration file " + ConfigFile() + " could not be saved: " +
-                       ConfigFile() + ".new: " + failure);
+                       ConfigFile() + ": " + failure);
     }
     EXPECT_EQ(log.Entries(toolbox::LogError), errors);
     // The file that failed is as it was; the other one was written all the same.

@@ -1,7 +1,5 @@
 #include "toolbox/config/Config.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -201,27 +199,42 @@ bool Config::LoadFile(const char* path) { return Load(path, true); }
 bool Config::Load(const char* path, bool setAside) {
   FileLock lock;
   if (setAside) static_cast<void>(Lock(lock, path));
-  const String candidates[] = {String(path), WithSuffix(path, ".old")};
-  for (const String& candidate : candidates) {
+  // The old copy is only ever one the program made for the user: in a folder that others may
+  // write in, a link or a file of theirs under that name would hand the program their
+  // settings, or have it read what the link points to.
+  struct Candidate {
+    String file;
+    bool userOnly;
+  };
+  const Candidate candidates[] = {{String(path), false}, {WithSuffix(path, ".old"), true}};
+  for (const Candidate& candidate : candidates) {
     std::size_t length;
     int error;
-    Buffer text(ReadWholeFile(candidate.Text(), length, error));
+    Buffer text(ReadWholeFile(candidate.file.Text(), length, error, candidate.userOnly));
     if (text == nullptr) {
-      if (error != ENOENT) {
-        LogToCurrentOrKeep(kLoadLocation, __LINE__, LogError, "The configuration file %s cannot be read: %s",
-                           candidate.Text(), DescribeFileError(error));
-      }
+      LogUnread(candidate.file, error, candidate.userOnly);
       continue;
     }
     if (Parse(text.get())) return true;
     if (setAside) {
-      SetAside(candidate);
+      SetAside(candidate.file);
     } else {
       LogToCurrentOrKeep(kLoadLocation, __LINE__, LogError, "The configuration file %s is not well formed",
-                         candidate.Text());
+                         candidate.file.Text());
     }
   }
   return false;
+}
+
+void Config::LogUnread(const String& file, int error, bool userOnly) {
+  if (error == ENOENT) return;
+  if (userOnly && (error == ELOOP || error == EPERM)) {
+    LogToCurrentOrKeep(kLoadLocation, __LINE__, LogError,
+                       "The configuration file %s is not read: it is a link or another user's file", file.Text());
+  } else {
+    LogToCurrentOrKeep(kLoadLocation, __LINE__, LogError, "The configuration file %s cannot be read: %s",
+                       file.Text(), DescribeFileError(error));
+  }
 }
 
 void Config::SetAside(const String& file) {
@@ -269,45 +282,47 @@ bool Config::SaveFailed(const char* path, const char* file, int error) {
   return false;
 }
 
-bool Config::SaveUnlocked(const char* path) {
-  // Two saves at once would write over each other's path + ".new": this one goes through a
-  // temporary file of its own, complete or not at all; the last save to end wins.
-  StringWriter text;
-  if (!root.Write(text, 0)) return SaveFailed(path, path, EIO);
-  FileReplacement replacement;
-  if (!replacement.Begin(path) || !replacement.Write(text.GetText().Text(), static_cast<std::size_t>(text.GetText().Length())) ||
-      !replacement.Commit()) {
-    return SaveFailed(path, path, replacement.GetError());
-  }
-  return true;
-}
-
 bool Config::SaveFile(const char* path) {
   ExchangeConfigurables(true);
   saveError = 0;
-  // Saves of other processes wait meanwhile, so each leaves a whole file and a whole old copy.
+  // Saves of other processes wait meanwhile, so that the old copy is the file this save
+  // replaces. Without the lock another save may come between the reading of the file and
+  // the replacing, and an old copy could be older than the file before: none is made.
   FileLock lock;
-  if (!Lock(lock, path)) return SaveUnlocked(path);
-  const String newPath = WithSuffix(path, ".new");
-  const String oldPath = WithSuffix(path, ".old");
+  const bool locked = Lock(lock, path);
+  return Replace(path, locked);
+}
 
-  FileWriter writer;
-  if (!writer.Open(newPath.Text())) return SaveFailed(path, newPath.Text(), writer.GetError());
-  const bool written = root.Write(writer, 0);
-  // Closed in any case; only a file that reached the disk whole may replace the old one.
-  if (!writer.Close() || !written) return SaveFailed(path, newPath.Text(), writer.GetError());
-
-  int error;
-  struct stat existing;
-  if (stat(path, &existing) == 0) {
-    // Only a file becomes the old copy: a folder in its place stays where the user put it.
-    if (!S_ISREG(existing.st_mode)) return SaveFailed(path, path, S_ISDIR(existing.st_mode) ? EISDIR : kNotRegularFile);
-    static_cast<void>(RemoveFile(oldPath.Text(), error));
-    if (!RenameFile(path, oldPath.Text(), error)) return SaveFailed(path, oldPath.Text(), error);
+bool Config::Replace(const char* path, bool keepOld) {
+  StringWriter text;
+  if (!root.Write(text, 0)) return SaveFailed(path, path, EIO);
+  // The file layer's replace keeps the file's permissions and a link at path, and its
+  // temporary file is the user's alone and goes again when the save fails.
+  FileReplacement replacement;
+  if (!replacement.Begin(path) ||
+      !replacement.Write(text.GetText().Text(), static_cast<std::size_t>(text.GetText().Length()))) {
+    return SaveFailed(path, path, replacement.GetError());
   }
-  if (!RenameFile(newPath.Text(), path, error)) return SaveFailed(path, newPath.Text(), error);
-  SyncFolderOf(path);
+  // The old copy first: the file stays whole until the commit's rename, the old copy from then on.
+  if (keepOld) KeepOldCopy(path);
+  if (!replacement.Commit()) return SaveFailed(path, path, replacement.GetError());
   return true;
+}
+
+void Config::KeepOldCopy(const char* path) {
+  // Copied rather than moved: the file itself, with its permissions or as a link, stays
+  // where the user has it. The copy is a new file of the user's alone, so that nothing
+  // another user put under its name is written into or through.
+  const String oldPath = WithSuffix(path, ".old");
+  std::size_t length;
+  int error;
+  Buffer previous(ReadWholeFile(path, length, error));
+  if (previous == nullptr && error == ENOENT) return;  // the first save: nothing to keep
+  if (previous != nullptr && WriteUserFile(oldPath.Text(), previous.get(), length, error)) return;
+  // The new settings matter more than the old ones: the save goes on without the copy.
+  LogToCurrent("toolbox::Config::SaveFile", __LINE__, LogWarn,
+               "The configuration file %s is saved without its old copy %s: %s", path, oldPath.Text(),
+               DescribeFileError(error));
 }
 
 bool Config::LoadFromFolder(const Path& folder) {

@@ -58,29 +58,38 @@ class Config {
   [[nodiscard]] bool Parse(const char* text);
 
   // Reads path and parses it; when path cannot be read or is malformed, path + ".old" the
-  // same way. Only regular files are read, and the reading never waits on a FIFO. A
+  // same way, but only when that is a regular file of the user's own, never through a link:
+  // in a folder that other users may write in, theirs would be taken for the user's settings.
+  // Only regular files are read, and the reading never waits on a FIFO. A
   // malformed file is set aside as its name + ".bad" (voyanta.cfg.bad, voyanta.cfg.old.bad),
   // where no save touches it, and an entry of the log names it; another names a file that
-  // cannot be read for another reason than being missing. They are logged as errors, since
-  // the log leaves out less by default, and kept until the logger starts when there is none
-  // yet (LogToCurrentOrKeep). False, with the tree untouched, when neither can be
-  // read; false and an empty tree when what was read is malformed. The text ends at a NUL
-  // byte in the file. Holds the lock of SaveFile meanwhile.
+  // cannot be read for another reason than being missing (an old copy that is a link or
+  // another user's among them). They are logged as errors, since the log leaves out less by
+  // default, and kept until the logger starts when there is none yet (LogToCurrentOrKeep).
+  // False, with the tree untouched, when neither can be read; false and an empty tree when
+  // what was read is malformed. The text ends at a NUL byte in the file. Holds the lock of
+  // SaveFile meanwhile.
   [[nodiscard]] bool LoadFile(const char* path);
 
-  // Has the registered objects store their settings, then writes the whole tree to path
-  // + ".new", flushed to the disk, and moves it to path, the previous file becoming
-  // path + ".old". On failure the previous contents stay whole, in path or in path + ".old"
-  // (which LoadFile falls back to), the failure is logged (Error) with the file and the
-  // system's reason, and the answer is false. Something other than a file at path is left
-  // alone and fails the save.
+  // Has the registered objects store their settings, then writes the whole tree over path
+  // as a FileReplacement does: through a temporary file of the user's alone, flushed to the
+  // disk and renamed over the file, which keeps its permissions, and a link at path stays a
+  // link with the file it points to replaced. Before the rename the previous contents are
+  // copied to path + ".old", a new file of the user's alone (WriteUserFile); where that copy
+  // cannot be made (another user's file in its place, a folder) a warning is logged and the
+  // save goes on without it. A file path + ".new", which earlier versions wrote, is left
+  // alone. On failure the file stays as it was, no temporary file stays behind, the failure
+  // is logged (Error) with the file and the system's reason, and the answer is false. (Where
+  // the folder takes no temporary file, the file is rewritten in place as FileReplacement
+  // does, and a failure midway, after the disk space was reserved, can leave it damaged.)
+  // Something other than a file at path is left alone and fails the save.
   //
   // Loads and saves of all processes take turns: each waits for the exclusive lock of the
   // file path + ".lock" (made when missing, only the user's, never removed), a few seconds
   // at most. Where the file system gives no locks, the file is used without it, with a
   // warning. Where another process holds it past that time (stuck, or holding it on
-  // purpose), the save goes on without it, with a warning, through a temporary file of its
-  // own renamed over path: a complete file, the last save to end winning, no ".old" copy.
+  // purpose), the save goes on without it, with a warning, and makes no ".old" copy: a
+  // complete file all the same, the last save to end winning.
   [[nodiscard]] bool SaveFile(const char* path);
   // The error number (see Files.h) of the last SaveFile that failed; 0 after one that did not.
   int GetSaveError() const { return saveError; }
@@ -115,9 +124,15 @@ class Config {
   // may be used as always (locked, or without locks where there are none); false when
   // another process held it all that time. Logs a warning where it goes without the lock.
   [[nodiscard]] static bool Lock(FileLock& lock, const char* path);
+  // Logs why a candidate file of a load was not read, unless it is missing.
+  static void LogUnread(const String& file, int error, bool userOnly);
   // Logs the failed save of path (at file, for the reason error) and keeps the reason.
   bool SaveFailed(const char* path, const char* file, int error);
-  [[nodiscard]] bool SaveUnlocked(const char* path);
+  // SaveFile without the exchange and the lock: the tree written over path, its previous
+  // contents kept as path + ".old" first when keepOld is set.
+  [[nodiscard]] bool Replace(const char* path, bool keepOld);
+  // Copies the file at path to path + ".old"; a failure is logged as a warning only.
+  static void KeepOldCopy(const char* path);
 
   Registry registry;
   ConfigSection root{"Root"};

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -40,6 +41,13 @@ struct ConfigFileTest : ::testing::Test {
   }
 
   bool Exists(const std::string& file) { return std::filesystem::exists(file); }
+
+  // The folder's entries, sorted: what a save left behind.
+  std::vector<std::string> Entries() {
+    std::vector<std::string> names = folder.Entries();
+    std::sort(names.begin(), names.end());
+    return names;
+  }
 
   scratch::Folder folder;
   std::string path = (folder / "voyanta.cfg");
@@ -124,19 +132,9 @@ TEST_F(ConfigFileTest, LoadReadsBytesUnchangedUpToANulByte) {
   EXPECT_STREQ(config.GetRoot().FindParameter("B")->GetText(), "2");
 }
 
-TEST_F(ConfigFileTest, NewFileThatCannotBeMadeLeavesTheOldFileWhole) {
-  std::string first = Saved(1);
-  std::filesystem::create_directory(newPath);
-  Config config;
-  config.GetRoot().GetLong("XPos", 2);
-  EXPECT_FALSE(config.SaveFile(path.c_str()));
-  EXPECT_EQ(scratch::ReadFile(path), first);
-  EXPECT_FALSE(Exists(oldPath));
-  EXPECT_EQ(LoadedXPos(), 1);
-}
-
 TEST_F(ConfigFileTest, WriteThatCannotReachTheDiskLeavesTheOldFileWhole) {
-  std::string first = Saved(1);
+  const std::string zeroth = Saved(0);
+  const std::string first = Saved(1);
   Config config;
   config.GetRoot().GetLong("XPos", 2);
   {
@@ -147,30 +145,9 @@ TEST_F(ConfigFileTest, WriteThatCannotReachTheDiskLeavesTheOldFileWhole) {
   EXPECT_EQ(config.GetSaveError(), EFBIG);
   EXPECT_EQ(scratch::ReadFile(path), first);
   EXPECT_EQ(LoadedXPos(), 1);
-}
-
-TEST_F(ConfigFileTest, ALinkWhereTheNewFileGoesIsReplacedNeverWrittenThrough) {
-  static_cast<void>(Saved(1));
-  const std::string elsewhere = folder / "elsewhere.txt";
-  scratch::WriteFile(elsewhere, "someone else's");
-  std::filesystem::create_symlink(elsewhere, newPath);
-  Config config;
-  config.GetRoot().GetSubsection("MainFrame").GetLong("XPos", 2);
-  EXPECT_TRUE(config.SaveFile(path.c_str()));
-  EXPECT_EQ(scratch::ReadFile(elsewhere), "someone else's");
-  EXPECT_EQ(LoadedXPos(), 2);
-}
-
-TEST_F(ConfigFileTest, FailedMoveToTheOldCopyKeepsTheFileAndTheNewContents) {
-  std::string first = Saved(1);
-  // A folder that cannot be deleted stands where the old copy goes.
-  std::filesystem::create_directories(oldPath + "/inside");
-  Config config;
-  config.GetRoot().GetSubsection("MainFrame").GetLong("XPos", 2);
-  EXPECT_FALSE(config.SaveFile(path.c_str()));
-  EXPECT_EQ(scratch::ReadFile(path), first);
-  EXPECT_EQ(scratch::ReadFile(newPath), "<MainFrame>\n\t<XPos>2</>\n</MainFrame>\n");
-  EXPECT_EQ(LoadedXPos(), 1);
+  // Neither a ".new" file nor the temporary file of the replace stays behind.
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"voyanta.cfg", "voyanta.cfg.lock", "voyanta.cfg.old"}));
+  EXPECT_EQ(scratch::ReadFile(oldPath), zeroth);
 }
 
 TEST_F(ConfigFileTest, SaveIntoAMissingFolderFails) {
@@ -312,23 +289,20 @@ TEST_F(ConfigFileTest, StartingConfigurationBesideTheProgramIsOnlyReadEvenWhenMa
 TEST_F(ConfigFileTest, SomethingOtherThanAFileInTheWayFailsEverySaveNamingItAndTheReason) {
   struct Row {
     const char* what;
-    std::string where;
     Make make;
     const char* reason;
   };
   const std::vector<Row> rows = {
-      {"folder as the file", path, kFolder, "Is a directory"},
-      {"fifo as the file", path, kFifo, "Not a regular file"},
-      {"folder as the new file", newPath, kFolder, "Is a directory"},
-      {"folder as the old copy", oldPath, kFolder, "Is a directory"},
+      {"folder as the file", kFolder, "Is a directory"},
+      {"fifo as the file", kFifo, "Not a regular file"},
+      {"link to a device as the file", kDevice, "Not a regular file"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     std::filesystem::remove_all(folder.Path());
     std::filesystem::create_directory(folder.Path());
-    const std::string first = row.where == path ? "" : Saved(1);
-    row.make(row.where);
-    const auto kind = std::filesystem::symlink_status(row.where).type();
+    row.make(path);
+    const auto kind = std::filesystem::symlink_status(path).type();
     for (int attempt = 0; attempt < 2; ++attempt) {
       support::CapturedLog log;
       Config config;
@@ -336,14 +310,12 @@ TEST_F(ConfigFileTest, SomethingOtherThanAFileInTheWayFailsEverySaveNamingItAndT
       EXPECT_FALSE(config.SaveFile(path.c_str()));
       EXPECT_STREQ(DescribeFileError(config.GetSaveError()), row.reason);
       EXPECT_NE(EntryWith(log, toolbox::LogError, {"The configuration file " + path + " could not be saved: " +
-                                                       row.where + ": " + row.reason}),
+                                                       path + ": " + row.reason}),
                 "")
           << testing::PrintToString(log.Entries(0));
     }
-    EXPECT_EQ(std::filesystem::symlink_status(row.where).type(), kind);  // left where the user put it
-    if (!first.empty()) {
-      EXPECT_EQ(scratch::ReadFile(path), first);
-    }
+    EXPECT_EQ(std::filesystem::symlink_status(path).type(), kind);  // left where the user put it
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"voyanta.cfg", "voyanta.cfg.lock"}));
   }
 }
 
@@ -400,6 +372,154 @@ TEST_F(ConfigFileTest, ALockHeldPastTheWaitIsDoneWithoutThroughATemporaryFileOfT
   EXPECT_TRUE(config.SaveFile(path.c_str()));
   EXPECT_EQ(scratch::ReadFile(path), "<MainFrame>\n\t<XPos>2</>\n</MainFrame>\n");
   EXPECT_FALSE(Exists(oldPath));  // only a save that took turns keeps one
-  EXPECT_FALSE(Exists(newPath));
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"voyanta.cfg", "voyanta.cfg.lock"}));
   EXPECT_NE(EntryWith(log, toolbox::LogWarn, {path, "without its lock"}), "") << testing::PrintToString(log.Entries(0));
+}
+
+namespace {
+
+constexpr uid_t kOtherUser = 65534;
+const std::string kSecond = "<MainFrame>\n\t<XPos>2</>\n</MainFrame>\n";
+
+// Another user's: the file itself, or a link itself, not what it points to.
+void GiveAway(const std::string& path) { ASSERT_EQ(lchown(path.c_str(), kOtherUser, kOtherUser), 0); }
+
+const Make kOthersFile = [](const std::string& path) {
+  scratch::WriteFile(path, kGood);
+  chmod(path.c_str(), 0644);
+  GiveAway(path);
+};
+
+Make LinkTo(const std::string& target, bool others) {
+  return [target, others](const std::string& path) {
+    std::filesystem::create_symlink(target, path);
+    if (others) GiveAway(path);
+  };
+}
+
+struct stat Info(const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(lstat(path.c_str(), &info), 0) << path;
+  return info;
+}
+
+std::filesystem::file_type Kind(const std::string& path) { return std::filesystem::symlink_status(path).type(); }
+
+}  // namespace
+
+TEST_F(ConfigFileTest, SaveKeepsTheFilesPermissionsAndLinkAndMakesTheOldCopyTheUsersAlone) {
+  struct Row {
+    const char* what;
+    bool link;      // the settings file is a link to a file in another folder
+    unsigned mode;  // of the file the settings are in
+  };
+  const std::vector<Row> rows = {
+      {"file of the user's alone", false, 0600},
+      {"file the group may read", false, 0640},
+      {"link to a file of the user's alone", true, 0600},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    std::filesystem::remove_all(folder.Path());
+    std::filesystem::create_directories(folder / "profile");
+    const std::string target = row.link ? folder / "profile/settings" : path;
+    scratch::WriteFile(target, kGood);
+    ASSERT_EQ(chmod(target.c_str(), row.mode), 0);
+    if (row.link) std::filesystem::create_symlink(target, path);
+
+    EXPECT_EQ(Saved(2), kSecond);
+    EXPECT_EQ(Kind(path), row.link ? std::filesystem::file_type::symlink : std::filesystem::file_type::regular);
+    EXPECT_EQ(scratch::ReadFile(target), kSecond);
+    EXPECT_EQ(Info(target).st_mode & 07777, row.mode);
+    EXPECT_EQ(scratch::ReadFile(oldPath), kGood);
+    EXPECT_EQ(Kind(oldPath), std::filesystem::file_type::regular);
+    EXPECT_EQ(Info(oldPath).st_mode & 07777, 0600u);
+    // No temporary file stays behind, beside the link or beside the file it points to.
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"profile", "voyanta.cfg", "voyanta.cfg.lock", "voyanta.cfg.old"}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "profile"), {}), row.link ? 1 : 0);
+  }
+}
+
+TEST_F(ConfigFileTest, WhateverLiesUnderTheNewNameIsLeftAlone) {
+  const std::string elsewhere = folder / "elsewhere.txt";
+  struct Row {
+    const char* what;
+    Make make;
+    bool others;  // only root can make another user's file
+  };
+  const std::vector<Row> rows = {
+      {"folder", kFolder, false},
+      {"link to another file", LinkTo(elsewhere, false), false},
+      {"another user's file", kOthersFile, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    if (row.others && geteuid() != 0) continue;
+    std::filesystem::remove_all(folder.Path());
+    std::filesystem::create_directory(folder.Path());
+    scratch::WriteFile(elsewhere, "someone else's");
+    row.make(newPath);
+    const uid_t owner = Info(newPath).st_uid;
+    const std::string before = Kind(newPath) == std::filesystem::file_type::directory ? "" : scratch::ReadFile(newPath);
+
+    EXPECT_NE(Saved(1), "");
+    EXPECT_EQ(Saved(2), kSecond);
+    EXPECT_EQ(LoadedXPos(), 2);
+    EXPECT_EQ(Info(newPath).st_uid, owner);
+    if (!before.empty()) {
+      EXPECT_EQ(scratch::ReadFile(newPath), before);
+    }
+    EXPECT_EQ(scratch::ReadFile(elsewhere), "someone else's");
+  }
+}
+
+TEST_F(ConfigFileTest, OldCopyThatIsALinkOrNotTheUsersIsNeitherReadNorWrittenThrough) {
+  const std::string elsewhere = folder / "elsewhere.cfg";
+  const char* const kNotRead = "is not read: it is a link or another user's file";
+  struct Row {
+    const char* what;
+    Make make;
+    const char* loadEntry;  // names the old copy
+    bool replaced;          // by the user's own copy at the second save; else it stays as it was
+    bool others;            // only root can make another user's file
+  };
+  const std::vector<Row> rows = {
+      {"the user's link", LinkTo(elsewhere, false), kNotRead, true, false},
+      {"another user's link", LinkTo(elsewhere, true), kNotRead, false, true},
+      {"another user's file", kOthersFile, kNotRead, false, true},
+      {"folder", kFolder, "cannot be read: Is a directory", false, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    if (row.others && geteuid() != 0) continue;
+    std::filesystem::remove_all(folder.Path());
+    std::filesystem::create_directory(folder.Path());
+    scratch::WriteFile(elsewhere, kGood);
+    row.make(oldPath);
+    const auto kind = Kind(oldPath);
+    const uid_t owner = Info(oldPath).st_uid;
+    {
+      support::CapturedLog log;
+      EXPECT_EQ(LoadedXPos(), -1);
+      EXPECT_NE(EntryWith(log, toolbox::LogError, {oldPath, row.loadEntry}), "")
+          << testing::PrintToString(log.Entries(0));
+    }
+    support::CapturedLog log;
+    const std::string first = Saved(1);
+    EXPECT_EQ(Saved(2), kSecond);
+    EXPECT_EQ(LoadedXPos(), 2);
+    EXPECT_EQ(scratch::ReadFile(elsewhere), kGood);
+    if (row.replaced) {
+      EXPECT_EQ(Kind(oldPath), std::filesystem::file_type::regular);
+      EXPECT_EQ(scratch::ReadFile(oldPath), first);
+      continue;
+    }
+    EXPECT_EQ(Kind(oldPath), kind);
+    EXPECT_EQ(Info(oldPath).st_uid, owner);
+    if (kind == std::filesystem::file_type::regular) {
+      EXPECT_EQ(scratch::ReadFile(oldPath), kGood);
+    }
+    EXPECT_NE(EntryWith(log, toolbox::LogWarn, {path, "is saved without its old copy", oldPath}), "")
+        << testing::PrintToString(log.Entries(0));
+  }
 }
