@@ -4,17 +4,19 @@
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QtEndian>
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <optional>
 #include <thread>
 
 #include "framework/Exceptions.h"
@@ -65,6 +67,73 @@ bool Send(QLocalSocket& socket, const std::string& request) {
   return socket.getChar(&answer) && answer == kTaken;
 }
 
+// Where the holder listens and later starts look for it. A socket file in the user's own
+// runtime folder can be reached by nobody else; where there is none (not set, missing,
+// another user's, open to others, too deep for a socket's path), the name is one of Linux's
+// abstract namespace, which needs no folder but is open to every user: IsThisUser then tells
+// the user's own processes from others.
+struct Address {
+  QString name;
+  bool abstract = false;
+};
+
+// The runtime folder as the login session makes it: a folder (not a link) owned by the user
+// and closed to others. Any other is neither used, nor made, nor changed.
+bool IsPrivateFolder(const char* folder) {
+  struct stat status {};
+  return folder[0] == '/' && lstat(folder, &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == geteuid() &&
+         (status.st_mode & 077) == 0;
+}
+
+Address SocketAddress(const std::string& key) {
+  const char* folder = std::getenv("XDG_RUNTIME_DIR");
+  if (folder != nullptr && IsPrivateFolder(folder)) {
+    const std::string path = std::string(folder) + '/' + key;
+    // Qt keeps a byte for the terminating zero and one more within the address's path.
+    if (path.size() + 2 <= sizeof(sockaddr_un::sun_path)) return {QFile::decodeName(path.c_str()), false};
+  }
+  // The user's id keeps users apart; the program's name tells an administrator whose it is.
+  return {QStringLiteral("voyanta-%1-%2").arg(geteuid()).arg(QString::fromStdString(key)), true};
+}
+
+// As the system's tools show it: an abstract name after an "@".
+QByteArray Describe(const Address& address) {
+  return (address.abstract ? "@" : "") + QFile::encodeName(address.name);
+}
+
+template <typename Socket>
+void UseAddress(Socket& socket, const Address& address) {
+  socket.setSocketOptions(address.abstract ? Socket::AbstractNamespaceOption : Socket::NoOptions);
+}
+
+// Whether the process at the connection's other end runs as this process's user, as the
+// kernel recorded it when that process connected or began to listen: nobody can forge it.
+// Another user could otherwise have the holder open a file of their choosing, or take a
+// later start's request and answer it. A stranger is logged with what is refused.
+[[nodiscard]] bool IsThisUser(const QLocalSocket& socket, const char* function, const char* refused) {
+  ucred peer{};
+  socklen_t size = sizeof peer;
+  const int descriptor = static_cast<int>(socket.socketDescriptor());
+  const bool known = getsockopt(descriptor, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0;
+  if (known && peer.uid == geteuid()) return true;
+  toolbox::LogToCurrent(function, __LINE__, toolbox::LogWarn, "%s: the process at the other end of %s runs as user %ld",
+                        refused, QFile::encodeName(socket.fullServerName()).constData(),
+                        known ? static_cast<long>(peer.uid) : -1L);
+  return false;
+}
+
+// What became of a request offered at the address.
+enum class Delivery { nobody, stranger, taken, unanswered };
+
+Delivery Deliver(const Address& address, const std::string& request) {
+  QLocalSocket socket;
+  UseAddress(socket, address);
+  socket.connectToServer(address.name);
+  if (!socket.waitForConnected(kAnswerMilliseconds)) return Delivery::nobody;
+  if (!IsThisUser(socket, "SingleInstance::HandOver", "The request is not handed over")) return Delivery::stranger;
+  return Send(socket, request) ? Delivery::taken : Delivery::unanswered;
+}
+
 }  // namespace
 
 SingleInstance::SingleInstance() = default;
@@ -107,14 +176,6 @@ std::string SingleInstance::GetOtherHolder() const {
   return lock.GetHolder().Text();
 }
 
-QString SingleInstance::SocketName() const {
-  const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-  if (folder.isEmpty()) return {};
-  // Short whatever the path: a socket's path has about 100 bytes, the runtime folder's
-  // included, and a name of a few long letters would pass that.
-  return folder + '/' + QString::fromStdString(GetKey());
-}
-
 std::string SingleInstance::GetKey() const {
   return QCryptographicHash::hash(QByteArray::fromStdString(path), QCryptographicHash::Sha256)
       .toHex()
@@ -123,25 +184,23 @@ std::string SingleInstance::GetKey() const {
 }
 
 bool SingleInstance::Listen(Handler onRequest) {
-  const QString name = SocketName();
-  if (name.isEmpty()) {
-    toolbox::LogToCurrent("SingleInstance::Listen", __LINE__, toolbox::LogWarn,
-                          "There is no runtime folder: later starts cannot hand over");
-    return false;
-  }
+  const Address address = SocketAddress(GetKey());
   handler = std::move(onRequest);
   server.reset(New<QLocalServer>());
+  UseAddress(*server, address);
   QObject::connect(server.get(), &QLocalServer::newConnection, server.get(), [this] { Accept(); });
-  bool listening = server->listen(name);
-  // A socket left behind by a holder that was killed: this process holds the lock now, so
-  // nobody else listens there.
-  if (!listening && server->serverError() == QAbstractSocket::AddressInUseError && QLocalServer::removeServer(name)) {
-    listening = server->listen(name);
+  bool listening = server->listen(address.name);
+  // A socket file left behind by a holder that was killed: this process holds the lock now,
+  // so nobody else listens there. An abstract name ends with its last socket: one in use is
+  // another user's, who keeps it.
+  if (!listening && !address.abstract && server->serverError() == QAbstractSocket::AddressInUseError &&
+      QLocalServer::removeServer(address.name)) {
+    listening = server->listen(address.name);
   }
   if (!listening) {
     toolbox::LogToCurrent("SingleInstance::Listen", __LINE__, toolbox::LogError,
                           "Cannot listen on %s: %s; later starts will say that a copy is running",
-                          QFile::encodeName(name).constData(), server->errorString().toLocal8Bit().constData());
+                          Describe(address).constData(), server->errorString().toLocal8Bit().constData());
     server.reset();
   }
   return listening;
@@ -151,6 +210,11 @@ void SingleInstance::StopListening() { server.reset(); }
 
 void SingleInstance::Accept() {
   while (QLocalSocket* socket = server->nextPendingConnection()) {
+    if (!IsThisUser(*socket, "SingleInstance::Accept", "A request is refused")) {
+      socket->abort();
+      socket->deleteLater();
+      continue;
+    }
     // The server owns the connection until it ends.
     QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     QObject::connect(socket, &QLocalSocket::readyRead, socket, [this, socket] { Receive(socket); });
@@ -180,20 +244,20 @@ void SingleInstance::Offer(const std::string& request) {
 
 SingleInstance::Outcome SingleInstance::HandOver(const std::string& request) {
   if (request.size() > kLongestRequest) return failed;
-  const QString name = SocketName();
+  const Address address = SocketAddress(GetKey());
   const auto deadline = std::chrono::steady_clock::now() + kStartingTime;
   for (;;) {
-    if (!name.isEmpty()) {
-      QLocalSocket socket;
-      socket.connectToServer(name);
-      if (socket.waitForConnected(kAnswerMilliseconds)) return Send(socket, request) ? handedOver : failed;
-    }
-    // Nobody listens: the holder is still starting, or ending, or cannot listen.
+    const Delivery delivery = Deliver(address, request);
+    if (delivery == Delivery::taken) return handedOver;
+    if (delivery == Delivery::unanswered) return failed;
+    // Nobody of this user listens: the holder is still starting, or ending, or cannot listen.
     const Outcome again = Claim(path.c_str());
     if (again != running) return again;
+    // While another user's process has the name, the holder never gets it: no use waiting.
+    if (delivery == Delivery::stranger) return failed;
     if (std::chrono::steady_clock::now() > deadline) {
       toolbox::LogToCurrent("SingleInstance::HandOver", __LINE__, toolbox::LogWarn,
-                            "The running instance does not answer on %s", QFile::encodeName(name).constData());
+                            "The running instance does not answer on %s", Describe(address).constData());
       return failed;
     }
     std::this_thread::sleep_for(kRetryPause);

@@ -14,10 +14,11 @@ namespace framework {
 
 // One running instance of the program per data file: the process that holds the file's
 // lock (the file's name + ".lock" beside it, open to exactly those who may write the file,
-// see toolbox::FileLock) is the running instance. It
-// listens on a local socket in the user's runtime folder, named by a hash of the file's
-// real path; a later start on the same file hands its request (a text, such as a document
-// to open) over through that socket and ends.
+// see toolbox::FileLock) is the running instance. It listens on a local socket named by a
+// hash of the file's real path: in the user's runtime folder when that is the user's alone,
+// else in Linux's abstract namespace under the user's id. A later start on the same file
+// hands its request (a text, such as a document to open) over through that socket and
+// ends. Both ends check that the other runs as the same user.
 //
 // Where no lock can be had (a file system without locks; a lock file the user may not make
 // or open, while nobody else may write the data file, or the user may not write it either),
@@ -63,8 +64,8 @@ class SingleInstance {
   // the socket's name, and the name of what the program keeps of the file elsewhere.
   std::string GetKey() const;
 
-  // For the holder: takes the requests of later starts. False when it cannot listen (no
-  // runtime folder, no socket): later starts then cannot hand over and say so.
+  // For the holder: takes the requests of later starts. False when it cannot listen (another
+  // user's process has the name, no socket): later starts then cannot hand over and say so.
   [[nodiscard]] bool Listen(Handler onRequest);
   // Takes no further request and removes the socket; the lock stays.
   void StopListening();
@@ -72,13 +73,11 @@ class SingleInstance {
   // Hands the request over to the process that holds the file (after Claim answered
   // running): handedOver once that process has it. An instance that is still starting has
   // a few seconds to listen; when the holder ends meanwhile, this process takes the file
-  // itself and answers claimed. Failed when no instance took the request.
+  // itself and answers claimed. Failed when no instance took the request, at once when
+  // another user's process has the name.
   [[nodiscard]] Outcome HandOver(const std::string& request);
 
  private:
-  // The runtime folder, then a hash of the file's real path; empty when there is no runtime
-  // folder.
-  QString SocketName() const;
   void Accept();
   void Receive(QLocalSocket* socket);
   void Offer(const std::string& request);

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -13,6 +15,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstddef>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -78,6 +81,8 @@ struct Launch {
 class EndToEndTest : public testing::Test {
  protected:
   void SetUp() override {
+    // The runtime folder as a login session makes it.
+    ASSERT_EQ(mkdir((folder / "run").c_str(), 0700), 0);
     std::filesystem::copy_file(VOYANTA_PROGRAM, Program());
     scratch::WriteFile(folder / "voyanta.vyr", "1\t2\tSocks\tClothes\t\n0\t\tTent\tCamping\t\n");
     scratch::WriteFile(Trip(), "1\t3\tPassport\tPapers\t\n");
@@ -385,23 +390,32 @@ class InstanceEndToEndTest : public EndToEndTest {
     return {};
   }
 
-  // True when a program listens on the socket; one that was killed left a socket that
-  // refuses every connection.
+  // True when a program listens on the socket, or where there is none, on the abstract name
+  // that stands in for it; one that was killed left a socket that refuses every connection.
   bool Listening() const {
     const std::string path = Socket();
     sockaddr_un address{};
-    if (path.empty() || path.size() >= sizeof address.sun_path) return false;
+    if (path.size() >= sizeof address.sun_path) return false;
     address.sun_family = AF_UNIX;
-    path.copy(address.sun_path, path.size());
+    socklen_t size = sizeof address;
+    if (path.empty()) {
+      const QByteArray real = QByteArray::fromStdString(std::filesystem::canonical(Repository()));
+      const std::string key = QCryptographicHash::hash(real, QCryptographicHash::Sha256).toHex().left(32).toStdString();
+      const std::string name = "voyanta-" + std::to_string(geteuid()) + "-" + key;
+      name.copy(address.sun_path + 1, name.size());
+      size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    } else {
+      path.copy(address.sun_path, path.size());
+    }
     const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const bool connected = connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    const bool connected = connect(socket, reinterpret_cast<sockaddr*>(&address), size) == 0;
     close(socket);
     return connected;
   }
 
   // Starts a program that runs on the repository and waits until it listens.
-  pid_t StartRunning(const std::vector<std::string>& options) {
-    const pid_t pid = Start(options, {.output = "running.txt"});
+  pid_t StartRunning(const std::vector<std::string>& options, const std::vector<std::string>& environment = {}) {
+    const pid_t pid = Start(options, {.output = "running.txt", .environment = environment});
     const auto deadline = Clock::now() + kTimeLimit;
     while (!Listening() && Clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_TRUE(Listening()) << Output("running.txt");
@@ -429,22 +443,35 @@ TEST_F(InstanceEndToEndTest, SecondStartHandsItsTripToTheRunningProgramAndEndsWr
     std::vector<std::string> arguments;
     std::string repository;  // as the running program writes it at its end
     std::string recentFile;
+    std::vector<std::string> environment = {};  // of both starts
   };
+  // Without a runtime folder Qt would take runtime-<user> in the temporary folder, which any
+  // user may have made first.
+  const std::string temporary = folder / "tmp";
+  const std::string fallback = temporary + "/runtime-" + getpwuid(geteuid())->pw_name;
+  std::filesystem::create_directories(fallback);
+  // Only root can give it to another user; run by another, the row has the folder its own.
+  ASSERT_TRUE(geteuid() != 0 || chown(fallback.c_str(), 65534, 65534) == 0);
   const std::vector<Row> rows = {
       // Named relative to the second start's own folder.
       {"trip", {"winter.vyt"}, "0\t\tTent\tCamping\t\n1\t1\tGloves\tClothes\t\n0\t\tSocks\tClothes\t\n", Winter()},
       {"no trip: the window comes to the front", {}, "0\t\tTent\tCamping\t\n0\t\tSocks\tClothes\t\n", ""},
+      {"no runtime folder; another user's runtime-root",
+       {"winter.vyt"},
+       "0\t\tTent\tCamping\t\n1\t1\tGloves\tClothes\t\n0\t\tSocks\tClothes\t\n",
+       Winter(),
+       {"XDG_RUNTIME_DIR=", "TMPDIR=" + temporary}},
   };
   const std::string before = scratch::ReadFile(Repository());
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     scratch::WriteFile(Repository(), before);
     std::filesystem::remove_all(folder / "Quorvane");
-    const pid_t running = StartRunning({});
+    const pid_t running = StartRunning({}, row.environment);
     ASSERT_GT(running, 0);
 
-    EXPECT_EQ(RunToEnd(row.arguments, {.output = "second.txt", .workingFolder = folder / "trips"}), 0)
-        << Output("second.txt");
+    const Launch second = {.output = "second.txt", .workingFolder = folder / "trips", .environment = row.environment};
+    EXPECT_EQ(RunToEnd(row.arguments, second), 0) << Output("second.txt");
     EXPECT_EQ(scratch::ReadFile(Repository()), before);
     EXPECT_FALSE(std::filesystem::exists(ConfigFile()));
 
