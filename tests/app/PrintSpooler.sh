@@ -12,12 +12,8 @@
 # Usage: PrintSpooler.sh PROGRAM   (as root)
 set -euo pipefail
 
-if [ "$(id -u)" -ne 0 ]; then
-  echo "SKIPPED: not root; the cupsd of the test runs its filters as the user lp, so root must start it"
-  exit 77
-fi
-
 . "$(dirname "$0")/Processes.sh"
+require_root "the cupsd of the test runs its filters as the user lp, so root must start it"
 
 program=$1
 work=$(mktemp -d)

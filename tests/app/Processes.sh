@@ -4,6 +4,13 @@
 # Usage: . Processes.sh. Sets: failures.
 
 failures=0
+# Ends the test as skipped (77) unless it runs as root, with the reason it needs root.
+require_root() {
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "SKIPPED: not root; $1"
+    exit 77
+  fi
+}
 # Counts a failure and tells it; the test decides at its end (status 1 after any).
 fail() {
   echo "FAILED: $*" >&2

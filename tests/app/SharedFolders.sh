@@ -14,12 +14,8 @@
 # Usage: SharedFolders.sh PROGRAM   (as root)
 set -euo pipefail
 
-if [ "$(id -u)" -ne 0 ] || ! command -v setpriv >/dev/null; then
-  echo "SKIPPED: the users of the test are made with setpriv, as root"
-  exit 77
-fi
-
 . "$(dirname "$0")/Processes.sh"
+require_root "the users of the test are made with setpriv, as root"
 
 program=$1
 work=$(mktemp -d)
