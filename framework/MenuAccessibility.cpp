@@ -73,9 +73,11 @@ class MenuEntryAccessible : public QAccessibleInterface, public QAccessibleActio
     menu->hide();
     action->trigger();
   }
+  // Screen readers take a binding in the desktop toolkits' form, "mnemonic;path;accelerator",
+  // and read the entry's key from its third field.
   QStringList keyBindingsForAction(const QString& name) const override {
     const QString key = Menu::KeyText(action->text());
-    return name == pressAction() && !key.isEmpty() ? QStringList{key} : QStringList();
+    return name == pressAction() && !key.isEmpty() ? QStringList{QStringLiteral(";;") + key} : QStringList();
   }
 
  private:
