@@ -5,6 +5,7 @@
 #include <string>
 
 #include "resources/DialogResources.h"
+#include "framework/Text.h"
 #include "resources/ResourceIds.h"
 
 ItemDialog::ItemDialog(Item& item, const char* preset, QWidget* parent)
@@ -15,6 +16,12 @@ ItemDialog::ItemDialog(Item& item, const char* preset, QWidget* parent)
 
 bool ItemDialog::OnInitDialog() {
   Dialog::OnInitDialog();
+  // A screen reader names the dialog with the item it edits, as the fields show it.
+  if (name.Length() > 0) {
+    QString item = framework::ToQString(name.Text(), static_cast<std::size_t>(name.Length()));
+    if (group.Length() > 0) item += ", " + framework::ToQString(group.Text(), static_cast<std::size_t>(group.Length()));
+    setAccessibleDescription(item);
+  }
   if (preset == nullptr) return true;
   auto* field = static_cast<QLineEdit*>(GetDlgItem(resources::IDC_QUANTITY));
   field->setFocus();

@@ -91,7 +91,7 @@ program_pid=$!
 says 0 "Items tree." || die "Orca did not hear the program start: $(spoken)"
 
 # Row: keys | what Orca says after them. The list's first row is read as the arrow reaches
-# it; a menu entry is read with its key.
+# it; a menu entry is read with its key; the item dialog with the item it edits.
 while IFS='|' read -r keys said; do
   before=$(spoken | wc -l)
   press "$keys"
@@ -101,6 +101,8 @@ Down|Tent.
 alt+f|New Ctrl+N.
 Down|Open... Ctrl+O.
 Escape|File.
+Escape|Items tree
+3|Edit Item and Quantity dialog Tent, Camping.
 Escape|Items tree
 ROWS
 
