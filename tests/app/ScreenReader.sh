@@ -44,11 +44,12 @@ trap cleanup EXIT
 # What Orca has said so far, a line for each utterance.
 # (Each is followed by the voice it is spoken in, in braces.)
 spoken() { sed -n "s/.* - SPEECH OUTPUT: '\\(.*\\)' *{'.*/\\1/p" "$work/orca.log" 2>/dev/null || true; }
-# Waits up to ten seconds until Orca has said the text after the first lines given.
+# Waits up to ten seconds until Orca has said the text (an utterance of its own, with or
+# without its closing full stop) after the first lines given.
 says() {
-  local after=$1 text=$2
+  local after=$1 text=${2%.}
   for _ in $(seq 100); do
-    spoken | tail -n "+$((after + 1))" | grep -qF -- "$text" && return 0
+    spoken | tail -n "+$((after + 1))" | sed 's/\.$//' | grep -qxF -- "$text" && return 0
     sleep 0.1
   done
   return 1
@@ -88,22 +89,25 @@ says 0 "Screen reader on." || die "Orca did not start: $(tail -n 5 "$work/orca.t
 cd "$work/program"
 (exec env QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 ./voyanta "$work/trip.vyt" >"$work/program.txt" 2>&1) &
 program_pid=$!
-says 0 "Items tree." || die "Orca did not hear the program start: $(spoken)"
+says 0 "table with 2 rows 3 columns" || die "Orca did not hear the program start: $(spoken)"
 
 # Row: keys | what Orca says after them. The list's first row is read as the arrow reaches
-# it; a menu entry is read with its key; the item dialog with the item it edits.
+# it; Space is heard as the check mark it leaves; a menu entry is read with its key; the
+# list, as it takes the focus, with its rows; the item dialog with the item it edits.
 while IFS='|' read -r keys said; do
   before=$(spoken | wc -l)
   press "$keys"
   says "$before" "$said" || fail "after $keys Orca does not say \"$said\" but: $(spoken | tail -n "+$((before + 1))" | tr '\n' ' ')"
 done <<'ROWS'
-Down|Tent.
-alt+f|New Ctrl+N.
-Down|Open... Ctrl+O.
-Escape|File.
-Escape|Items tree
-3|Edit Item and Quantity dialog Tent, Camping.
-Escape|Items tree
+Down|Tent
+space|checked
+space|not checked
+alt+f|New Ctrl+N
+Down|Open... Ctrl+O
+Escape|File
+Escape|table with 2 rows 3 columns
+3|Edit Item and Quantity dialog Tent, Camping
+Escape|table with 2 rows 3 columns
 ROWS
 
 kill -TERM "$program_pid" 2>/dev/null || true

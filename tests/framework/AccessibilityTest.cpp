@@ -6,11 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QPixmap>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "framework/ImageList.h"
+#include "framework/ListAccessibility.h"
 #include "framework/ListControl.h"
 
 using namespace framework;
@@ -20,6 +23,7 @@ namespace {
 class ListAccessibilityTest : public testing::Test {
  protected:
   void SetUp() override {
+    InstallListAccessibility();
     QPixmap picture(16, 16);
     picture.fill(Qt::yellow);
     images.Add(QIcon(picture));
@@ -76,6 +80,37 @@ TEST_F(ListAccessibilityTest, FirstCellsTellWhatTheirImageMeansAndTheCheckMark) 
     EXPECT_EQ(Cell(static_cast<int>(i), 1)->text(QAccessible::Name), "Socks");
   }
   EXPECT_EQ(QAccessible::queryAccessibleInterface(&list)->tableInterface()->columnDescription(0), "Quantity");
+}
+
+TEST_F(ListAccessibilityTest, ReadAsATableWhoseCheckMarkCellsAloneOfferToggleAndWhoseCellsGoWithTheRows) {
+  Add(1, "2", "Socks");
+  Add(-1, "3", "Tent");
+  QCoreApplication::processEvents();  // the rows laid out
+  QAccessibleInterface* table = QAccessible::queryAccessibleInterface(&list);
+  EXPECT_EQ(table->role(), QAccessible::Table);
+  EXPECT_EQ(table->tableInterface()->rowCount(), 2);
+  for (const auto& [row, column, toggles] : {std::tuple{0, 0, true}, {0, 1, false}, {1, 0, false}}) {
+    SCOPED_TRACE(testing::Message() << row << "," << column);
+    QAccessibleInterface* cell = Cell(row, column);
+    ASSERT_NE(cell->actionInterface(), nullptr);
+    const QStringList names = cell->actionInterface()->actionNames();
+    EXPECT_EQ(names.contains("toggle"), toggles) << names.join(",").toStdString();
+    EXPECT_FALSE(names.contains("Toggle"));
+    EXPECT_EQ(cell->parent(), table);
+    EXPECT_EQ(cell->tableCellInterface()->table(), table);
+    EXPECT_EQ(table->indexOfChild(cell), table->tableInterface()->columnCount() * (row + 1) + column);
+  }
+  // The rows go and come again: the readings of the old cells go with them (a screen reader
+  // that asked for one by its id would read what Qt has freed), and the new rows are read.
+  const QAccessible::Id old = QAccessible::uniqueId(Cell(0, 0));
+  list.DeleteAllItems();
+  // As the view tells a live bridge of the reset (Qt's offscreen platform has none).
+  QAccessibleTableModelChangeEvent reset(&list, QAccessibleTableModelChangeEvent::ModelReset);
+  table->tableInterface()->modelChange(&reset);
+  EXPECT_EQ(QAccessible::accessibleInterface(old), nullptr);
+  Add(0, "", "Towel");
+  EXPECT_EQ(Cell(0, 1)->text(QAccessible::Name), "Towel");
+  EXPECT_EQ(Cell(0, 0)->text(QAccessible::Name), "not taken along");
 }
 
 }  // namespace
