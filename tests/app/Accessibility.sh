@@ -26,16 +26,7 @@ if [ -z "$python" ]; then
   exit 77
 fi
 
-work=$(mktemp -d)
-mkdir -p "$work/program" "$work/home" "$work/run"
-chmod 700 "$work/run"
-cp "$program" "$work/program/voyanta"
-# Camping/Tent is the first row, Clothes/Socks the second. A new trip starts with every check
-# mark clear, so the program opens a trip that checks Socks.
-printf '0\t\tSocks\tClothes\t\n0\t\tTent\tCamping\t\n' >"$work/program/voyanta.vyr"
-printf '1\t2 pairs\tSocks\tClothes\t\n' >"$work/trip.vyt"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home" XDG_RUNTIME_DIR="$work/run"
-unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS DISPLAY
+prepare_program "$program"
 
 program_pid=''
 cleanup() {

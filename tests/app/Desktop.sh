@@ -5,7 +5,8 @@
 # (at-spi-bus-launcher, which starts the accessibility bus, where the registry daemon is
 # activated in turn). Everything it starts, or has activated, is ended by its process id.
 # Usage: . Desktop.sh (after Processes.sh), with work set to the test's folder. Provides:
-# check_desktop_tools, start_desktop, stop_desktop (stopped: the ids it ended), await, die.
+# check_desktop_tools, prepare_program, start_desktop, stop_desktop (stopped: the ids it
+# ended), await, die.
 
 xvfb_pid='' openbox_pid='' bus_pid=''
 
@@ -21,6 +22,22 @@ check_desktop_tools() {
     echo "SKIPPED: missing ${missing[*]} (scripts/install-deps installs them)"
     exit 77
   fi
+}
+
+# Makes the test's folder (work) with the program given in a folder of its own beside its
+# repository (Tent in Camping is the first row, Socks in Clothes the second), a trip that
+# checks Socks (a new trip starts with every check mark clear), and the test's own home and
+# runtime folder, where the program's and the screen reader's settings start from nothing.
+prepare_program() {
+  work=$(mktemp -d)
+  mkdir -p "$work/program" "$work/home" "$work/run"
+  chmod 700 "$work/run"
+  cp "$1" "$work/program/voyanta"
+  printf '0\t\tSocks\tClothes\t\n0\t\tTent\tCamping\t\n' >"$work/program/voyanta.vyr"
+  printf '1\t2 pairs\tSocks\tClothes\t\n' >"$work/trip.vyt"
+  export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+  export XDG_RUNTIME_DIR="$work/run"
+  unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS DISPLAY
 }
 
 die() {

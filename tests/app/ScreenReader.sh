@@ -20,16 +20,7 @@ if pgrep -u "$(id -u)" -x orca >/dev/null; then
   exit 77
 fi
 
-work=$(mktemp -d)
-mkdir -p "$work/program" "$work/home" "$work/run"
-chmod 700 "$work/run"
-cp "$program" "$work/program/voyanta"
-printf '0\t\tSocks\tClothes\t\n0\t\tTent\tCamping\t\n' >"$work/program/voyanta.vyr"
-printf '1\t2 pairs\tSocks\tClothes\t\n' >"$work/trip.vyt"
-# Orca's settings go to the test's home, and start from its defaults.
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-export XDG_RUNTIME_DIR="$work/run"
-unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS DISPLAY
+prepare_program "$program"
 
 orca_pid='' relay_pid='' program_pid=''
 cleanup() {
