@@ -21,7 +21,7 @@
 #include "framework/CommandIds.h"
 #include "framework/Document.h"
 #include "framework/Menu.h"
-#include "framework/ScreenReading.h"
+#include "framework/ListAccessibility.h"
 #include "framework/MenuAccessibility.h"
 #include "framework/Strings.h"
 #include "framework/Text.h"
@@ -147,7 +147,7 @@ int FrameWindow::OnCreate() {
 
 void FrameWindow::BuildMenuBar() {
   InstallMenuAccessibility();
-  InstallScreenReading();
+  InstallListAccessibility();
   for (const MenuPopup& popup : resources.menuBar) {
     QMenu* menu = menuBar()->addMenu(ToQString(popup.text));
     for (const MenuEntry& entry : popup.entries) {

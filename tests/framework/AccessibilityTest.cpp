@@ -4,19 +4,17 @@
 // program's test on the desktop's real accessibility stack hears them (tests/app).
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
-#include <QLineEdit>
 #include <QPixmap>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "framework/ImageList.h"
+#include "framework/ListAccessibility.h"
 #include "framework/ListControl.h"
-#include "framework/ScreenReading.h"
 
 using namespace framework;
 
@@ -25,7 +23,7 @@ namespace {
 class ListAccessibilityTest : public testing::Test {
  protected:
   void SetUp() override {
-    InstallScreenReading();
+    InstallListAccessibility();
     QPixmap picture(16, 16);
     picture.fill(Qt::yellow);
     images.Add(QIcon(picture));
@@ -113,30 +111,6 @@ TEST_F(ListAccessibilityTest, ReadAsATableWhoseCheckMarkCellsAloneOfferToggleAnd
   Add(0, "", "Towel");
   EXPECT_EQ(Cell(0, 1)->text(QAccessible::Name), "Towel");
   EXPECT_EQ(Cell(0, 0)->text(QAccessible::Name), "not taken along");
-}
-
-TEST(TextFieldReadingTest, WordsAndSentencesAreReadUpToTheEndOfTheText) {
-  InstallScreenReading();
-  QLineEdit field("2 pairs");
-  field.show();
-  QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(&field)->textInterface();
-  ASSERT_NE(text, nullptr);
-  // Qt's own reading loops for ever at the end: a hang ends the test program within seconds.
-  alarm(10);
-  struct Row {
-    int offset;  // -2: the caret's
-    QAccessible::TextBoundaryType type;
-    const char* read;
-  };
-  for (const Row& row : {Row{7, QAccessible::WordBoundary, "pairs"}, Row{-2, QAccessible::WordBoundary, "pairs"},
-                         Row{7, QAccessible::SentenceBoundary, "2 pairs"}, Row{0, QAccessible::WordBoundary, "2"},
-                         Row{7, QAccessible::LineBoundary, "2 pairs"}}) {
-    int start = -1;
-    int end = -1;
-    EXPECT_EQ(text->textAtOffset(row.offset, row.type, &start, &end).trimmed(), row.read)
-        << row.offset << " " << row.type;
-  }
-  alarm(0);
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
-#include "framework/ScreenReading.h"
+#include "framework/ListAccessibility.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QHash>
-#include <QLineEdit>
 #include <new>
 #include <utility>
 
@@ -185,105 +184,24 @@ class ListAccessible : public QAccessibleInterface, public QAccessibleTableInter
 QAccessibleInterface* CellAccessible::parent() const { return list; }
 QAccessibleInterface* CellAccessible::table() const { return list; }
 
-// A one-line text field: Qt's reading, but for the words and sentences at the end of its
-// text, where Qt's reading never answers (Qt 6.4 loops for ever when asked for the word at
-// the caret behind the last character, as a screen reader asks when the user moves by
-// words): the text there is that of the last character, as the desktop's toolkits answer.
-class TextFieldAccessible : public QAccessibleInterface, public QAccessibleTextInterface {
- public:
-  explicit TextFieldAccessible(QAccessibleInterface* field) : field(field), fieldId(QAccessible::uniqueId(field)) {}
-  ~TextFieldAccessible() override { QAccessible::deleteAccessibleInterface(fieldId); }
-
-  bool isValid() const override { return field->isValid(); }
-  QObject* object() const override { return field->object(); }
-  QWindow* window() const override { return field->window(); }
-  QList<QPair<QAccessibleInterface*, QAccessible::Relation>> relations(QAccessible::Relation match) const override {
-    return field->relations(match);
-  }
-  QAccessibleInterface* focusChild() const override { return field->focusChild(); }
-  QAccessibleInterface* parent() const override { return field->parent(); }
-  QAccessibleInterface* child(int index) const override { return field->child(index); }
-  int childCount() const override { return field->childCount(); }
-  int indexOfChild(const QAccessibleInterface* child) const override { return field->indexOfChild(child); }
-  QAccessibleInterface* childAt(int x, int y) const override { return field->childAt(x, y); }
-  QString text(QAccessible::Text kind) const override { return field->text(kind); }
-  void setText(QAccessible::Text kind, const QString& text) override { field->setText(kind, text); }
-  QRect rect() const override { return field->rect(); }
-  QAccessible::Role role() const override { return field->role(); }
-  QAccessible::State state() const override { return field->state(); }
-  void* interface_cast(QAccessible::InterfaceType type) override {
-    if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
-    return field->interface_cast(type);
-  }
-
-  void selection(int index, int* start, int* end) const override { Text()->selection(index, start, end); }
-  int selectionCount() const override { return Text()->selectionCount(); }
-  void addSelection(int start, int end) override { Text()->addSelection(start, end); }
-  void removeSelection(int index) override { Text()->removeSelection(index); }
-  void setSelection(int index, int start, int end) override { Text()->setSelection(index, start, end); }
-  int cursorPosition() const override { return Text()->cursorPosition(); }
-  void setCursorPosition(int position) override { Text()->setCursorPosition(position); }
-  QString text(int start, int end) const override { return Text()->text(start, end); }
-  QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int* start, int* end) const override {
-    return Text()->textBeforeOffset(offset, type, start, end);
-  }
-  QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int* start, int* end) const override {
-    return Text()->textAfterOffset(offset, type, start, end);
-  }
-  QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int* start, int* end) const override {
-    if (offset == -2) offset = cursorPosition();  // the caret, as screen readers ask for it
-    const int length = characterCount();
-    const bool loops = type == QAccessible::WordBoundary || type == QAccessible::SentenceBoundary;
-    if (loops && length > 0 && offset >= length) offset = length - 1;
-    return Text()->textAtOffset(offset, type, start, end);
-  }
-  int characterCount() const override { return Text()->characterCount(); }
-  QRect characterRect(int offset) const override { return Text()->characterRect(offset); }
-  int offsetAtPoint(const QPoint& point) const override { return Text()->offsetAtPoint(point); }
-  void scrollToSubstring(int start, int end) override { Text()->scrollToSubstring(start, end); }
-  QString attributes(int offset, int* start, int* end) const override { return Text()->attributes(offset, start, end); }
-
- private:
-  QAccessibleTextInterface* Text() const { return field->textInterface(); }
-
-  QAccessibleInterface* field;  // Qt's reading of the field, registered under fieldId
-  QAccessible::Id fieldId;
-};
-
-// Qt's own reading of the object: asked for again with the program's factory out of the
-// way (the factory is called for each class of the object, most derived first).
-QAccessibleInterface* QtReading(QObject* object, bool& asking) {
-  asking = true;
-  QAccessibleInterface* reading = QAccessible::queryAccessibleInterface(object);
-  asking = false;
-  return reading;
-}
-
-// The program's readings, each wrapping Qt's; where memory runs out, Qt's stands in.
-QAccessibleInterface* ReadingFactory(const QString&, QObject* object) {
+// Called for each class of the object, most derived first; Qt's reading of the view is
+// made by asking again, with this factory out of the way.
+QAccessibleInterface* ListFactory(const QString&, QObject* object) {
   static bool asking = false;
-  if (asking) return nullptr;
-  QAccessibleInterface* made = nullptr;
-  if (dynamic_cast<ListControl*>(object) != nullptr) {
-    QAccessibleInterface* view = QtReading(object, asking);
-    if (view == nullptr || view->tableInterface() == nullptr) return view;
-    made = new (std::nothrow) ListAccessible(view);
-    return made != nullptr ? made : view;
-  }
-  if (qobject_cast<QLineEdit*>(object) != nullptr) {
-    QAccessibleInterface* field = QtReading(object, asking);
-    if (field == nullptr || field->textInterface() == nullptr) return field;
-    made = new (std::nothrow) TextFieldAccessible(field);
-    return made != nullptr ? made : field;
-  }
-  return nullptr;
+  if (asking || dynamic_cast<ListControl*>(object) == nullptr) return nullptr;
+  asking = true;
+  QAccessibleInterface* view = QAccessible::queryAccessibleInterface(object);
+  asking = false;
+  if (view == nullptr || view->tableInterface() == nullptr) return view;
+  QAccessibleInterface* list = new (std::nothrow) ListAccessible(view);
+  return list != nullptr ? list : view;
 }
 
 }  // namespace
 
-void InstallScreenReading() {
+void InstallListAccessibility() {
   static const bool installed = [] {
-    QAccessible::installFactory(ReadingFactory);
+    QAccessible::installFactory(ListFactory);
     return true;
   }();
   static_cast<void>(installed);
