@@ -137,7 +137,7 @@ int FileLock::MakeSharedLockFile(const char* path, const Access& access, bool re
 
 FileLock::Result FileLock::Acquire(const char* path, int waitMilliseconds, const char* guarded) {
   Release();
-  shared = guarded != nullptr;
+  const bool shared = guarded != nullptr;
   holder.Release();
   holderId = -1;
   Access access;

@@ -87,7 +87,6 @@ class FileLock {
 
   int fd = -1;
   int error = 0;
-  bool shared = false;
   String holder;
   long holderId = -1;
 };
