@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -16,6 +15,7 @@
 #include <limits>
 #include <string>
 
+#include "framework/AcceleratorTranslator.h"
 #include "framework/Application.h"
 #include "framework/CmdUI.h"
 #include "framework/CommandIds.h"
@@ -30,26 +30,6 @@
 namespace framework {
 
 namespace {
-
-// Accelerators name keys of the main keyboard. Qt tries a keypad key again as the plain
-// key when nothing matches it, which would let the keypad digits run the digit commands;
-// claiming those keys for the focus widget keeps them out of the shortcut map.
-class KeypadDigitFilter : public QObject {
- public:
-  using QObject::QObject;
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::ShortcutOverride) {
-      auto* key = static_cast<QKeyEvent*>(event);
-      if ((key->modifiers() & Qt::KeypadModifier) && key->key() >= Qt::Key_0 && key->key() <= Qt::Key_9) {
-        key->accept();
-        return true;
-      }
-    }
-    return QObject::eventFilter(watched, event);
-  }
-};
 
 constexpr int kIdleUpdateMilliseconds = 250;
 // How much of a title bar's width stays on a screen, so that the window can be taken by it.
@@ -169,18 +149,7 @@ void FrameWindow::BuildMenuBar() {
 }
 
 void FrameWindow::LoadAccelerators() {
-  for (const Accelerator& accelerator : resources.accelerators) {
-    auto* action = new QAction(this);
-    QList<QKeySequence> keys{QKeySequence(QKeyCombination(accelerator.modifiers, Qt::Key(accelerator.key)))};
-    // The Enter key of the keypad is the same key as Return, as on every desktop.
-    if (accelerator.key == Qt::Key_Return) keys << QKeySequence(QKeyCombination(accelerator.modifiers, Qt::Key_Enter));
-    action->setShortcuts(keys);
-    action->setShortcutContext(Qt::WindowShortcut);
-    addAction(action);
-    const unsigned id = accelerator.id;
-    connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
-  }
-  if (!resources.accelerators.empty()) qApp->installEventFilter(new KeypadDigitFilter(this));
+  if (!resources.accelerators.empty()) new AcceleratorTranslator(this, resources.accelerators);
 }
 
 bool FrameWindow::CreateToolBar() {

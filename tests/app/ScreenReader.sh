@@ -35,12 +35,13 @@ trap cleanup EXIT
 # What Orca has said so far, a line for each utterance.
 # (Each is followed by the voice it is spoken in, in braces.)
 spoken() { sed -n "s/.* - SPEECH OUTPUT: '\\(.*\\)' *{'.*/\\1/p" "$work/orca.log" 2>/dev/null || true; }
-# Waits up to ten seconds until Orca has said the text (an utterance of its own, with or
-# without its closing full stop) after the first lines given.
+# Waits up to ten seconds until Orca has said what the pattern (grep's basic kind) matches,
+# as an utterance of its own, with or without its closing full stop, after the first lines
+# given.
 says() {
-  local after=$1 text=${2%.}
+  local after=$1 pattern=${2%.}
   for _ in $(seq 100); do
-    spoken | tail -n "+$((after + 1))" | sed 's/\.$//' | grep -qxF -- "$text" && return 0
+    spoken | tail -n "+$((after + 1))" | sed 's/\.$//' | grep -qx -- "$pattern" && return 0
     sleep 0.1
   done
   return 1
@@ -84,7 +85,10 @@ says 0 "table with 2 rows 3 columns" || die "Orca did not hear the program start
 
 # Row: keys | what Orca says after them. The list's first row is read as the arrow reaches
 # it; Space is heard as the check mark it leaves; a menu entry is read with its key; the
-# list, as it takes the focus, with its rows; the item dialog with the item it edits.
+# list, as it takes the focus, with its rows; the item dialog with the item it edits. The
+# keys Orca claims are Orca's alone: Insert+T tells the time and opens no New Item dialog,
+# the keypad's Enter tells where the user is and opens no Edit Item dialog, and the arrow
+# after them still moves in the list.
 while IFS='|' read -r keys said; do
   before=$(spoken | wc -l)
   press "$keys"
@@ -99,6 +103,9 @@ Escape|File
 Escape|table with 2 rows 3 columns
 3|Edit Item and Quantity dialog Tent, Camping
 Escape|table with 2 rows 3 columns
+Insert+t|[0-9]*:[0-9][0-9].*
+KP_Enter|.* row 1 of 2
+Down|Socks
 ROWS
 
 kill -TERM "$program_pid" 2>/dev/null || true

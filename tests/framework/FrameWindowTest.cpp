@@ -6,6 +6,7 @@
 #include <QAccessibleActionInterface>
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -94,10 +95,27 @@ TEST_F(FrameWindowTest, AcceleratorsReachTheFrameWhileTheListHasTheFocus) {
   Press(Qt::Key_Return);
   Press(Qt::Key_Enter, Qt::KeypadModifier);  // the keypad's Enter is Enter too
   Press(Qt::Key_Delete);
+  Press(Qt::Key_Delete, Qt::KeypadModifier);  // so are its Del and Ins
   Press(Qt::Key_Insert);
+  Press(Qt::Key_Insert, Qt::KeypadModifier);
   Press(Qt::Key_5);
-  EXPECT_EQ(Log(), (std::vector<std::string>{"view:32772", "view:32773", "view:32773", "view:57632", "view:32785",
-                                             "view:32780"}));
+  EXPECT_EQ(Log(), (std::vector<std::string>{"view:32772", "view:32773", "view:32773", "view:57632", "view:57632",
+                                             "view:32785", "view:32785", "view:32780"}));
+}
+
+// A widget of the frame that wants a key for itself, as a text field wants digits and
+// Space, keeps it; the keys it leaves still run their commands.
+TEST_F(FrameWindowTest, KeysTheFocusWidgetClaimsStayTheWidgets) {
+  Activate(frame);
+  auto* field = new QLineEdit(frame);
+  field->show();
+  field->setFocus();
+  ASSERT_TRUE(field->hasFocus());
+  QTest::keyClick(field, Qt::Key_5);
+  QTest::keyClick(field, Qt::Key_Space);
+  QTest::keyClick(field, Qt::Key_Insert);
+  EXPECT_EQ(field->text(), "5 ");
+  EXPECT_EQ(Log(), std::vector<std::string>{"view:32785"});
 }
 
 TEST_F(FrameWindowTest, KeypadDigitsAndKeysOnlyShownInMenusDoNothing) {
