@@ -16,12 +16,12 @@
 #include <string>
 
 #include "framework/AcceleratorTranslator.h"
+#include "framework/AccessibleReadings.h"
 #include "framework/Application.h"
 #include "framework/CmdUI.h"
 #include "framework/CommandIds.h"
 #include "framework/Document.h"
 #include "framework/Menu.h"
-#include "framework/ListAccessibility.h"
 #include "framework/MenuAccessibility.h"
 #include "framework/Strings.h"
 #include "framework/Text.h"
@@ -127,7 +127,7 @@ int FrameWindow::OnCreate() {
 
 void FrameWindow::BuildMenuBar() {
   InstallMenuAccessibility();
-  InstallListAccessibility();
+  InstallAccessibleReadings();
   for (const MenuPopup& popup : resources.menuBar) {
     QMenu* menu = menuBar()->addMenu(ToQString(popup.text));
     for (const MenuEntry& entry : popup.entries) {

@@ -6,6 +6,7 @@
 #include <new>
 #include <utility>
 
+#include "framework/AccessibleReadings.h"
 #include "framework/ListControl.h"
 
 namespace framework {
@@ -184,27 +185,17 @@ class ListAccessible : public QAccessibleInterface, public QAccessibleTableInter
 QAccessibleInterface* CellAccessible::parent() const { return list; }
 QAccessibleInterface* CellAccessible::table() const { return list; }
 
-// Called for each class of the object, most derived first; Qt's reading of the view is
-// made by asking again, with this factory out of the way.
-QAccessibleInterface* ListFactory(const QString&, QObject* object) {
-  static bool asking = false;
-  if (asking || dynamic_cast<ListControl*>(object) == nullptr) return nullptr;
-  asking = true;
-  QAccessibleInterface* view = QAccessible::queryAccessibleInterface(object);
-  asking = false;
-  if (view == nullptr || view->tableInterface() == nullptr) return view;
-  QAccessibleInterface* list = new (std::nothrow) ListAccessible(view);
-  return list != nullptr ? list : view;
+// Qt's reading of a list control as the list's, where it is the table it should be.
+QAccessibleInterface* WrapList(QAccessibleInterface* view) {
+  if (view->tableInterface() == nullptr) return nullptr;
+  return new (std::nothrow) ListAccessible(view);
 }
 
 }  // namespace
 
-void InstallListAccessibility() {
-  static const bool installed = [] {
-    QAccessible::installFactory(ListFactory);
-    return true;
-  }();
-  static_cast<void>(installed);
+QAccessibleInterface* ListReading(const QString& className, QObject* object) {
+  if (dynamic_cast<ListControl*>(object) == nullptr) return nullptr;
+  return WrapQtReading(className, object, WrapList);
 }
 
 }  // namespace framework

@@ -83,16 +83,20 @@ cd "$work/program"
 program_pid=$!
 says 0 "table with 2 rows 3 columns" || die "Orca did not hear the program start: $(spoken)"
 
-# Row: keys | what Orca says after them. The list's first row is read as the arrow reaches
-# it; Space is heard as the check mark it leaves; a menu entry is read with its key; the
-# list, as it takes the focus, with its rows; the item dialog with the item it edits. The
-# keys Orca claims are Orca's alone: Insert+T tells the time and opens no New Item dialog,
-# the keypad's Enter tells where the user is and opens no Edit Item dialog, and the arrow
-# after them still moves in the list.
-while IFS='|' read -r keys said; do
+# Row: keys | what Orca says after them, an utterance each. The list's first row is read as
+# the arrow reaches it; Space is heard as the check mark it leaves; a menu entry is read with
+# its key; the list, as it takes the focus, with its rows; the item dialog with the item it
+# edits and the quantity it starts with. The keys Orca claims are Orca's alone: Insert+T
+# tells the time and opens no New Item dialog, the keypad's Enter tells where the user is
+# and opens no Edit Item dialog, and the arrow after them still moves in the list.
+while IFS='|' read -r keys utterances; do
   before=$(spoken | wc -l)
   press "$keys"
-  says "$before" "$said" || fail "after $keys Orca does not say \"$said\" but: $(spoken | tail -n "+$((before + 1))" | tr '\n' ' ')"
+  IFS='|' read -ra said <<<"$utterances"
+  for utterance in "${said[@]}"; do
+    says "$before" "$utterance" ||
+      fail "after $keys Orca does not say \"$utterance\" but: $(spoken | tail -n "+$((before + 1))" | tr '\n' ' ')"
+  done
 done <<'ROWS'
 Down|Tent
 space|checked
@@ -101,7 +105,7 @@ alt+f|New Ctrl+N
 Down|Open... Ctrl+O
 Escape|File
 Escape|table with 2 rows 3 columns
-3|Edit Item and Quantity dialog Tent, Camping
+3|Edit Item and Quantity dialog Tent, Camping|Quantity: text|3
 Escape|table with 2 rows 3 columns
 Insert+t|[0-9]*:[0-9][0-9].*
 KP_Enter|.* row 1 of 2

@@ -7,13 +7,16 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QSpinBox>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
+#include "framework/AccessibleReadings.h"
 #include "framework/ImageList.h"
-#include "framework/ListAccessibility.h"
 #include "framework/ListControl.h"
 
 using namespace framework;
@@ -23,7 +26,7 @@ namespace {
 class ListAccessibilityTest : public testing::Test {
  protected:
   void SetUp() override {
-    InstallListAccessibility();
+    InstallAccessibleReadings();
     QPixmap picture(16, 16);
     picture.fill(Qt::yellow);
     images.Add(QIcon(picture));
@@ -111,6 +114,59 @@ TEST_F(ListAccessibilityTest, ReadAsATableWhoseCheckMarkCellsAloneOfferToggleAnd
   Add(0, "", "Towel");
   EXPECT_EQ(Cell(0, 1)->text(QAccessible::Name), "Towel");
   EXPECT_EQ(Cell(0, 0)->text(QAccessible::Name), "not taken along");
+}
+
+
+// A one-line text field as a screen reader asks for it: its text is one run (Qt's own run has
+// no characters, and the field was heard without its text), and the word or sentence at its
+// end is answered (Qt's own question loops for ever there).
+TEST(TextFieldAccessibilityTest, TextIsOneRunAndItsEndAnswers) {
+  InstallAccessibleReadings();
+  struct Row {
+    const char* text;
+    int offset;
+    QAccessible::TextBoundaryType boundary;
+    const char* said;  // the text at the offset; empty for the run of attributes
+    int start, end;
+  };
+  const Row rows[] = {
+      {"3", 0, QAccessible::CharBoundary, "", 0, 1},
+      {"2 pairs", 3, QAccessible::CharBoundary, "", 0, 7},
+      {"", 0, QAccessible::CharBoundary, "", 0, 0},
+      {"2 pairs", 7, QAccessible::WordBoundary, "pairs", 2, 7},
+      {"2 pairs", 7, QAccessible::SentenceBoundary, "2 pairs", 0, 7},
+      {"2 pairs", 0, QAccessible::WordBoundary, "2", 0, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.text) + " at " + std::to_string(row.offset));
+    QLineEdit field(row.text);
+    QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(&field)->textInterface();
+    ASSERT_NE(text, nullptr);
+    int start = -1;
+    int end = -1;
+    if (*row.said == '\0') {
+      EXPECT_EQ(text->attributes(row.offset, &start, &end), "");
+    } else {
+      EXPECT_EQ(text->textAtOffset(row.offset, row.boundary, &start, &end).toStdString(), row.said);
+    }
+    EXPECT_EQ(std::pair(start, end), std::pair(row.start, row.end));
+  }
+}
+
+// The line edit inside a spin box has no text reading of Qt's (the spin box reads it): it
+// keeps Qt's reading, held once, and goes with the spin box.
+TEST(TextFieldAccessibilityTest, SpinBoxFieldKeepsQtsReading) {
+  InstallAccessibleReadings();
+  auto* box = new QSpinBox;
+  box->setValue(7);
+  auto* field = box->findChild<QLineEdit*>();
+  ASSERT_NE(field, nullptr);
+  QAccessibleInterface* reading = QAccessible::queryAccessibleInterface(field);
+  ASSERT_NE(reading, nullptr);
+  EXPECT_EQ(reading->textInterface(), nullptr);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(field), reading);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(box)->textInterface()->text(0, 1), "7");
+  delete box;
 }
 
 }  // namespace
