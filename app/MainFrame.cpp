@@ -1,8 +1,8 @@
 #include "app/MainFrame.h"
 
-#include "framework/Application.h"
-#include "framework/CommandIds.h"
-#include "framework/Strings.h"
+#include "framework/base/CommandIds.h"
+#include "framework/base/StringTable.h"
+#include "framework/docview/Application.h"
 #include "mfctriext/TriExtApp.h"
 #include "resources/ResourceIds.h"
 #include "toolbox/config/ConfigParameter.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "framework/FrameWindow.h"
+#include "framework/docview/FrameWindow.h"
 #include "toolbox/config/ConfigSection.h"
 
 // The main window: menu bar, tool bar "Tools", a one-pane status bar and the list view. It

@@ -7,10 +7,10 @@
 #include "core/Item.h"
 #include "core/KeptTrip.h"
 #include "core/RepositoryFile.h"
-#include "framework/BackgroundSave.h"
-#include "framework/CommandLineInfo.h"
-#include "framework/File.h"
-#include "framework/SingleInstance.h"
+#include "framework/docview/BackgroundSave.h"
+#include "framework/docview/CommandLineInfo.h"
+#include "framework/system/File.h"
+#include "framework/system/SingleInstance.h"
 #include "mfctriext/TriExtApp.h"
 
 class Document;

@@ -7,8 +7,8 @@
 #include <QApplication>
 
 #include "app/Voyanta.h"
-#include "framework/Application.h"
-#include "toolbox/Logger.h"
+#include "framework/docview/Application.h"
+#include "toolbox/system/Logger.h"
 
 Voyanta theApp;
 toolbox::Logger theLogger;

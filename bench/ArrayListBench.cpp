@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include "toolbox/ArrayList.h"
+#include "toolbox/base/ArrayList.h"
 
 using toolbox::ArrayList;
 

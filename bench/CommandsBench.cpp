@@ -46,11 +46,11 @@
 #include <string>
 
 #include "core/Item.h"
-#include "framework/CommandIds.h"
-#include "framework/Dialog.h"
-#include "framework/ListControl.h"
-#include "framework/MessageBox.h"
-#include "framework/Text.h"
+#include "framework/base/CommandIds.h"
+#include "framework/base/TextEncoding.h"
+#include "framework/dialogs/Dialog.h"
+#include "framework/dialogs/MessageBox.h"
+#include "framework/listcontrol/ListControl.h"
 #include "resources/ResourceIds.h"
 #include "support/Program.h"
 

@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "toolbox/StringKeyHashMap.h"
+#include "toolbox/base/StringKeyHashMap.h"
 
 using toolbox::StringKeyHashMap;
 

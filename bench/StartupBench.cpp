@@ -25,7 +25,7 @@
 
 #include "core/Item.h"
 #include "core/ItemList.h"
-#include "framework/File.h"
+#include "framework/system/File.h"
 #include "support/Program.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "toolbox/String.h"
+#include "toolbox/base/String.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 
 #include "core/ItemList.h"
 #include "core/PrintTrip.h"
-#include "framework/Archive.h"
-#include "framework/CommandIds.h"
-#include "framework/Exceptions.h"
-#include "framework/MessageBox.h"
-#include "framework/PrintDialog.h"
-#include "framework/Strings.h"
+#include "framework/base/CommandIds.h"
+#include "framework/base/Exceptions.h"
+#include "framework/base/StringTable.h"
+#include "framework/dialogs/MessageBox.h"
+#include "framework/printing/PrintDialog.h"
+#include "framework/system/Archive.h"
 
 const framework::CommandMap& Document::GetCommandMap() const {
   static const framework::CommandMap map(&framework::Document::GetCommandMap(), {

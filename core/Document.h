@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "core/Item.h"
-#include "framework/Document.h"
+#include "framework/docview/Document.h"
 
 // The trip: which repository items are taken along, with their quantities. It holds no data
 // of its own; its content is the check marks and quantities of the repository, and its

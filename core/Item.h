@@ -1,7 +1,7 @@
 #pragma once
 
-#include "toolbox/ArrayList.h"
-#include "toolbox/String.h"
+#include "toolbox/base/ArrayList.h"
+#include "toolbox/base/String.h"
 
 // One entry of the repository: what the item is, the group it is listed under, whether it
 // is taken along on the current trip and how many. Quantity only means something together

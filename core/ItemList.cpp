@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/Exceptions.h"
-#include "toolbox/PositionTable.h"
+#include "framework/base/Exceptions.h"
+#include "toolbox/base/PositionTable.h"
 
 using toolbox::String;
 

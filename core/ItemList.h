@@ -3,8 +3,8 @@
 #include <string>
 
 #include "core/Item.h"
-#include "framework/File.h"
-#include "toolbox/String.h"
+#include "framework/system/File.h"
+#include "toolbox/base/String.h"
 
 // The item list file, shared by the repository file and trip documents: one line per item,
 // "check<TAB>quantity<TAB>name<TAB>group<TAB><LF>", the check mark "1" or "0", texts stored

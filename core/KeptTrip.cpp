@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "core/ItemList.h"
-#include "framework/Exceptions.h"
-#include "toolbox/Files.h"
+#include "framework/base/Exceptions.h"
+#include "toolbox/system/Files.h"
 
 std::string KeptTrip::Format(const std::string& tripPath, const Repository& repository) {
   std::string text;

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "core/Item.h"
-#include "toolbox/String.h"
+#include "toolbox/base/String.h"
 
 // The trip being edited, kept in a file beside the settings while it has changes that are
 // not saved, so that a start after a kill, a power cut or a lost display can bring it back

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "framework/Text.h"
+#include "framework/base/TextEncoding.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "core/Item.h"
-#include "framework/DeviceContext.h"
+#include "framework/printing/DeviceContext.h"
 
 // Prints the trip as a check list on the device context, once per copy, each copy a print
 // job of its own named after the trip's path: the path (empty for a trip never saved) on

@@ -7,7 +7,7 @@
 #include <ctime>
 #include <utility>
 
-#include "toolbox/Files.h"
+#include "toolbox/system/Files.h"
 
 RepositoryFile::RepositoryFile(std::string path, std::string rescueName, std::vector<std::string> rescueFolders)
     : path(std::move(path)), rescueName(std::move(rescueName)), rescueFolders(std::move(rescueFolders)) {}

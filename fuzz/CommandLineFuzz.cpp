@@ -13,9 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include "toolbox/ArrayList.h"
-#include "toolbox/String.h"
-#include "toolbox/config/CommandLine.h"
+#include "toolbox/base/ArrayList.h"
+#include "toolbox/base/String.h"
+#include "toolbox/system/CommandLine.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <string>
 
 #include "core/ItemList.h"
-#include "framework/Exceptions.h"
-#include "framework/File.h"
+#include "framework/base/Exceptions.h"
+#include "framework/system/File.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "framework/RecentFileList.h"
+#include "framework/docview/RecentFileList.h"
 #include "toolbox/config/ConfigSection.h"
 
 namespace mfctriext {

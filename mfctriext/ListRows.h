@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "framework/ListControl.h"
+#include "framework/listcontrol/ListControl.h"
 
 namespace mfctriext {
 

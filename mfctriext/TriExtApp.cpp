@@ -5,8 +5,8 @@
 #include <cstring>
 #include <memory>
 
-#include "framework/Exceptions.h"
-#include "toolbox/Files.h"
+#include "framework/base/Exceptions.h"
+#include "toolbox/system/Files.h"
 
 namespace mfctriext {
 

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "framework/Application.h"
-#include "toolbox/Path.h"
+#include "framework/docview/Application.h"
 #include "toolbox/config/Config.h"
 #include "toolbox/config/ConfigSection.h"
+#include "toolbox/system/Path.h"
 
 namespace mfctriext {
 

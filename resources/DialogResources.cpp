@@ -1,6 +1,6 @@
 #include "resources/DialogResources.h"
 
-#include "framework/MessageBox.h"
+#include "framework/dialogs/MessageBox.h"
 #include "resources/Icons.h"
 #include "resources/ResourceIds.h"
 

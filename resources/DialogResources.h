@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Dialog.h"
+#include "framework/dialogs/Dialog.h"
 
 namespace resources {
 

@@ -1,6 +1,6 @@
 #include "resources/MainFrameResources.h"
 
-#include "framework/CommandIds.h"
+#include "framework/base/CommandIds.h"
 #include "resources/Icons.h"
 #include "resources/ResourceIds.h"
 #include "resources/StringTable.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/Resources.h"
+#include "framework/base/Resources.h"
 
 namespace resources {
 

@@ -1,6 +1,6 @@
 #include "resources/StringTable.h"
 
-#include "framework/CommandIds.h"
+#include "framework/base/CommandIds.h"
 #include "resources/ResourceIds.h"
 
 namespace resources {

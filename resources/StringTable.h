@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "framework/Resources.h"
+#include "framework/base/Resources.h"
 
 namespace resources {
 

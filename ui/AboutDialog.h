@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "framework/Dialog.h"
+#include "framework/dialogs/Dialog.h"
 
 // About Voyanta (IDD_ABOUTBOX): the program icon, the version line and the maker's details,
 // closed with OK. It lives on its caller's stack for one DoModal; its controls are its own

@@ -4,8 +4,8 @@
 #include <QLineEdit>
 #include <string>
 
+#include "framework/base/TextEncoding.h"
 #include "resources/DialogResources.h"
-#include "framework/Text.h"
 #include "resources/ResourceIds.h"
 
 ItemDialog::ItemDialog(Item& item, const char* preset, QWidget* parent)

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/Item.h"
-#include "framework/Dialog.h"
-#include "toolbox/String.h"
+#include "framework/dialogs/Dialog.h"
+#include "toolbox/base/String.h"
 
 // "Edit Item and Quantity": the name, group, take-along mark and quantity of one item. OK
 // writes the fields into the item; Cancel, Escape and closing the window leave it exactly

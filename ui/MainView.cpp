@@ -3,11 +3,11 @@
 #include <array>
 #include <memory>
 
-#include "framework/CommandIds.h"
-#include "framework/Exceptions.h"
-#include "framework/MessageBox.h"
-#include "framework/Strings.h"
-#include "framework/Text.h"
+#include "framework/base/CommandIds.h"
+#include "framework/base/Exceptions.h"
+#include "framework/base/StringTable.h"
+#include "framework/base/TextEncoding.h"
+#include "framework/dialogs/MessageBox.h"
 #include "mfctriext/ListRows.h"
 #include "resources/Icons.h"
 #include "resources/ResourceIds.h"

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/Document.h"
-#include "framework/ControlView.h"
-#include "framework/ImageList.h"
+#include "framework/docview/ControlView.h"
+#include "framework/listcontrol/ImageList.h"
 
 // The one view: the whole repository as a list in report mode, one row per item in
 // repository order, the take-along state as a small icon and quantity, name and group as

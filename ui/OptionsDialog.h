@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "framework/Dialog.h"
+#include "framework/dialogs/Dialog.h"
 
 // Options (IDD_OPTIONS): OK and Cancel. It reads nothing and stores nothing, so either
 // answer leaves every setting as it was. It lives on its caller's stack for one DoModal;

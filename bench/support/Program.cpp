@@ -9,10 +9,10 @@
 #include <unordered_map>
 
 #include "core/ItemList.h"
-#include "framework/File.h"
-#include "framework/ListControl.h"
-#include "framework/View.h"
-#include "toolbox/ProcessArguments.h"
+#include "framework/docview/View.h"
+#include "framework/listcontrol/ListControl.h"
+#include "framework/system/File.h"
+#include "toolbox/system/ProcessArguments.h"
 
 namespace bench {
 

@@ -16,8 +16,8 @@
 
 #include "app/Voyanta.h"
 #include "core/Item.h"
-#include "framework/FrameWindow.h"
-#include "framework/MessageBox.h"
+#include "framework/dialogs/MessageBox.h"
+#include "framework/docview/FrameWindow.h"
 #include "ui/MainView.h"
 
 namespace bench {

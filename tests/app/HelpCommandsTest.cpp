@@ -14,9 +14,9 @@
 
 #include "OpenedUrls.h"
 #include "Program.h"
-#include "framework/CommandIds.h"
-#include "framework/Menu.h"
-#include "framework/Strings.h"
+#include "framework/base/CommandIds.h"
+#include "framework/base/StringTable.h"
+#include "framework/commands/Menu.h"
 #include "resources/ResourceIds.h"
 #include "toolbox/config/StringWriter.h"
 

@@ -12,10 +12,10 @@
 #include <filesystem>
 
 #include "Program.h"
-#include "framework/CommandIds.h"
-#include "framework/Menu.h"
-#include "framework/MessageBox.h"
-#include "framework/Text.h"
+#include "framework/base/CommandIds.h"
+#include "framework/base/TextEncoding.h"
+#include "framework/commands/Menu.h"
+#include "framework/dialogs/MessageBox.h"
 #include "support/Pdf.h"
 
 using program::ProgramTest;

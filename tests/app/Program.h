@@ -14,12 +14,12 @@
 
 #include "app/Voyanta.h"
 #include "core/Document.h"
-#include "framework/FrameWindow.h"
-#include "framework/MessageBox.h"
+#include "framework/dialogs/MessageBox.h"
+#include "framework/docview/FrameWindow.h"
 #include "support/CapturedLog.h"
 #include "support/Modals.h"
 #include "support/Scratch.h"
-#include "toolbox/LogSink.h"
+#include "toolbox/base/LogSink.h"
 #include "toolbox/config/Config.h"
 #include "ui/MainView.h"
 

@@ -6,8 +6,8 @@
 #include <QMenuBar>
 
 #include "Program.h"
-#include "framework/CommandIds.h"
-#include "framework/Menu.h"
+#include "framework/base/CommandIds.h"
+#include "framework/commands/Menu.h"
 
 using program::ProgramTest;
 

@@ -6,8 +6,8 @@
 #include <random>
 
 #include "Program.h"
-#include "framework/CommandIds.h"
-#include "framework/MessageBox.h"
+#include "framework/base/CommandIds.h"
+#include "framework/dialogs/MessageBox.h"
 
 using program::ProgramTest;
 

@@ -15,7 +15,7 @@
 #include <QTest>
 
 #include "Program.h"
-#include "framework/MessageBox.h"
+#include "framework/dialogs/MessageBox.h"
 #include "support/FileSizeLimit.h"
 #include "support/LaterStart.h"
 

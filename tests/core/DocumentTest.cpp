@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/MessageBox.h"
+#include "framework/dialogs/MessageBox.h"
 #include "support/Items.h"
 #include "support/Scratch.h"
 

@@ -6,7 +6,7 @@
 #include <new>
 #include <string>
 
-#include "framework/Exceptions.h"
+#include "framework/base/Exceptions.h"
 #include "support/Items.h"
 #include "support/Scratch.h"
 

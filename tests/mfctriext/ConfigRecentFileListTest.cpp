@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/CmdUI.h"
-#include "framework/Menu.h"
+#include "framework/commands/CmdUI.h"
+#include "framework/commands/Menu.h"
 #include "toolbox/config/ConfigParameter.h"
 
 using mfctriext::ConfigRecentFileList;

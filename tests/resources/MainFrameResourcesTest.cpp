@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "framework/CommandIds.h"
+#include "framework/base/CommandIds.h"
 #include "resources/ResourceIds.h"
 
 using namespace resources;

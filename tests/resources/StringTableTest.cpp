@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "framework/CommandIds.h"
+#include "framework/base/CommandIds.h"
 #include "resources/MainFrameResources.h"
 #include "resources/ResourceIds.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "toolbox/LogSink.h"
+#include "toolbox/base/LogSink.h"
 
 namespace support {
 

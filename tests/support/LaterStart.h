@@ -9,7 +9,7 @@
 #include <future>
 #include <string>
 
-#include "framework/SingleInstance.h"
+#include "framework/system/SingleInstance.h"
 
 namespace support {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/MessageBox.h"
+#include "framework/dialogs/MessageBox.h"
 
 class QWidget;
 

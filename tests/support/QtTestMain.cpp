@@ -4,7 +4,7 @@
 
 #include <QApplication>
 
-#include "framework/MessageBox.h"
+#include "framework/dialogs/MessageBox.h"
 #include "support/Modals.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "toolbox/ProcessArguments.h"
+#include "toolbox/system/ProcessArguments.h"
 
 namespace scratch {
 

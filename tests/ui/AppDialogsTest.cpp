@@ -11,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-#include "framework/MessageBox.h"
+#include "framework/dialogs/MessageBox.h"
 #include "resources/Icons.h"
 #include "resources/ResourceIds.h"
 #include "ui/AboutDialog.h"

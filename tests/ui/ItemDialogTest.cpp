@@ -12,7 +12,7 @@
 #include <functional>
 #include <string>
 
-#include "framework/MessageBox.h"
+#include "framework/dialogs/MessageBox.h"
 #include "resources/ResourceIds.h"
 #include "support/Items.h"
 #include "support/Modals.h"

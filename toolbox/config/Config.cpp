@@ -5,15 +5,15 @@
 #include <cstring>
 #include <memory>
 
-#include "toolbox/ArrayList.h"
-#include "toolbox/FileLock.h"
-#include "toolbox/Files.h"
-#include "toolbox/LogSink.h"
-#include "toolbox/Memory.h"
-#include "toolbox/Path.h"
-#include "toolbox/PointeredList.h"
-#include "toolbox/String.h"
+#include "toolbox/base/ArrayList.h"
+#include "toolbox/base/LogSink.h"
+#include "toolbox/base/Memory.h"
+#include "toolbox/base/PointeredList.h"
+#include "toolbox/base/String.h"
 #include "toolbox/config/StringWriter.h"
+#include "toolbox/system/FileLock.h"
+#include "toolbox/system/Files.h"
+#include "toolbox/system/Path.h"
 
 namespace toolbox {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "toolbox/FileLock.h"
-#include "toolbox/Path.h"
-#include "toolbox/String.h"
-#include "toolbox/StringKeyHashMap.h"
+#include "toolbox/system/FileLock.h"
+#include "toolbox/system/Path.h"
+#include "toolbox/base/String.h"
+#include "toolbox/base/StringKeyHashMap.h"
 #include "toolbox/config/ConfigSection.h"
 #include "toolbox/config/Configurable.h"
 #include "toolbox/config/FileWriter.h"

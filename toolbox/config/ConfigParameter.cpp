@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#include "toolbox/Memory.h"
+#include "toolbox/base/Memory.h"
 
 namespace toolbox {
 

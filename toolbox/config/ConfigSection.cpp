@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "toolbox/Memory.h"
-#include "toolbox/PointeredList.h"
-#include "toolbox/config/OwnedPut.h"
+#include "toolbox/base/Memory.h"
+#include "toolbox/base/OwnedPut.h"
+#include "toolbox/base/PointeredList.h"
 
 namespace toolbox {
 

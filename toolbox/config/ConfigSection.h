@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "toolbox/String.h"
-#include "toolbox/StringKeyHashMap.h"
+#include "toolbox/base/String.h"
+#include "toolbox/base/StringKeyHashMap.h"
 #include "toolbox/config/ConfigParameter.h"
 #include "toolbox/config/Writer.h"
 

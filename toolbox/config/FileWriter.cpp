@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "toolbox/Files.h"
+#include "toolbox/system/Files.h"
 
 namespace toolbox {
 

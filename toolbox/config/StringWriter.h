@@ -1,6 +1,6 @@
 #pragma once
 
-#include "toolbox/String.h"
+#include "toolbox/base/String.h"
 #include "toolbox/config/Writer.h"
 
 namespace toolbox {

@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "WorkedExample.h"
 #include "support/CapturedLog.h"
 #include "support/FileSizeLimit.h"
 #include "support/Scratch.h"
-#include "toolbox/Exception.h"
-#include "toolbox/Files.h"
-#include "toolbox/Path.h"
-#include "toolbox/ProcessArguments.h"
+#include "toolbox/base/Exception.h"
 #include "toolbox/config/Config.h"
-#include "WorkedExample.h"
+#include "toolbox/system/Files.h"
+#include "toolbox/system/Path.h"
+#include "toolbox/system/ProcessArguments.h"
 
 using namespace toolbox;
 

@@ -1,0 +1,93 @@
+#include "framework/accessibility/TextFieldAccessibility.h"
+
+#include <QAccessible>
+#include <QLineEdit>
+#include <new>
+
+#include "framework/accessibility/AccessibleReadings.h"
+
+namespace framework {
+
+namespace {
+
+class TextFieldAccessible : public QAccessibleInterface, public QAccessibleTextInterface {
+ public:
+  explicit TextFieldAccessible(QAccessibleInterface* field) : field(field), fieldId(QAccessible::uniqueId(field)) {}
+  ~TextFieldAccessible() override { QAccessible::deleteAccessibleInterface(fieldId); }
+
+  bool isValid() const override { return field->isValid(); }
+  QObject* object() const override { return field->object(); }
+  QWindow* window() const override { return field->window(); }
+  QList<QPair<QAccessibleInterface*, QAccessible::Relation>> relations(QAccessible::Relation match) const override {
+    return field->relations(match);
+  }
+  QAccessibleInterface* focusChild() const override { return field->focusChild(); }
+  QAccessibleInterface* parent() const override { return field->parent(); }
+  QAccessibleInterface* child(int index) const override { return field->child(index); }
+  int childCount() const override { return field->childCount(); }
+  int indexOfChild(const QAccessibleInterface* child) const override { return field->indexOfChild(child); }
+  QAccessibleInterface* childAt(int x, int y) const override { return field->childAt(x, y); }
+  QString text(QAccessible::Text kind) const override { return field->text(kind); }
+  void setText(QAccessible::Text kind, const QString& text) override { field->setText(kind, text); }
+  QRect rect() const override { return field->rect(); }
+  QAccessible::Role role() const override { return field->role(); }
+  QAccessible::State state() const override { return field->state(); }
+  void* interface_cast(QAccessible::InterfaceType type) override {
+    if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface *>(this);
+    return field->interface_cast(type);
+  }
+
+  void selection(int index, int* start, int* end) const override { Text()->selection(index, start, end); }
+  int selectionCount() const override { return Text()->selectionCount(); }
+  void addSelection(int start, int end) override { Text()->addSelection(start, end); }
+  void removeSelection(int index) override { Text()->removeSelection(index); }
+  void setSelection(int index, int start, int end) override { Text()->setSelection(index, start, end); }
+  int cursorPosition() const override { return Text()->cursorPosition(); }
+  void setCursorPosition(int position) override { Text()->setCursorPosition(position); }
+  QString text(int start, int end) const override { return Text()->text(start, end); }
+  QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int* start, int* end) const override {
+    return Text()->textBeforeOffset(offset, type, start, end);
+  }
+  QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int* start, int* end) const override {
+    return Text()->textAfterOffset(offset, type, start, end);
+  }
+  QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int* start, int* end) const override {
+    if (offset == -2) offset = cursorPosition();  // the caret, as screen readers ask for it
+    const int length = characterCount();
+    const bool loops = type == QAccessible::WordBoundary || type == QAccessible::SentenceBoundary;
+    if (loops && length > 0 && offset >= length) offset = length - 1;
+    return Text()->textAtOffset(offset, type, start, end);
+  }
+  int characterCount() const override { return Text()->characterCount(); }
+  QRect characterRect(int offset) const override { return Text()->characterRect(offset); }
+  int offsetAtPoint(const QPoint& point) const override { return Text()->offsetAtPoint(point); }
+  void scrollToSubstring(int start, int end) override { Text()->scrollToSubstring(start, end); }
+  QString attributes(int offset, int* start, int* end) const override {
+    QString attributes = Text()->attributes(offset, start, end);
+    if (*start == *end) {
+      *start = 0;
+      *end = characterCount();
+    }
+    return attributes;
+  }
+
+ private:
+  QAccessibleTextInterface* Text() const { return field->textInterface(); }
+
+  QAccessibleInterface* field;  // Qt's reading of the field, registered under fieldId
+  QAccessible::Id fieldId;
+};
+
+QAccessibleInterface* WrapTextField(QAccessibleInterface* field) {
+  if (field->textInterface() == nullptr) return nullptr;
+  return new (std::nothrow) TextFieldAccessible(field);
+}
+
+}  // namespace
+
+QAccessibleInterface* TextFieldReading(const QString& className, QObject* object) {
+  if (qobject_cast<QLineEdit*>(object) == nullptr) return nullptr;
+  return WrapQtReading(className, object, WrapTextField);
+}
+
+}  // namespace framework

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QEvent>
+#include <QStyleOptionViewItem>
+#include <limits>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "framework/listcontrol/TextWidthBound.h"
+
+class QAbstractItemDelegate;
+
+namespace framework {
+
+class ListModel;
+
+// How wide a list's column must be for its widest cell: the widest size hint of its cells,
+// over every row however long the list. Working out a cell's size means laying out its
+// text, too slow to do for every text of a long list: so each distinct text is measured at
+// most once (its width is kept with it in the list's text store until the font, the style
+// or the images change), and a text is measured only while a bound of its width could still
+// beat the widest cell measured so far; the others are never laid out. The bounds are
+// worked out from a text's bytes, or for a text that a cell shows only the beginning of,
+// from that beginning.
+// Owned by value by its list control and lives as long as it; reads and measures the
+// control's rows. A failed allocation throws the framework's MemoryException.
+class ColumnSizer {
+ public:
+  explicit ColumnSizer(ListModel& rows) : rows(rows) {}
+
+  // The width of the column's widest cell, as the delegate sizes a cell with the option.
+  int Widest(int column, const QStyleOptionViewItem& option, const QAbstractItemDelegate& delegate);
+  // A change of the list's font or style makes every width measured so far void.
+  void Changed(QEvent::Type change);
+  // As do new images, whose size goes into a cell's width.
+  void ForgetWidths();
+
+ private:
+  // The column being sized and how its cells are measured.
+  struct Cells {
+    int column;
+    const QStyleOptionViewItem& option;
+    const QAbstractItemDelegate& delegate;
+  };
+  // Cells not yet measured, as (bound, row).
+  using Candidates = std::vector<std::pair<int, int>>;
+  // What one pass over a column finds: the widest cell measured before, and of the others
+  // those bounded above it.
+  struct Pass {
+    int width;
+    Candidates wider;
+  };
+  // The bound of a text that has none: any cell may be as wide.
+  static constexpr int kUnbounded = std::numeric_limits<int>::max();
+
+  Pass WiderCells(const Cells& cells, int width, std::size_t most);
+  int WidestOf(const Cells& cells, Candidates candidates, int width);
+  // The width a cell was measured at, or DistinctTexts::kUnknown.
+  int KnownWidth(int column, int row) const;
+  int CellWidth(const Cells& cells, int row);
+  int CellBound(const Cells& cells, int row);
+  int BoundOf(int text, const QFont& font);
+  int LearnBeyond(const Cells& cells, int row);
+
+  ListModel& rows;
+  // Bounds of the widths of the texts in the list's font, and what a cell takes beyond its
+  // text (without and with an image; -1: not yet known), until the widths are forgotten.
+  std::unique_ptr<TextWidthBound> bounds;
+  int beyondText[2] = {-1, -1};
+};
+
+}  // namespace framework

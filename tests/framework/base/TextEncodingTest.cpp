@@ -1,0 +1,50 @@
+#include "framework/base/TextEncoding.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/base/CommandIds.h"
+#include "framework/base/StringTable.h"
+
+using namespace framework;
+
+TEST(TextTest, ValidUtf8IsDecodedAsUtf8) {
+  EXPECT_EQ(ToQString("Gr\xC3\xB6\xC3\x9F" "e"), QString::fromUtf8("Größe"));
+  EXPECT_EQ(ToQString("\xE2\x82\xAC"), QString(QChar(0x20AC)));
+}
+
+TEST(TextTest, InvalidUtf8IsDecodedAsWindows1252) {
+  // "Größe" written on Windows, and the euro sign and quotes of the 0x80..0x9F block.
+  EXPECT_EQ(ToQString("Gr\xF6\xDF" "e"), QString::fromUtf8("Größe"));
+  EXPECT_EQ(ToQString("\x80 \x93x\x94"), QString::fromUtf8("€ “x”"));
+  // A lone continuation byte or a truncated sequence is not UTF-8 either.
+  EXPECT_EQ(ToQString("a\xC3"), QString::fromUtf8("aÃ"));
+}
+
+TEST(TextTest, NullAndLengthBoundedTexts) {
+  EXPECT_TRUE(ToQString(nullptr).isEmpty());
+  EXPECT_EQ(ToQString("abcdef", 3), QString("abc"));
+}
+
+TEST(TextTest, BytesRoundTripThroughUtf8) {
+  const char* text = "Zelt & H\xC3\xBC" "tte";
+  EXPECT_EQ(ToBytes(ToQString(text)), text);
+}
+
+namespace {
+constexpr StringEntry kTable[] = {
+    {AFX_IDS_APP_TITLE, "Voyanta"},
+    {AFX_IDP_ASK_TO_SAVE, "Save %1 now? (%1)"},
+};
+}  // namespace
+
+TEST(StringsTest, ProgramTableComesFirstThenFrameworkMessages) {
+  RegisterStringTable(kTable);
+  EXPECT_STREQ(LoadString(AFX_IDS_APP_TITLE), "Voyanta");
+  EXPECT_EQ(FormatString(AFX_IDP_ASK_TO_SAVE, "trip.vyt"), "Save trip.vyt now? (trip.vyt)");
+  EXPECT_EQ(FormatString(AFX_IDP_FILE_READ_ERROR, "a%1.vyt"),
+            "Encountered an unexpected error while reading a%1.vyt.");
+  EXPECT_STREQ(LoadString(12345), "");
+  EXPECT_EQ(FindString(12345), nullptr);
+  RegisterStringTable({});
+  EXPECT_EQ(FormatString(AFX_IDP_ASK_TO_SAVE, "x"), "Save changes to x?");
+}
