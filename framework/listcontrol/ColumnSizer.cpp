@@ -67,13 +67,25 @@ int ColumnSizer::WidestOf(const Cells& cells, Candidates candidates, int width) 
   return width;
 }
 
+ColumnSizer::Widths& ColumnSizer::WidthsOf(int text) {
+  const DistinctTexts& texts = rows.Texts();
+  const auto index = static_cast<std::size_t>(text);
+  if (index >= widths.size()) Allocating([&] { widths.resize(static_cast<std::size_t>(texts.IdLimit())); });
+  Widths& measured = widths[index];
+  if (measured.generation != texts.Generation(text)) measured = Widths{texts.Generation(text)};
+  return measured;
+}
+
 int ColumnSizer::KnownWidth(int column, int row) const {
-  return rows.Texts().WidthsOf(rows.TextOf(row, column)).shown[rows.ShowsImage(row, column) ? 1 : 0];
+  const int text = rows.TextOf(row, column);
+  const auto index = static_cast<std::size_t>(text);
+  if (index >= widths.size() || widths[index].generation != rows.Texts().Generation(text)) return kUnknown;
+  return widths[index].shown[rows.ShowsImage(row, column) ? 1 : 0];
 }
 
 int ColumnSizer::CellWidth(const Cells& cells, int row) {
-  int& width = rows.Texts().WidthsOf(rows.TextOf(row, cells.column)).shown[rows.ShowsImage(row, cells.column) ? 1 : 0];
-  if (width == DistinctTexts::kUnknown) width = cells.delegate.sizeHint(cells.option, rows.index(row, cells.column)).width();
+  int& width = WidthsOf(rows.TextOf(row, cells.column)).shown[rows.ShowsImage(row, cells.column) ? 1 : 0];
+  if (width == kUnknown) width = cells.delegate.sizeHint(cells.option, rows.index(row, cells.column)).width();
   return width;
 }
 
@@ -83,8 +95,8 @@ int ColumnSizer::CellWidth(const Cells& cells, int row) {
 // cell), nothing else is done.
 int ColumnSizer::CellBound(const Cells& cells, int row) {
   const int text = rows.TextOf(row, cells.column);
-  int& bound = rows.Texts().WidthsOf(text).bound;
-  if (bound == DistinctTexts::kUnknown) bound = BoundOf(text, cells.option.font);
+  int& bound = WidthsOf(text).bound;
+  if (bound == kUnknown) bound = BoundOf(text, cells.option.font);
   if (bound == kUnbounded) return kUnbounded;
   const int beyond = beyondText[rows.ShowsImage(row, cells.column) ? 1 : 0];
   return bound + (beyond >= 0 ? beyond : LearnBeyond(cells, row));
@@ -120,7 +132,7 @@ void ColumnSizer::Changed(QEvent::Type change) {
 void ColumnSizer::ForgetWidths() {
   bounds.reset();
   beyondText[0] = beyondText[1] = -1;
-  rows.Texts().ForgetWidths();
+  widths.clear();
 }
 
 }  // namespace framework

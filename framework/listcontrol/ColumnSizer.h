@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QStyleOptionViewItem>
+#include <cstdint>
 #include <limits>
 #include <memory>
 #include <utility>
@@ -18,11 +19,11 @@ class ListModel;
 // How wide a list's column must be for its widest cell: the widest size hint of its cells,
 // over every row however long the list. Working out a cell's size means laying out its
 // text, too slow to do for every text of a long list: so each distinct text is measured at
-// most once (its width is kept with it in the list's text store until the font, the style
-// or the images change), and a text is measured only while a bound of its width could still
-// beat the widest cell measured so far; the others are never laid out. The bounds are
-// worked out from a text's bytes, or for a text that a cell shows only the beginning of,
-// from that beginning.
+// most once (the sizer keeps its width by the text's id in the list's store of distinct
+// texts, until the font, the style or the images change or the id goes to another text),
+// and a text is measured only while a bound of its width could still beat the widest cell
+// measured so far; the others are never laid out. The bounds are worked out from a text's
+// bytes, or for a text that a cell shows only the beginning of, from that beginning.
 // Owned by value by its list control and lives as long as it; reads and measures the
 // control's rows. A failed allocation throws the framework's MemoryException.
 class ColumnSizer {
@@ -53,10 +54,21 @@ class ColumnSizer {
   };
   // The bound of a text that has none: any cell may be as wide.
   static constexpr int kUnbounded = std::numeric_limits<int>::max();
+  static constexpr int kUnknown = -1;
+  // What the sizer measured of a stored text of the given generation, in whole pixels,
+  // kUnknown until it is measured: a bound of the text's own width, and the width of a cell
+  // showing the text without ([0]) and with ([1]) an image beside it.
+  struct Widths {
+    std::uint32_t generation = 0;
+    int bound = kUnknown;
+    int shown[2] = {kUnknown, kUnknown};
+  };
 
   Pass WiderCells(const Cells& cells, int width, std::size_t most);
   int WidestOf(const Cells& cells, Candidates candidates, int width);
-  // The width a cell was measured at, or DistinctTexts::kUnknown.
+  // What was measured of the text, kept from now on if nothing was.
+  Widths& WidthsOf(int text);
+  // The width a cell was measured at, or kUnknown.
   int KnownWidth(int column, int row) const;
   int CellWidth(const Cells& cells, int row);
   int CellBound(const Cells& cells, int row);
@@ -64,6 +76,7 @@ class ColumnSizer {
   int LearnBeyond(const Cells& cells, int row);
 
   ListModel& rows;
+  std::vector<Widths> widths;  // by the id of the text, as far as any was measured
   // Bounds of the widths of the texts in the list's font, and what a cell takes beyond its
   // text (without and with an image; -1: not yet known), until the widths are forgotten.
   std::unique_ptr<TextWidthBound> bounds;

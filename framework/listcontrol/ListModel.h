@@ -73,9 +73,8 @@ class ListModel final : public QAbstractTableModel {
   // Whether the views wait for a refill's reset.
   bool ViewsWait() const { return refill == Refill::viewsWait; }
 
-  // The stored texts: a cell's id is TextOf, and its bytes, with what its control measured
-  // of it, are kept in the store.
-  toolbox::DistinctTexts& Texts() { return texts; }
+  // The stored texts: a cell's id is TextOf, and its bytes are kept in the store.
+  const toolbox::DistinctTexts& Texts() const { return texts; }
   int TextOf(int row, int column) const { return columns[Index(column)].cells[Index(row)]; }
   // Whether a cell shows an image beside its text.
   bool ShowsImage(int row, int column) const {

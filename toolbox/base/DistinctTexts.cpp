@@ -53,13 +53,15 @@ int DistinctTexts::Add(std::string_view bytes, std::uint32_t hash) {
     store.insert(store.end(), bytes.begin(), bytes.end());
   });
   int id = static_cast<int>(texts.size());
+  std::uint32_t generation = 0;
   if (freeIds.empty()) {
     texts.emplace_back();
   } else {
     id = freeIds.back();
     freeIds.pop_back();
+    generation = texts[Index(id)].generation + 1;
   }
-  texts[Index(id)] = Text{store.size() - bytes.size(), static_cast<int>(bytes.size()), 0, {}};
+  texts[Index(id)] = Text{store.size() - bytes.size(), static_cast<int>(bytes.size()), 0, generation};
   ids.Put(hash, id);
   ++unused;
   return id;
@@ -76,7 +78,7 @@ void DistinctTexts::DropUnused() {
     Text& text = texts[id];
     if (text.uses == kFree) continue;
     if (id != kEmpty && text.uses == 0) {
-      text = Text{0, 0, kFree, {}};
+      text = Text{0, 0, kFree, text.generation};
       freeIds.push_back(static_cast<int>(id));
       continue;
     }
@@ -87,10 +89,6 @@ void DistinctTexts::DropUnused() {
   store.swap(kept);
   ids = std::move(shown);
   unused = 0;
-}
-
-void DistinctTexts::ForgetWidths() {
-  for (Text& text : texts) text.widths = Widths{};
 }
 
 }  // namespace toolbox

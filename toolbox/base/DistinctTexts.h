@@ -15,23 +15,15 @@ namespace toolbox {
 // text by its bytes through a PositionTable or adds it; Use and Release count the places that
 // show it. A text no place shows stays stored, since a list filled again shows most of its
 // texts again, until its owner drops the unused ones (DropUnused, when ManyUnused says it is
-// worth it); only then may its id go to another text. Beside each text the store keeps what
-// its owner measured of it on screen (Widths), until ForgetWidths.
+// worth it); only then may its id go to another text, and its Generation tells the texts that
+// have held an id apart: an owner that keeps something of a text by its id (what a list
+// control measured of it) keeps the generation with it.
 // Owned by value by its list; not copyable. The only failure is an exhausted heap
 // (EOutOfMemory, also for a text longer than an int counts), which leaves the store as it
 // was.
 class DistinctTexts {
  public:
   static constexpr int kEmpty = 0;
-  static constexpr int kUnknown = -1;
-
-  // What the owner measured of a stored text, in whole pixels, kUnknown until it is
-  // measured: a bound of the text's own width, and the width of a place showing the text
-  // without ([0]) and with ([1]) a picture beside it.
-  struct Widths {
-    int bound = kUnknown;
-    int shown[2] = {kUnknown, kUnknown};
-  };
 
   DistinctTexts();
   DistinctTexts(const DistinctTexts&) = delete;
@@ -67,18 +59,19 @@ class DistinctTexts {
   // shown, and the ids of the others go to texts added later.
   void DropUnused();
 
-  Widths& WidthsOf(int id) { return texts[Index(id)].widths; }
-  // Every width measured so far is void (the font or the pictures changed).
-  void ForgetWidths();
+  // How many texts held the id before the one it holds: 0 for an id's first text.
+  std::uint32_t Generation(int id) const { return texts[Index(id)].generation; }
+  // Every id is below this.
+  int IdLimit() const { return static_cast<int>(texts.size()); }
 
  private:
-  // A stored text; an id that holds none has the uses kFree. 32 bytes: a list of many rows
+  // A stored text; an id that holds none has the uses kFree. 24 bytes: a list of many rows
   // keeps about as many of these.
   struct Text {
     std::size_t offset = 0;  // of its bytes in the store
     int length = 0;
     int uses = 0;
-    Widths widths;
+    std::uint32_t generation = 0;
   };
 
   static constexpr int kFree = -1;

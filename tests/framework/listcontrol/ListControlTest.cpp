@@ -287,9 +287,9 @@ TEST_F(ListControlTest, AutoSizeEqualsMeasuringEveryCell) {
 // no row shows any more go once the event loop turns. Every row shows its own text through
 // all of it.
 TEST_F(ListControlTest, RebuildsShowEveryRowsOwnText) {
-  auto names = [](int from, int to) {
+  auto names = [](int from, int to, const std::string& prefix = "Item ") {
     std::vector<std::string> made;
-    for (int i = from; i < to; ++i) made.push_back("Item " + std::to_string(i));
+    for (int i = from; i < to; ++i) made.push_back(prefix + std::to_string(i));
     return made;
   };
   std::vector<std::string> shifted = names(0, 1500);
@@ -307,6 +307,8 @@ TEST_F(ListControlTest, RebuildsShowEveryRowsOwnText) {
       {"reversed", reversed, false},
       {"other texts after the unused ones went", names(1400, 3000), true},
       {"the first texts again", names(0, 1500), true},
+      // Measured anew, not as the texts that held their ids were.
+      {"wider texts in the ids of the unused ones", names(0, 1500, "A much wider item than any before "), true},
       {"emptied", {}, true},
   };
   auto expectShown = [&](const std::vector<std::string>& names) {
