@@ -89,8 +89,8 @@ int ColumnSizer::CellWidth(const Cells& cells, int row) {
   return width;
 }
 
-// No cell is wider than this: the bound of its text, and what the cell takes beyond its
-// text, learnt from the first cell of its kind that is measured. A cell whose text has no
+// No cell is wider than this: the bound of its text, and the cell's padding beside its
+// text, measured on the first cell of its kind that is measured. A cell whose text has no
 // bound must be measured. Once both are known (a column sized again asks this of every
 // cell), nothing else is done.
 int ColumnSizer::CellBound(const Cells& cells, int row) {
@@ -98,8 +98,8 @@ int ColumnSizer::CellBound(const Cells& cells, int row) {
   int& bound = WidthsOf(text).bound;
   if (bound == kUnknown) bound = BoundOf(text, cells.option.font);
   if (bound == kUnbounded) return kUnbounded;
-  const int beyond = beyondText[rows.ShowsImage(row, cells.column) ? 1 : 0];
-  return bound + (beyond >= 0 ? beyond : LearnBeyond(cells, row));
+  const int padding = cellPadding[rows.ShowsImage(row, cells.column) ? 1 : 0];
+  return bound + (padding >= 0 ? padding : MeasurePadding(cells, row));
 }
 
 // The bound of a text in whole pixels, rounded up as the style rounds the text's width.
@@ -116,13 +116,13 @@ int ColumnSizer::BoundOf(int text, const QFont& font) {
   return bound ? qCeil(*bound) : kUnbounded;
 }
 
-// What a cell of this one's kind (with or without an image) takes beyond its text, learnt
-// from this cell.
-int ColumnSizer::LearnBeyond(const Cells& cells, int row) {
+// The padding of a cell of this one's kind (with or without an image) beside its text,
+// measured on this cell.
+int ColumnSizer::MeasurePadding(const Cells& cells, int row) {
   const qreal text = QFontMetricsF(cells.option.font).horizontalAdvance(rows.Shown(rows.TextOf(row, cells.column)));
-  int& beyond = beyondText[rows.ShowsImage(row, cells.column) ? 1 : 0];
-  beyond = CellWidth(cells, row) - qCeil(text);
-  return beyond;
+  int& padding = cellPadding[rows.ShowsImage(row, cells.column) ? 1 : 0];
+  padding = CellWidth(cells, row) - qCeil(text);
+  return padding;
 }
 
 void ColumnSizer::Changed(QEvent::Type change) {
@@ -131,7 +131,7 @@ void ColumnSizer::Changed(QEvent::Type change) {
 
 void ColumnSizer::ForgetWidths() {
   bounds.reset();
-  beyondText[0] = beyondText[1] = -1;
+  cellPadding[0] = cellPadding[1] = -1;
   widths.clear();
 }
 

@@ -73,14 +73,15 @@ class ColumnSizer {
   int CellWidth(const Cells& cells, int row);
   int CellBound(const Cells& cells, int row);
   int BoundOf(int text, const QFont& font);
-  int LearnBeyond(const Cells& cells, int row);
+  int MeasurePadding(const Cells& cells, int row);
 
   ListModel& rows;
   std::vector<Widths> widths;  // by the id of the text, as far as any was measured
-  // Bounds of the widths of the texts in the list's font, and what a cell takes beyond its
-  // text (without and with an image; -1: not yet known), until the widths are forgotten.
+  // Bounds of the widths of the texts in the list's font, and a cell's padding: what it takes
+  // beside its text, margins and image (without and with an image; -1: not yet known), until
+  // the widths are forgotten.
   std::unique_ptr<TextWidthBound> bounds;
-  int beyondText[2] = {-1, -1};
+  int cellPadding[2] = {-1, -1};
 };
 
 }  // namespace framework

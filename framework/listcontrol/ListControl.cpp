@@ -92,14 +92,14 @@ void ListControl::changeEvent(QEvent* event) {
 }
 
 bool ListControl::SetColumnWidth(int column, int width) {
-  rows->TellRefill();
+  QTreeView& view = UpToDateView();
   if (column < 0 || column >= GetColumnCount()) return false;
   const bool last = column == GetColumnCount() - 1;
   if (last) fillingLastColumn = -1;
   if (width == LVSCW_AUTOSIZE) {
     width = ContentsWidth(column);
   } else if (width == LVSCW_AUTOSIZE_USEHEADER) {
-    width = std::max(ContentsWidth(column), header()->sectionSizeHint(column));
+    width = std::max(ContentsWidth(column), view.header()->sectionSizeHint(column));
     if (last) {
       fillingLastColumn = width;
       width = FillingWidth(width);
@@ -235,20 +235,20 @@ bool ListControl::SetItemState(int row, unsigned state, unsigned mask) {
   // A view waiting for a refill's reset has no selection and no focus, which the reset
   // clears: clearing them changes nothing and needs no telling it of the rows so far.
   if ((state & mask) == 0 && rows->ViewsWait()) return true;
-  rows->TellRefill();
+  QItemSelectionModel& selection = *UpToDateView().selectionModel();
   const QModelIndex index = rows->index(row, 0);
   // Deselecting a row that is not selected changes nothing (a new row, say).
-  if ((mask & LVIS_SELECTED) && ((state & LVIS_SELECTED) || selectionModel()->isRowSelected(row))) {
+  if ((mask & LVIS_SELECTED) && ((state & LVIS_SELECTED) || selection.isRowSelected(row))) {
     // One row at most is selected, whoever selects it.
-    selectionModel()->select(index, ((state & LVIS_SELECTED) ? QItemSelectionModel::ClearAndSelect
+    selection.select(index, ((state & LVIS_SELECTED) ? QItemSelectionModel::ClearAndSelect
                                                              : QItemSelectionModel::Deselect) |
                                         QItemSelectionModel::Rows);
   }
   if (mask & LVIS_FOCUSED) {
     if (state & LVIS_FOCUSED) {
-      selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-    } else if (currentIndex().isValid() && currentIndex().row() == row) {
-      selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+      selection.setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    } else if (selection.currentIndex().isValid() && selection.currentIndex().row() == row) {
+      selection.setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     }
   }
   return true;
@@ -256,21 +256,21 @@ bool ListControl::SetItemState(int row, unsigned state, unsigned mask) {
 
 unsigned ListControl::GetItemState(int row, unsigned mask) const {
   if (!IsRow(row)) return 0;
-  rows->TellRefill();
+  const QItemSelectionModel& selection = *UpToDateView().selectionModel();
   unsigned state = 0;
-  if (selectionModel()->isRowSelected(row)) state |= LVIS_SELECTED;
-  if (currentIndex().isValid() && currentIndex().row() == row) state |= LVIS_FOCUSED;
+  if (selection.isRowSelected(row)) state |= LVIS_SELECTED;
+  if (selection.currentIndex().isValid() && selection.currentIndex().row() == row) state |= LVIS_FOCUSED;
   return state & mask;
 }
 
 int ListControl::GetNextItem(int start, unsigned flags) const {
   const int from = std::max(start + 1, 0);
   if (flags == LVNI_ALL) return from < GetItemCount() ? from : -1;
-  rows->TellRefill();
+  const QItemSelectionModel& selection = *UpToDateView().selectionModel();
   // One row at most is selected and one focused: only they can have a state.
   int found = -1;
-  const QModelIndexList selected = selectionModel()->selectedRows();
-  for (const int row : {selected.isEmpty() ? -1 : selected.first().row(), currentIndex().row()}) {
+  const QModelIndexList selected = selection.selectedRows();
+  for (const int row : {selected.isEmpty() ? -1 : selected.first().row(), selection.currentIndex().row()}) {
     if (row >= from && (found < 0 || row < found) && (GetItemState(row, flags) & flags) == flags) found = row;
   }
   return found;
@@ -278,21 +278,21 @@ int ListControl::GetNextItem(int start, unsigned flags) const {
 
 bool ListControl::EnsureVisible(int row, bool partialOk) {
   if (!IsRow(row)) return false;
-  rows->TellRefill();
+  QTreeView& view = UpToDateView();
   const QModelIndex index = rows->index(row, 0);
-  if (partialOk && visualRect(index).intersects(viewport()->rect())) return true;
-  scrollTo(index, QAbstractItemView::EnsureVisible);
+  if (partialOk && view.visualRect(index).intersects(view.viewport()->rect())) return true;
+  view.scrollTo(index, QAbstractItemView::EnsureVisible);
   return true;
 }
 
 int ListControl::HitTest(const QPoint& point, bool* onIcon) const {
-  rows->TellRefill();
+  const QTreeView& view = UpToDateView();
   if (onIcon != nullptr) {
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-    const int left = GetColumnCount() > 0 ? columnViewportPosition(0) : 0;
+    const int left = GetColumnCount() > 0 ? view.columnViewportPosition(0) : 0;
     *onIcon = point.x() >= left && point.x() < left + iconSize().width() + 2 * margin;
   }
-  const QModelIndex index = indexAt(point);
+  const QModelIndex index = view.indexAt(point);
   return index.isValid() ? index.row() : -1;
 }
 

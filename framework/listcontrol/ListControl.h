@@ -59,7 +59,7 @@ class ListControl : public QTreeView {
   // The list emptied and filled again, as a view's update does it: the view hears of the
   // rows as one reset when the refill ends, instead of a signal per row. No event loop may
   // turn inside a refill; the control's methods that ask the view about the rows
-  // (selection, focus, scrolling, hit tests, column widths) tell it of them first, and the
+  // (selection, focus, scrolling, hit tests, column widths) have it reset first, and the
   // rest of the refill reaches it row by row. A refill opened inside another is part of it.
   // Lives on its opener's stack, within the control's lifetime; does not fail.
   class Refill {
@@ -141,6 +141,17 @@ class ListControl : public QTreeView {
 
  private:
   bool IsRow(int row) const { return row >= 0 && row < GetItemCount(); }
+  // The view, once a refill's rows so far have reached it: the one way in which the
+  // control's methods ask the view about the rows (selection, focus, scrolling, hit tests,
+  // column widths), so that no answer comes from rows the view has not heard of.
+  QTreeView& UpToDateView() {
+    rows->ResetViews();
+    return *this;
+  }
+  const QTreeView& UpToDateView() const {
+    rows->ResetViews();
+    return *this;
+  }
   void ApplyItem(const ListItem& item);
   // Tells assistive technology that the cell reads differently now, and, where its check
   // mark changed, that too.

@@ -84,7 +84,7 @@ void ListModel::InsertColumn(int column, const QString& heading, Qt::Alignment a
     made.cells.resize(rows.size(), toolbox::DistinctTexts::kEmpty);
     columns.reserve(columns.size() + 1);
   });
-  TellRefill();
+  ResetViews();
   beginInsertColumns(QModelIndex(), column, column);
   columns.insert(columns.begin() + column, std::move(made));
   endInsertColumns();
@@ -197,7 +197,7 @@ bool ListModel::BeginRefill() {
   return true;
 }
 
-void ListModel::TellRefill() {
+void ListModel::ResetViews() {
   if (refill != Refill::viewsWait) return;
   refill = Refill::viewsTold;
   endResetModel();
@@ -205,7 +205,7 @@ void ListModel::TellRefill() {
 
 // The cells kept aside serve the refill alone.
 void ListModel::EndRefill() {
-  TellRefill();
+  ResetViews();
   refill = Refill::none;
   for (Column& column : columns) column.before = {};
   DropUnusedTexts();

@@ -64,11 +64,12 @@ class ListModel final : public QAbstractTableModel {
   std::intptr_t Data(int row) const { return rows[Index(row)].data; }
 
   // The model's side of ListControl::Refill. From BeginRefill (false, changing nothing,
-  // when a refill is open already) the views hear nothing of the rows, until TellRefill
-  // tells them of the rows so far as one reset; the refill's changes after it reach them
-  // one by one. EndRefill tells them if nothing did before.
+  // when a refill is open already) the views learn nothing of the rows, until ResetViews
+  // gives them the rows so far as one reset (nothing when they do not wait for one); the
+  // refill's changes after it reach them one by one. EndRefill resets them if nothing did
+  // before.
   [[nodiscard]] bool BeginRefill();
-  void TellRefill();
+  void ResetViews();
   void EndRefill();
   // Whether the views wait for a refill's reset.
   bool ViewsWait() const { return refill == Refill::viewsWait; }

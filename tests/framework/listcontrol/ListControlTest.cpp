@@ -284,8 +284,8 @@ TEST_F(ListControlTest, AutoSizeEqualsMeasuringEveryCell) {
 }
 
 // A rebuild takes the texts of the rows it finds in the same place or next to it; the texts
-// no row shows any more go once the event loop turns. Every row shows its own text through
-// all of it.
+// no row shows any more go when they are many, and their ids go to other texts. Every row
+// shows its own text through all of it, and the columns fit the texts shown.
 TEST_F(ListControlTest, RebuildsShowEveryRowsOwnText) {
   auto names = [](int from, int to, const std::string& prefix = "Item ") {
     std::vector<std::string> made;
@@ -299,17 +299,16 @@ TEST_F(ListControlTest, RebuildsShowEveryRowsOwnText) {
   const struct {
     const char* title;
     std::vector<std::string> names;
-    bool eventsBefore;
   } rows[] = {
-      {"first fill", names(0, 1500), false},
-      {"a row inserted", shifted, false},
-      {"a row deleted", names(1, 1500), false},
-      {"reversed", reversed, false},
-      {"other texts after the unused ones went", names(1400, 3000), true},
-      {"the first texts again", names(0, 1500), true},
+      {"first fill", names(0, 1500)},
+      {"a row inserted", shifted},
+      {"a row deleted", names(1, 1500)},
+      {"reversed", reversed},
+      {"other texts after the unused ones went", names(1400, 3000)},
+      {"the first texts again", names(0, 1500)},
       // Measured anew, not as the texts that held their ids were.
-      {"wider texts in the ids of the unused ones", names(0, 1500, "A much wider item than any before "), true},
-      {"emptied", {}, true},
+      {"wider texts in the ids of the unused ones", names(0, 1500, "A much wider item than any before ")},
+      {"emptied", {}},
   };
   auto expectShown = [&](const std::vector<std::string>& names) {
     ASSERT_EQ(list.GetItemCount(), int(names.size()));
@@ -319,18 +318,11 @@ TEST_F(ListControlTest, RebuildsShowEveryRowsOwnText) {
       ASSERT_EQ(list.model()->index(i, 1).data().toString().toStdString(), names[std::size_t(i)]);
     }
   };
-  const std::vector<std::string>* shown = nullptr;
   for (const auto& row : rows) {
     SCOPED_TRACE(row.title);
-    if (row.eventsBefore) {
-      // The texts no row shows go now; the rows keep theirs.
-      QCoreApplication::processEvents();
-      if (shown != nullptr) expectShown(*shown);
-    }
     list.DeleteAllItems();
     for (const std::string& name : row.names) Append(name.c_str(), name.c_str(), "", 0, 0);
     expectShown(row.names);
-    shown = &row.names;
     if (!row.names.empty()) {
       EXPECT_EQ(AutoSizedWidths(list), PlainWidths(list));
     }
@@ -354,8 +346,8 @@ TEST(ListControlAlignmentTest, CellsFollowTheirColumnsFormat) {
 }
 
 // A list emptied and filled again in a refill reaches the view as one reset, when the refill
-// ends or before the view is asked anything; a selection made at the end of the fill outlives
-// the reset.
+// ends or before the view is asked anything, by any of the control's methods that read or
+// move it; a selection made at the end of the fill outlives the reset.
 TEST_F(ListControlTest, RefillReachesTheViewAsOneResetBeforeItIsAsked) {
   std::optional<ListControl::Refill> refill;
   const struct {
@@ -367,6 +359,10 @@ TEST_F(ListControlTest, RefillReachesTheViewAsOneResetBeforeItIsAsked) {
       {"a row is selected", [](ListControl& list) { list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED); }, 1},
       {"a row is scrolled to", [](ListControl& list) { list.EnsureVisible(2, false); }, -1},
       {"the columns are sized", [](ListControl& list) { list.SetColumnWidth(1, LVSCW_AUTOSIZE); }, -1},
+      {"a row's state is read", [](ListControl& list) { EXPECT_EQ(list.GetItemState(0, LVIS_SELECTED), 0u); }, -1},
+      {"the selected row is looked for", [](ListControl& list) { EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), -1); },
+       -1},
+      {"a point is tested", [](ListControl& list) { EXPECT_EQ(list.HitTest(QPoint(1, 1), nullptr), 0); }, -1},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.title);
