@@ -29,6 +29,7 @@
 #include "resources/StringTable.h"
 #include "toolbox/base/Exception.h"
 #include "toolbox/base/LogSink.h"
+#include "toolbox/base/Memory.h"
 #include "toolbox/system/Files.h"
 #include "toolbox/system/Path.h"
 #include "ui/AboutDialog.h"
@@ -57,7 +58,7 @@ std::string Voyanta::RepositoryPath(const char* operation, int line) {
   toolbox::String* name = path->Last();
   if (name == nullptr) throw toolbox::EIllegalArgument("__argv[0] contains an illegal program path", operation, line);
   toolbox::Path::SetExtension(*name, "vyr");
-  std::unique_ptr<char, decltype(&std::free)> text(path->ToText(false), &std::free);
+  toolbox::HeapText text(path->ToText(false));
   return text.get();
 }
 
@@ -223,11 +224,11 @@ void Voyanta::PlaceKeptFiles() {
   name.resize(framework::CharacterEnd(name, kKeptNameLength));
   name.append(".").append(instance.GetKey(), 0, 16);
   std::unique_ptr<toolbox::Path> settings(GetApplicationDataFolder());
-  std::unique_ptr<char, decltype(&std::free)> settingsText(settings->ToText(false), &std::free);
+  toolbox::HeapText settingsText(settings->ToText(false));
   std::vector<std::string> rescueFolders{settingsText.get()};
   toolbox::Path documents;
   if (documents.FromKnownFolder(toolbox::Path::DocumentsFolder, false)) {
-    std::unique_ptr<char, decltype(&std::free)> text(documents.ToText(false), &std::free);
+    toolbox::HeapText text(documents.ToText(false));
     rescueFolders.emplace_back(text.get());
   }
   const char* temporary = std::getenv("TMPDIR");
@@ -239,8 +240,7 @@ void Voyanta::PlaceKeptFiles() {
 void Voyanta::RestoreFromRescue(const std::string& rescue) {
   std::size_t length = 0;
   int error = 0;
-  std::unique_ptr<char, decltype(&std::free)> text(toolbox::ReadWholeFile(rescue.c_str(), length, error, true),
-                                                   &std::free);
+  toolbox::HeapText text(toolbox::ReadWholeFile(rescue.c_str(), length, error, true));
   if (text == nullptr) throw framework::FileException(framework::FileException::CauseFromErrno(error), error, rescue);
   if (std::memchr(text.get(), '\0', length) != nullptr) {
     throw framework::FileException(framework::FileException::invalidFile, 0, rescue);
@@ -311,15 +311,11 @@ namespace {
 template <class Work>
 bool Writes(Work&& work, std::string& reason) {
   try {
-    work();
+    framework::Allocating(std::forward<Work>(work));
     return true;
   } catch (const framework::FileException& failure) {
     reason = failure.GetReason();
   } catch (const framework::MemoryException&) {
-    reason = std::strerror(ENOMEM);
-  } catch (const toolbox::EOutOfMemory&) {
-    reason = std::strerror(ENOMEM);
-  } catch (const std::bad_alloc&) {
     reason = std::strerror(ENOMEM);
   }
   return false;
@@ -513,7 +509,7 @@ void Voyanta::OpenBesideProgram(const char* subfolder, const char* fileName) {
   std::unique_ptr<toolbox::Path> folder(toolbox::Path::ProgramFolder());
   folder->AddText("docs");
   if (subfolder != nullptr) folder->AddText(subfolder);
-  std::unique_ptr<char, decltype(&std::free)> text(folder->ToText(false), &std::free);
+  toolbox::HeapText text(folder->ToText(false));
   // Whether it opened is the desktop's to tell: a missing file gets no message from us.
   static_cast<void>(framework::Shell::OpenFile(text.get(), fileName));
 }

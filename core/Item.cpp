@@ -5,6 +5,8 @@
 #include <new>
 #include <vector>
 
+#include "toolbox/base/Memory.h"
+
 using toolbox::String;
 
 int CompareItems(const Item* a, const Item* b) {
@@ -66,8 +68,8 @@ struct Keyed {
 bool SortDistinct(Repository& repository) {
   std::vector<Keyed> keyed;
   try {
-    keyed.reserve(static_cast<std::size_t>(repository.GetCount()));
-  } catch (const std::bad_alloc&) {
+    toolbox::Allocating([&] { keyed.reserve(static_cast<std::size_t>(repository.GetCount())); });
+  } catch (const toolbox::EOutOfMemory&) {
     return false;
   }
   for (int i = 0; i < repository.GetCount(); ++i) keyed.emplace_back(repository.GetAt(i));

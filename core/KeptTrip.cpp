@@ -7,6 +7,7 @@
 
 #include "core/ItemList.h"
 #include "framework/base/Exceptions.h"
+#include "toolbox/base/Memory.h"
 #include "toolbox/system/Files.h"
 
 std::string KeptTrip::Format(const std::string& tripPath, const Repository& repository) {
@@ -30,8 +31,7 @@ void KeptTrip::Forget() const {
 
 bool KeptTrip::Read(std::string& tripPath, toolbox::String& lines, int& error) const {
   std::size_t length = 0;
-  std::unique_ptr<char, decltype(&std::free)> text(toolbox::ReadWholeFile(path.c_str(), length, error, true),
-                                                   &std::free);
+  toolbox::HeapText text(toolbox::ReadWholeFile(path.c_str(), length, error, true));
   if (text == nullptr) return false;
   const char* end = static_cast<const char*>(std::memchr(text.get(), '\n', length));
   if (end == nullptr || std::memchr(text.get(), '\0', length) != nullptr) {

@@ -33,8 +33,7 @@ std::string Utf8(const toolbox::String& text) {
   return framework::ToUtf8(text.Text(), static_cast<std::size_t>(text.Length()));
 }
 
-// Whether the byte starts a character of a UTF-8 text rather than going on with one.
-bool StartsCharacter(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) != 0x80; }
+bool StartsCharacter(char byte) { return !framework::IsUtf8Continuation(byte); }
 
 // The characters of a UTF-8 text, which are the columns it takes in a fixed-pitch font:
 // padding counts them, not bytes, so that the boxes line up also after a quantity such

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "framework/base/Exceptions.h"
+#include "toolbox/base/Memory.h"
 #include "toolbox/system/Files.h"
 
 namespace mfctriext {
@@ -28,7 +29,7 @@ bool TriExtApp::SaveConfiguration(std::string& path, std::string& reason) {
   try {
     std::unique_ptr<toolbox::Path> folder(GetApplicationDataFolder());
     std::unique_ptr<toolbox::Path> file(toolbox::Path::CreateApplicationLikePath(*folder, "cfg"));
-    std::unique_ptr<char, decltype(&std::free)> text(file->ToText(false), &std::free);
+    toolbox::HeapText text(file->ToText(false));
     path = text.get();
     if (config->SaveFile(path.c_str())) return true;
     reason = toolbox::DescribeFileError(config->GetSaveError());

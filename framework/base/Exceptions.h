@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "toolbox/base/Exception.h"
+#include "toolbox/base/Memory.h"
 
 namespace framework {
 
@@ -77,9 +77,7 @@ T* New(Args&&... args) {
 template <class F>
 auto Allocating(F&& work) {
   try {
-    return work();
-  } catch (const std::bad_alloc&) {
-    throw MemoryException();
+    return toolbox::Allocating(std::forward<F>(work));
   } catch (const toolbox::EOutOfMemory&) {
     throw MemoryException();
   }

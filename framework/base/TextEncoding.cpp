@@ -50,7 +50,7 @@ std::string ToUtf8(const char* bytes, std::size_t length) { return ToBytes(ToQSt
 std::size_t CharacterEnd(std::string_view bytes, std::size_t max) {
   if (bytes.size() <= max) return bytes.size();
   std::size_t end = max;
-  while (end > 0 && max - end < 3 && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80) --end;
+  while (end > 0 && max - end < 3 && IsUtf8Continuation(bytes[end])) --end;
   return end;
 }
 

@@ -19,6 +19,8 @@ std::string ToBytes(const QString& text);
 // valid UTF-8, else its Windows-1252 reading. Texts of both kinds can so be joined.
 std::string ToUtf8(const char* bytes, std::size_t length);
 
+// Whether the byte goes on with a UTF-8 character (10xxxxxx) rather than starting one.
+constexpr bool IsUtf8Continuation(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
 // How many of the bytes to keep so that at most max remain and the cut falls between two
 // UTF-8 characters. A character has at most three bytes after its first, so a text of
 // another encoding is cut at most three bytes short of max.

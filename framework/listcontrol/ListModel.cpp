@@ -6,18 +6,9 @@
 #include "framework/base/Exceptions.h"
 #include "framework/base/TextEncoding.h"
 #include "framework/listcontrol/ImageList.h"
+#include "toolbox/base/Memory.h"
 
 namespace framework {
-
-namespace {
-
-// Room for one more element, growing by half as push_back would.
-template <class T>
-void Grow(std::vector<T>& vector) {
-  if (vector.size() == vector.capacity()) vector.reserve(vector.size() + vector.size() / 2 + 16);
-}
-
-}  // namespace
 
 // A field of megabytes (a damaged or foreign file) would make every paint and every width
 // lay the whole text out: the cell shows its beginning, cut between two characters.
@@ -99,8 +90,8 @@ void ListModel::InsertRow(int row, const char* text, int image, std::intptr_t da
   // Room first, so that the row goes into every column or into none.
   const int first = TextFor(text == nullptr ? "" : text, row, 0);
   Allocating([&] {
-    Grow(rows);
-    for (Column& column : columns) Grow(column.cells);
+    toolbox::Grow(rows);
+    for (Column& column : columns) toolbox::Grow(column.cells);
   });
   if (!ViewsWait()) beginInsertRows(QModelIndex(), row, row);
   rows.insert(rows.begin() + row, Row{data, image});

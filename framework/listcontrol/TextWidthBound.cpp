@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/base/Exceptions.h"
+#include "framework/base/TextEncoding.h"
 
 namespace framework {
 
@@ -23,9 +24,9 @@ std::optional<qreal> TextWidthBound::OfUtf8(const char* text, qsizetype length) 
     if (c >= 0x80) {
       // Two bytes: a character below U+0800 (a lead byte below C2 would be an overlong one).
       if (c < 0xC2 || c > 0xDF || i + 1 == length) return {};
-      const auto next = static_cast<unsigned char>(text[++i]);
-      if ((next & 0xC0) != 0x80) return {};
-      c = static_cast<char16_t>(((c & 0x1F) << 6) | (next & 0x3F));
+      const char next = text[++i];
+      if (!IsUtf8Continuation(next)) return {};
+      c = static_cast<char16_t>(((c & 0x1F) << 6) | (static_cast<unsigned char>(next) & 0x3F));
     }
     if (!Add(c, previous, width)) return {};
   }

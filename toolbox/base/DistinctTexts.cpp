@@ -5,29 +5,9 @@
 #include <utility>
 
 #include "toolbox/base/Exception.h"
+#include "toolbox/base/Memory.h"
 
 namespace toolbox {
-
-namespace {
-
-// The store's vectors allocate through the standard library: an exhausted heap is the
-// library's EOutOfMemory there too.
-template <class F>
-void Allocating(F&& work) {
-  try {
-    work();
-  } catch (const std::bad_alloc&) {
-    throw EOutOfMemory();
-  }
-}
-
-// Room for one more element, growing by half as push_back would.
-template <class T>
-void Grow(std::vector<T>& vector) {
-  if (vector.size() == vector.capacity()) vector.reserve(vector.size() + vector.size() / 2 + 16);
-}
-
-}  // namespace
 
 DistinctTexts::DistinctTexts() {
   Allocating([&] { texts.emplace_back(); });

@@ -58,39 +58,22 @@ class HashMap {
 
   // The value stored under the key, or null.
   T* Get(const void* key) const {
-    int bucket = BucketIndex(key);
-    if (keyChains[bucket] == nullptr) return nullptr;
-    PointeredListItem* valueNode = valueChains[bucket]->GetHead();
-    for (PointeredListItem* keyNode = keyChains[bucket]->GetHead(); keyNode != nullptr;
-         keyNode = keyNode->GetNext(), valueNode = valueNode->GetNext()) {
-      if (KeysEqual(keyNode->GetPayload(), key)) return static_cast<T*>(valueNode->GetPayload());
-    }
-    return nullptr;
+    const Entry entry = Find(key);
+    return entry.keyNode != nullptr ? static_cast<T*>(entry.valueNode->GetPayload()) : nullptr;
   }
 
   // Takes the entry out and hands its value to the caller; null when the key is absent.
   T* Remove(const void* key) {
-    int bucket = BucketIndex(key);
-    if (keyChains[bucket] == nullptr) return nullptr;
-    PointeredListItem* valueNode = valueChains[bucket]->GetHead();
-    for (PointeredListItem* keyNode = keyChains[bucket]->GetHead(); keyNode != nullptr;
-         keyNode = keyNode->GetNext(), valueNode = valueNode->GetNext()) {
-      if (!KeysEqual(keyNode->GetPayload(), key)) continue;
-      void* storedKey = keyNode->GetPayload();
-      T* value = static_cast<T*>(valueNode->GetPayload());
-      keyChains[bucket]->DeleteItem(keyNode);
-      valueChains[bucket]->DeleteItem(valueNode);
-      --count;
-      if (keyChains[bucket]->GetCount() == 0) {
-        delete keyChains[bucket];
-        delete valueChains[bucket];
-        keyChains[bucket] = nullptr;
-        valueChains[bucket] = nullptr;
-      }
-      FreeKey(storedKey);
-      return value;
-    }
-    return nullptr;
+    const Entry entry = Find(key);
+    if (entry.keyNode == nullptr) return nullptr;
+    void* storedKey = entry.keyNode->GetPayload();
+    T* value = static_cast<T*>(entry.valueNode->GetPayload());
+    keyChains[entry.bucket]->DeleteItem(entry.keyNode);
+    valueChains[entry.bucket]->DeleteItem(entry.valueNode);
+    --count;
+    if (keyChains[entry.bucket]->GetCount() == 0) DropChains(entry.bucket);
+    FreeKey(storedKey);
+    return value;
   }
 
   void RemoveAndDelete(const void* key) { DeleteValue(Remove(key)); }
@@ -111,13 +94,9 @@ class HashMap {
   // insertion order. The keys stay the map's and are valid until their entry goes.
   std::unique_ptr<PointeredList> Keys() const {
     std::unique_ptr<PointeredList> keys(NewOrThrow<PointeredList>());
-    for (int bucket = 0; bucket < bucketCount; ++bucket) {
-      if (keyChains[bucket] == nullptr) continue;
-      for (PointeredListItem* node = keyChains[bucket]->GetHead(); node != nullptr;
-           node = node->GetNext()) {
-        keys->Append(NewOrThrow<PointeredListItem>(node->GetPayload()));
-      }
-    }
+    ForEachEntry([&](PointeredListItem* keyNode, PointeredListItem*) {
+      keys->Append(NewOrThrow<PointeredListItem>(keyNode->GetPayload()));
+    });
     return keys;
   }
 
@@ -139,19 +118,15 @@ class HashMap {
   // key is freed, the old value deleted and the new one put in its place. Throws EOutOfMemory
   // before changing anything when a new entry cannot be linked in.
   void Insert(void* key, T* value) {
-    int bucket = BucketIndex(key);
-    if (keyChains[bucket] != nullptr) {
-      PointeredListItem* valueNode = valueChains[bucket]->GetHead();
-      for (PointeredListItem* keyNode = keyChains[bucket]->GetHead(); keyNode != nullptr;
-           keyNode = keyNode->GetNext(), valueNode = valueNode->GetNext()) {
-        if (!KeysEqual(keyNode->GetPayload(), key)) continue;
-        FreeKey(key);
-        T* old = static_cast<T*>(valueNode->GetPayload());
-        // Storing the very value again must not delete it under the caller.
-        if (old != value) DeleteValue(old);
-        valueNode->SetPayload(value);
-        return;
-      }
+    const Entry entry = Find(key);
+    const int bucket = entry.bucket;
+    if (entry.keyNode != nullptr) {
+      FreeKey(key);
+      T* old = static_cast<T*>(entry.valueNode->GetPayload());
+      // Storing the very value again must not delete it under the caller.
+      if (old != value) DeleteValue(old);
+      entry.valueNode->SetPayload(value);
+      return;
     }
     std::unique_ptr<PointeredListItem> keyNode(NewOrThrow<PointeredListItem>(key));
     std::unique_ptr<PointeredListItem> valueNode(NewOrThrow<PointeredListItem>(value));
@@ -198,16 +173,12 @@ class HashMap {
     // entries needs no allocation, so nothing can fail halfway. The entries' own chain nodes
     // move with them rather than being copied.
     try {
-      for (int bucket = 0; bucket < bucketCount; ++bucket) {
-        if (keyChains[bucket] == nullptr) continue;
-        for (PointeredListItem* keyNode = keyChains[bucket]->GetHead(); keyNode != nullptr;
-             keyNode = keyNode->GetNext()) {
-          int target = BucketIndex(keyNode->GetPayload(), n);
-          if (newKeyChains[target] != nullptr) continue;
-          newKeyChains[target] = NewOrThrow<PointeredList>();
-          newValueChains[target] = NewOrThrow<PointeredList>();
-        }
-      }
+      ForEachEntry([&](PointeredListItem* keyNode, PointeredListItem*) {
+        const int target = BucketIndex(keyNode->GetPayload(), n);
+        if (newKeyChains[target] != nullptr) return;
+        newKeyChains[target] = NewOrThrow<PointeredList>();
+        newValueChains[target] = NewOrThrow<PointeredList>();
+      });
     } catch (...) {
       DeleteChains(newKeyChains, newValueChains, n);
       throw;
@@ -233,23 +204,55 @@ class HashMap {
   // Frees every stored key and, when asked, deletes every value, in bucket and chain order,
   // then drops all chains. The bucket count stays as it is.
   void Empty(bool deleteValues) {
+    ForEachEntry([&](PointeredListItem* keyNode, PointeredListItem* valueNode) {
+      FreeKey(keyNode->GetPayload());
+      if (deleteValues) DeleteValue(static_cast<T*>(valueNode->GetPayload()));
+    });
+    for (int bucket = 0; bucket < bucketCount; ++bucket) DropChains(bucket);
+    count = 0;
+  }
+
+ private:
+  // Where a key is stored: its bucket, and its node and its value's node in the bucket's
+  // chains (null when the key is absent).
+  struct Entry {
+    int bucket;
+    PointeredListItem* keyNode = nullptr;
+    PointeredListItem* valueNode = nullptr;
+  };
+
+  Entry Find(const void* key) const {
+    Entry entry{BucketIndex(key)};
+    if (keyChains[entry.bucket] == nullptr) return entry;
+    PointeredListItem* valueNode = valueChains[entry.bucket]->GetHead();
+    for (PointeredListItem* keyNode = keyChains[entry.bucket]->GetHead(); keyNode != nullptr;
+         keyNode = keyNode->GetNext(), valueNode = valueNode->GetNext()) {
+      if (KeysEqual(keyNode->GetPayload(), key)) return {entry.bucket, keyNode, valueNode};
+    }
+    return entry;
+  }
+
+  // Calls visit(keyNode, valueNode) for every entry, in bucket and chain order.
+  template <class Visit>
+  void ForEachEntry(Visit&& visit) const {
     for (int bucket = 0; bucket < bucketCount; ++bucket) {
       if (keyChains[bucket] == nullptr) continue;
       PointeredListItem* valueNode = valueChains[bucket]->GetHead();
       for (PointeredListItem* keyNode = keyChains[bucket]->GetHead(); keyNode != nullptr;
            keyNode = keyNode->GetNext(), valueNode = valueNode->GetNext()) {
-        FreeKey(keyNode->GetPayload());
-        if (deleteValues) DeleteValue(static_cast<T*>(valueNode->GetPayload()));
+        visit(keyNode, valueNode);
       }
-      delete keyChains[bucket];
-      delete valueChains[bucket];
-      keyChains[bucket] = nullptr;
-      valueChains[bucket] = nullptr;
     }
-    count = 0;
   }
 
- private:
+  // Deletes the bucket's chains with their nodes (never the keys and values they point to).
+  void DropChains(int bucket) {
+    delete keyChains[bucket];
+    delete valueChains[bucket];
+    keyChains[bucket] = nullptr;
+    valueChains[bucket] = nullptr;
+  }
+
   int BucketIndex(const void* key) const { return BucketIndex(key, bucketCount); }
   int BucketIndex(const void* key, int buckets) const {
     return static_cast<int>(HashKey(key) % static_cast<std::uint32_t>(buckets));

@@ -3,15 +3,17 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include "toolbox/base/Exception.h"
 
 namespace toolbox {
 
-// Every heap allocation of the library goes through these two, so that an exhausted heap
-// always surfaces as EOutOfMemory and never as std::bad_alloc or a null pointer.
+// Every heap allocation of the library goes through these, so that an exhausted heap always
+// surfaces as EOutOfMemory and never as std::bad_alloc or a null pointer.
 
 // malloc that throws EOutOfMemory instead of returning null. Free with std::free.
 inline void* AllocateOrThrow(std::size_t bytes) {
@@ -36,12 +38,37 @@ inline char* CopyTextOrThrow(const char* text) {
   return copy;
 }
 
+// A text on the heap, owned here and freed with std::free: a copy of CopyTextOrThrow, a file's
+// contents (ReadWholeFile), a path's text (Path::ToText).
+struct FreeText {
+  void operator()(char* text) const { std::free(text); }
+};
+using HeapText = std::unique_ptr<char, FreeText>;
+
 // new that throws EOutOfMemory instead of std::bad_alloc. Delete with delete.
 template <class T, class... Args>
 T* NewOrThrow(Args&&... args) {
   T* object = new (std::nothrow) T(std::forward<Args>(args)...);
   if (object == nullptr) throw EOutOfMemory();
   return object;
+}
+
+// Runs work that allocates through the standard library (its containers and strings) and
+// answers its result: an exhausted heap there (std::bad_alloc) is EOutOfMemory too.
+template <class F>
+auto Allocating(F&& work) {
+  try {
+    return work();
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory();
+  }
+}
+
+// Room for one more element, growing by half as push_back would; std::bad_alloc when the
+// heap is exhausted (run it inside Allocating).
+template <class T>
+void Grow(std::vector<T>& vector) {
+  if (vector.size() == vector.capacity()) vector.reserve(vector.size() + vector.size() / 2 + 16);
 }
 
 }  // namespace toolbox

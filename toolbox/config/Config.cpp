@@ -19,11 +19,6 @@ namespace toolbox {
 
 namespace {
 
-struct FreeDeleter {
-  void operator()(void* block) const { std::free(block); }
-};
-using Buffer = std::unique_ptr<char, FreeDeleter>;
-
 constexpr const char* kLoadLocation = "toolbox::Config::LoadFile";
 // How long a load or a save waits for another process's turn with the file: a save takes a
 // moment, so a holder past this is stuck (or somebody holds the lock on purpose).
@@ -145,7 +140,7 @@ bool Config::Parse(const char* text) {
 bool Config::ParseInto(const char* text) {
   SectionStack open(root);
   bool pending = false;
-  Buffer token;
+  HeapText token;
   std::size_t tokenCapacity = 0;
   const char* pos = text;
   while (*pos != '\0') {
@@ -210,7 +205,7 @@ bool Config::Load(const char* path, bool setAside) {
   for (const Candidate& candidate : candidates) {
     std::size_t length;
     int error;
-    Buffer text(ReadWholeFile(candidate.file.Text(), length, error, candidate.userOnly));
+    HeapText text(ReadWholeFile(candidate.file.Text(), length, error, candidate.userOnly));
     if (text == nullptr) {
       LogUnread(candidate.file, error, candidate.userOnly);
       continue;
@@ -316,7 +311,7 @@ void Config::KeepOldCopy(const char* path) {
   const String oldPath = WithSuffix(path, ".old");
   std::size_t length;
   int error;
-  Buffer previous(ReadWholeFile(path, length, error));
+  HeapText previous(ReadWholeFile(path, length, error));
   if (previous == nullptr && error == ENOENT) return;  // the first save: nothing to keep
   if (previous != nullptr && WriteUserFile(oldPath.Text(), previous.get(), length, error)) return;
   // The new settings matter more than the old ones: the save goes on without the copy.
@@ -327,13 +322,13 @@ void Config::KeepOldCopy(const char* path) {
 
 bool Config::LoadFromFolder(const Path& folder) {
   std::unique_ptr<Path> path(Path::CreateApplicationLikePath(folder, "cfg"));
-  Buffer text(path->ToText(false));
+  HeapText text(path->ToText(false));
   return LoadFile(text.get());
 }
 
 bool Config::SaveToFolder(const Path& folder) {
   std::unique_ptr<Path> path(Path::CreateApplicationLikePath(folder, "cfg"));
-  Buffer text(path->ToText(false));
+  HeapText text(path->ToText(false));
   return SaveFile(text.get());
 }
 
@@ -342,7 +337,7 @@ bool Config::LoadFromProgramFolder() {
   String* name = path->Last();
   if (name == nullptr) return false;
   Path::SetExtension(*name, "cfg");
-  Buffer text(path->ToText(false));
+  HeapText text(path->ToText(false));
   // The file beside the program is only read: it is neither locked nor set aside.
   return Load(text.get(), false);
 }

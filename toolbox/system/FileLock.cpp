@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 #include "toolbox/base/LogSink.h"
+#include "toolbox/system/Clock.h"
 #include "toolbox/system/Files.h"
 
 namespace toolbox {
@@ -19,12 +21,6 @@ namespace toolbox {
 namespace {
 
 constexpr int kPauseMilliseconds = 50;
-
-long MonotonicMilliseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return now.tv_sec * 1000L + now.tv_nsec / 1000000L;
-}
 
 void Pause() {
   const timespec pause{0, kPauseMilliseconds * 1000000L};
@@ -144,7 +140,7 @@ FileLock::Result FileLock::Acquire(const char* path, int waitMilliseconds, const
   if (shared && !SharedAccess(guarded, access)) return failed;
   const int opened = shared ? OpenSharedLockFile(path, access) : OpenLockFile(path);
   if (opened < 0) return failed;
-  const long deadline = MonotonicMilliseconds() + waitMilliseconds;
+  const std::int64_t deadline = MonotonicMilliseconds() + waitMilliseconds;
   for (;;) {
     if (LockFile(opened, error)) {
       fd = opened;

@@ -12,6 +12,7 @@
 #include "toolbox/base/ArrayList.h"
 #include "toolbox/base/Exception.h"
 #include "toolbox/base/String.h"
+#include "toolbox/system/Clock.h"
 #include "toolbox/system/CommandLine.h"
 #include "toolbox/system/Files.h"
 #include "toolbox/system/Path.h"
@@ -54,12 +55,7 @@ static_assert(sizeof kSeparator == 79 + 3);
 
 }  // namespace
 
-std::uint32_t Logger::Tick() {
-  timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<std::uint32_t>(static_cast<std::uint64_t>(now.tv_sec) * 1000 +
-                                    static_cast<std::uint64_t>(now.tv_nsec) / 1000000);
-}
+std::uint32_t Logger::Tick() { return static_cast<std::uint32_t>(MonotonicMilliseconds()); }
 
 Logger::Logger() : startTick(Tick()) {
   std::unique_ptr<Path> program(Path::ProgramPath());

@@ -20,11 +20,6 @@ namespace toolbox {
 
 namespace {
 
-struct FreeText {
-  void operator()(char* text) const { std::free(text); }
-};
-using HeapText = std::unique_ptr<char, FreeText>;
-
 // A root at most 8 MiB in size counts as a small medium (a floppy disk in its day).
 constexpr std::int64_t kSmallMediumLimit = 8388608;
 
