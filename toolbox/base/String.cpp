@@ -329,8 +329,11 @@ void String::FormatFromVargs(const char* format, va_list arguments) {
   }
   text[0] = '\0';
   cachedLength = 0;
-  throw EIllegalArgument("Formatted string requires too much space (>512MB)",
-                         "toolbox::String::FormatFromVargs", 1147);
+  // The line the log has always given for this failure (not this file's), so that old and
+  // new logs name it alike.
+  constexpr int kLoggedLine = 1147;
+  throw EIllegalArgument("Formatted string requires too much space (>512MB)", "toolbox::String::FormatFromVargs",
+                         kLoggedLine);
 }
 
 int String::FormatAttempt(const char* format, va_list arguments) {

@@ -53,6 +53,11 @@ constexpr char kSeparator[] =
     "\n-------------------------------------------------------------------------------\n";
 static_assert(sizeof kSeparator == 79 + 3);
 
+// The lines the log has always given for the logger's own entries (not this file's), so
+// that old and new logs name them alike.
+constexpr int kLoggedLineBadProgramPath = 39;
+constexpr int kLoggedLineStart = 83;
+
 }  // namespace
 
 std::uint32_t Logger::Tick() { return static_cast<std::uint32_t>(MonotonicMilliseconds()); }
@@ -62,7 +67,7 @@ Logger::Logger() : startTick(Tick()) {
   String* name = program->Last();
   if (name == nullptr) {
     throw EIllegalArgument("__argv[0] contains an illegal program path", "toolbox::Logger::Logger",
-                           39);
+                           kLoggedLineBadProgramPath);
   }
   Path::SetExtension(*name, "log");
   Path folder;
@@ -75,7 +80,7 @@ Logger::Logger() : startTick(Tick()) {
   try {
     threshold = ThresholdFromCommandLine();
     SetCurrentLogSink(this);
-    Log("toolbox::Logger::Logger", 83, LogInfo, "Logger initialized");
+    Log("toolbox::Logger::Logger", kLoggedLineStart, LogInfo, "Logger initialized");
     // What was found before the logger existed (the configuration's load) comes next.
     WriteKeptEntries(*this);
   } catch (...) {

@@ -416,8 +416,11 @@ void Path::CreateApplicationLikePathInternal(Path& target, const char* extension
   std::unique_ptr<Path> program(ProgramPath(target.grammar));
   std::unique_ptr<String> name(program->components.RemoveLast());
   if (!name) {
+    // The line the log has always given for this failure (not this file's), so that old and
+    // new logs name it alike.
+    constexpr int kLoggedLine = 875;
     throw EIllegalState("The __argv[0] does not denote a valid path",
-                        "toolbox::Path::CreateApplicationLikePathInternal", 875);
+                        "toolbox::Path::CreateApplicationLikePathInternal", kLoggedLine);
   }
   SetExtension(*name, extension);
   target.AddComponent(name.release());
