@@ -62,6 +62,8 @@ int MainView::OnCreate() {
   InsertColumn(0, framework::LoadString(resources::IDS_COLUMN_QUANTITY), framework::LVCFMT_LEFT, 150);
   InsertColumn(1, framework::LoadString(resources::IDS_COLUMN_NAME), framework::LVCFMT_LEFT, 250);
   InsertColumn(2, framework::LoadString(resources::IDS_COLUMN_GROUP), framework::LVCFMT_LEFT, 150);
+  // People look for an item by its name: the first column holds quantities, mostly none.
+  SetSearchColumn(1);
   return 0;
 }
 
