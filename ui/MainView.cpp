@@ -131,6 +131,7 @@ void MainView::EditSelectedItem(const char* preset) {
   const toolbox::String name = item->GetName();
   const toolbox::String group = item->GetGroup();
   ItemDialog dialog(*item, preset, window());
+  dialog.SuggestGroups(GetRepository());
   if (dialog.DoModal() != framework::IDOK) return;
   SetModified();
   if (toolbox::String::Compare(name.Text(), item->GetName().Text()) != 0 ||
@@ -156,6 +157,7 @@ void MainView::OnItemNew() {
   const bool selected = row >= 0 && row < repository.GetCount();
   if (selected) item->SetGroup(repository.GetAt(row)->GetGroup());
   ItemDialog dialog(*item, nullptr, window());
+  dialog.SuggestGroups(repository);
   if (dialog.DoModal() != framework::IDOK) return;
   Item* added = item.get();
   if (selected) {

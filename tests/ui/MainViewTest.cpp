@@ -558,8 +558,9 @@ TEST_F(MainViewTest, TypedLettersSelectARowByNameWhileDigitsAndSpaceKeepTheirCom
     Window()->GetActiveDocument()->SetModifiedFlag(false);
     bool opened = false;
     if (c.dialog) {
-      modals.Work([&](QWidget&) {
+      modals.Work([&](QWidget& dialog) {
         opened = true;
+        EXPECT_NE(Field(dialog, resources::IDC_GROUP)->completer(), nullptr);  // the groups are offered
         return IDCANCEL;
       });
     }
