@@ -64,6 +64,7 @@ void Document::ClearCheckMarks() {
 
 void Document::OnFilePrint() {
   framework::PrintDialog dialog;
+  dialog.SetPdfFileName(framework::PdfFileFor(GetPathName(), GetTitle()));
   if (dialog.DoModal() != framework::IDOK) return;
   framework::DeviceContext& dc = dialog.GetPrinterDC();
   try {

@@ -36,8 +36,9 @@ class Document : public framework::Document {
   // path (none for an unnamed trip) and title, marked modified; the views show it.
   void BringBack(const std::string& path, const toolbox::String& lines);
 
-  // File Print: the print dialog, then the trip as a check list (PrintTrip), one job per
-  // copy. Cancelling prints nothing; a printer that fails is reported.
+  // File Print: the print dialog (proposing a PDF file named after the trip, PdfFileFor),
+  // then the trip as a check list (PrintTrip), one job per copy. Cancelling prints nothing;
+  // a printer that fails is reported.
   void OnFilePrint();
 
   const framework::CommandMap& GetCommandMap() const override;

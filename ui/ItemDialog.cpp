@@ -1,9 +1,13 @@
 #include "ui/ItemDialog.h"
 
 #include <QCheckBox>
+#include <QCompleter>
 #include <QLineEdit>
+#include <QSet>
+#include <QStringList>
 #include <string>
 
+#include "framework/base/Exceptions.h"
 #include "framework/base/TextEncoding.h"
 #include "resources/DialogResources.h"
 #include "resources/ResourceIds.h"
@@ -12,6 +16,33 @@ ItemDialog::ItemDialog(Item& item, const char* preset, QWidget* parent)
     : Dialog(resources::kItemDialog, parent), item(item), preset(preset) {
   auto* box = static_cast<QCheckBox*>(GetDlgItem(resources::IDC_TAKE_ALONG));
   connect(box, &QCheckBox::clicked, this, &ItemDialog::OnTakeAlongClicked);
+}
+
+namespace {
+
+QString Shown(const toolbox::String& text) {
+  return framework::ToQString(text.Text(), static_cast<std::size_t>(text.Length()));
+}
+
+}  // namespace
+
+void ItemDialog::SuggestGroups(const Repository& repository) {
+  QStringList shown;
+  QSet<QString> seen;
+  for (int i = 0; i < repository.GetCount(); ++i) {
+    const toolbox::String& group = repository.GetAt(i)->GetGroup();
+    const QString text = Shown(group);
+    if (text.isEmpty() || seen.contains(text)) continue;
+    seen.insert(text);
+    shown.append(text);
+    suggestedGroups.push_back(group);
+  }
+  auto* field = static_cast<QLineEdit*>(GetDlgItem(resources::IDC_GROUP));
+  // A list to pick from: completing inline would keep the case of the letters typed.
+  auto* completer = framework::New<QCompleter>(shown, field);
+  completer->setCaseSensitivity(Qt::CaseInsensitive);
+  completer->setCompletionMode(QCompleter::PopupCompletion);
+  field->setCompleter(completer);
 }
 
 bool ItemDialog::OnInitDialog() {
@@ -44,7 +75,14 @@ void ItemDialog::DoDataExchange(framework::DataExchange& exchange) {
                                                                                       : item.GetQuantity();
   }
   if (DDX_Text(exchange, resources::IDC_NAME, name)) ReplaceControlCharacters(name);
-  if (DDX_Text(exchange, resources::IDC_GROUP, group)) ReplaceControlCharacters(group);
+  if (DDX_Text(exchange, resources::IDC_GROUP, group)) {
+    ReplaceControlCharacters(group);
+    // A group as the repository spells it takes its bytes, also where they are not UTF-8.
+    const QString typed = Shown(group);
+    for (const toolbox::String& known : suggestedGroups) {
+      if (Shown(known) == typed) group = known;
+    }
+  }
   DDX_Check(exchange, resources::IDC_TAKE_ALONG, takeAlong);
   if (DDX_Text(exchange, resources::IDC_QUANTITY, quantity)) ReplaceControlCharacters(quantity);
   if (!exchange.IsSaving()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "core/Item.h"
 #include "framework/dialogs/Dialog.h"
 #include "toolbox/base/String.h"
@@ -22,6 +24,13 @@ class ItemDialog : public framework::Dialog {
  public:
   ItemDialog(Item& item, const char* preset, QWidget* parent = nullptr);
 
+  // As the user types a group, the field offers the groups of the repository's items that
+  // begin with the text typed, ignoring case, each spelled as the repository has it, so
+  // that one group does not become two that differ in case. Only a suggestion the user
+  // picks replaces the text; it keeps the repository's bytes. The groups are copied: the
+  // repository need not outlive the call. Throws MemoryException when memory runs out.
+  void SuggestGroups(const Repository& repository);
+
  protected:
   bool OnInitDialog() override;
   void DoDataExchange(framework::DataExchange& exchange) override;
@@ -36,6 +45,7 @@ class ItemDialog : public framework::Dialog {
   toolbox::String group;
   toolbox::String quantity;
   bool takeAlong = false;
+  std::vector<toolbox::String> suggestedGroups;  // each spelling once, in repository order
 };
 
 // Turns every byte below 32 (tab, line feed, carriage return and the other control

@@ -62,6 +62,8 @@ int MainView::OnCreate() {
   InsertColumn(0, framework::LoadString(resources::IDS_COLUMN_QUANTITY), framework::LVCFMT_LEFT, 150);
   InsertColumn(1, framework::LoadString(resources::IDS_COLUMN_NAME), framework::LVCFMT_LEFT, 250);
   InsertColumn(2, framework::LoadString(resources::IDS_COLUMN_GROUP), framework::LVCFMT_LEFT, 150);
+  // People look for an item by its name: the first column holds quantities, mostly none.
+  SetSearchColumn(1);
   return 0;
 }
 
@@ -129,6 +131,7 @@ void MainView::EditSelectedItem(const char* preset) {
   const toolbox::String name = item->GetName();
   const toolbox::String group = item->GetGroup();
   ItemDialog dialog(*item, preset, window());
+  dialog.SuggestGroups(GetRepository());
   if (dialog.DoModal() != framework::IDOK) return;
   SetModified();
   if (toolbox::String::Compare(name.Text(), item->GetName().Text()) != 0 ||
@@ -154,6 +157,7 @@ void MainView::OnItemNew() {
   const bool selected = row >= 0 && row < repository.GetCount();
   if (selected) item->SetGroup(repository.GetAt(row)->GetGroup());
   ItemDialog dialog(*item, nullptr, window());
+  dialog.SuggestGroups(repository);
   if (dialog.DoModal() != framework::IDOK) return;
   Item* added = item.get();
   if (selected) {

@@ -1,8 +1,10 @@
 #include "framework/listcontrol/ListControl.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
@@ -283,6 +285,41 @@ bool ListControl::EnsureVisible(int row, bool partialOk) {
   if (partialOk && view.visualRect(index).intersects(view.viewport()->rect())) return true;
   view.scrollTo(index, QAbstractItemView::EnsureVisible);
   return true;
+}
+
+void ListControl::scrollTo(const QModelIndex& index, ScrollHint hint) {
+  QScrollBar* across = horizontalScrollBar();
+  const int position = across->value();
+  QTreeView::scrollTo(index, hint);
+  across->setValue(position);
+}
+
+void ListControl::keyboardSearch(const QString& search) {
+  if (searchColumn < 0 || searchColumn >= GetColumnCount() || search.isEmpty()) return;
+  for (const QChar character : search) {
+    if (!character.isPrint() || character.isDigit() || character.isSpace()) return;
+  }
+  const bool goesOn = typedLast.isValid() && !typedLast.hasExpired(QApplication::keyboardInputInterval());
+  typedLast.start();
+  typed = goesOn ? typed + search : search;
+  const int current = GetNextItem(-1, LVNI_FOCUSED);
+  // A text that grows may still fit the focused row; a new one, or one character typed
+  // again and again, looks for the next row.
+  const bool repeated = typed.count(typed.front()) == typed.size();
+  const int row = repeated ? FindRowStartingWith(typed.left(1), current + 1)
+                           : FindRowStartingWith(typed, goesOn ? std::max(current, 0) : current + 1);
+  if (row < 0) return;
+  SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  EnsureVisible(row, false);
+}
+
+int ListControl::FindRowStartingWith(const QString& text, int start) const {
+  const int count = GetItemCount();
+  for (int step = 0; step < count; ++step) {
+    const int row = (start + step) % count;
+    if (rows->index(row, searchColumn).data().toString().startsWith(text, Qt::CaseInsensitive)) return row;
+  }
+  return -1;
 }
 
 int ListControl::HitTest(const QPoint& point, bool* onIcon) const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QString>
 #include <QTreeView>
 #include <cstdint>
 #include <string>
@@ -54,6 +56,11 @@ struct ListItem {
 // first cell as what its image means (SetImageMeaning) and its text, and hears of every
 // change to a row that is set again (a new text or image: the cell's new name, and its
 // check mark), and of the current row when the list takes the focus back.
+//
+// Showing a row (a click, an arrow key, EnsureVisible, a search) scrolls the list up or
+// down only: sideways it moves only when the user scrolls it (its scroll bar, the wheel
+// with Shift, Left and Right), so that a cell wider than the list never pushes the first
+// column out of sight. Typing searches the rows (see SetSearchColumn).
 class ListControl : public QTreeView {
  public:
   // The list emptied and filled again, as a view's update does it: the view hears of the
@@ -119,6 +126,18 @@ class ListControl : public QTreeView {
   // Scrolls the row into view; with partialOk a partly visible row stays where it is.
   bool EnsureVisible(int row, bool partialOk);
 
+  // The column that typing searches (0 unless set): characters typed without a longer pause
+  // than the platform's keyboard input interval make up one text, and the first row from
+  // the one below the focused row on, round from the top, whose cell in this column begins
+  // with it (ignoring case) is selected, focused and shown; the same character typed again
+  // goes on to the next such row. Without a match nothing changes. Digits and blanks never
+  // search: lists like the program's leave them to commands (a quantity, a check mark),
+  // also where the keypad brings them. -1 searches nothing.
+  void SetSearchColumn(int column) { searchColumn = column; }
+  void keyboardSearch(const QString& search) override;
+  // Scrolls up or down only, whatever the cell's column and width (see the class comment).
+  void scrollTo(const QModelIndex& index, ScrollHint hint = QAbstractItemView::EnsureVisible) override;
+
   // The row at a point of the viewport, or -1; onIcon tells whether the point lies in the
   // band of the row images at the left of the first column.
   int HitTest(const QPoint& point, bool* onIcon = nullptr) const;
@@ -163,11 +182,17 @@ class ListControl : public QTreeView {
   // The last column's width: its own (header or contents) or what is left of the list's
   // width, whichever is larger.
   int FillingWidth(int ownWidth) const;
+  // The first row from start on, round from the top, whose cell in the search column begins
+  // with the text; -1 when none does.
+  int FindRowStartingWith(const QString& text, int start) const;
 
   ListModel* const rows;
   ColumnSizer sizing;
   // The own width of the last column while it fills the list; -1 while it does not.
   int fillingLastColumn = -1;
+  int searchColumn = 0;
+  QString typed;            // what the search looks for, typed without a longer pause
+  QElapsedTimer typedLast;  // since the last character of typed
 };
 
 }  // namespace framework

@@ -1,9 +1,12 @@
 #include "framework/printing/PrintDialog.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QStandardPaths>
 #include <algorithm>
 #include <string>
 
@@ -64,6 +67,10 @@ int PrintDialog::DoModal() {
   dialog.reset(New<AllPagesPrintDialog>(&printer, QApplication::activeWindow()));
   dialog->setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
   dialog->setPrintRange(QAbstractPrintDialog::AllPages);
+  // Qt would propose "print.pdf" in the home folder, whatever the document.
+  if (auto* file = dialog->findChild<QLineEdit*>("filename"); file != nullptr && !pdfFileName.empty()) {
+    file->setText(QFile::decodeName(QByteArray(pdfFileName.data(), static_cast<qsizetype>(pdfFileName.size()))));
+  }
 
   bool confirmed;
   if (const ModalHook& hook = GetModalHook()) {
@@ -108,6 +115,17 @@ bool PrintDialog::SelectCommandLinePrinter(const CommandLineInfo& commandLine) {
   }
   deviceContext.GetPrinter().setCopyCount(1);
   return true;
+}
+
+std::string PdfFileFor(const std::string& pathName, const std::string& title) {
+  if (pathName.empty()) {
+    const QByteArray documents = QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    return std::string(documents.constData(), static_cast<std::size_t>(documents.size())) + "/" + title + ".pdf";
+  }
+  std::string name = FileNameOf(pathName);
+  if (HasExtension(name)) name.resize(name.rfind('.'));
+  const std::string pdf = FolderOf(pathName) + name + ".pdf";
+  return pdf == pathName ? pathName + ".pdf" : pdf;
 }
 
 }  // namespace framework

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "framework/printing/DeviceContext.h"
 
@@ -40,6 +41,9 @@ class PrintDialog {
   // left set to one copy per job.
   int GetCopies() const { return copies; }
   DeviceContext& GetPrinterDC() { return deviceContext; }
+  // The file (bytes of a full path) that the dialog proposes for "Print to File (PDF)"; the
+  // user may name another. Without one the dialog proposes Qt's own.
+  void SetPdfFileName(const std::string& path) { pdfFileName = path; }
 
  private:
   // The command line's printer: a name ending in ".pdf" is a PDF file to write, an empty
@@ -49,6 +53,13 @@ class PrintDialog {
   DeviceContext deviceContext;
   std::unique_ptr<QPrintDialog> dialog;  // on the device context's printer, so declared after it
   int copies = 1;
+  std::string pdfFileName;
 };
+
+// The PDF file to propose for printing a document: the document's file name with ".pdf" in
+// place of its extension, beside it ("hiking.vyt" gives "hiking.pdf"); for a document never
+// saved (an empty path), its title in the user's documents folder ("Unnamed.pdf"). Never the
+// document's own file: one named like a PDF file gets ".pdf" appended.
+std::string PdfFileFor(const std::string& pathName, const std::string& title);
 
 }  // namespace framework

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTest>
 #include <filesystem>
+#include <utility>
 
 #include "Program.h"
 #include "framework/base/CommandIds.h"
@@ -82,6 +84,32 @@ TEST_F(PrintTest, CtrlPAsksThePrintDialogAndPrintsTheTripIntoThePdfFileChosenThe
   QTest::keyClick(&Window(), Qt::Key_P, Qt::ControlModifier);
   ASSERT_EQ(pdf::PageCount(Pdf()), 3);
   for (int page = 1; page <= 3; ++page) EXPECT_EQ(pdf::PageLines(Pdf(), page), SummerPage()) << page;
+}
+
+// The print dialog proposes a PDF file named after the trip, beside it; a trip never saved
+// is "Unnamed.pdf" in the documents folder; a trip named like a PDF file is never proposed.
+TEST_F(PrintTest, ThePrintDialogProposesAPdfFileNamedAfterTheTripBesideIt) {
+  scratch::WriteFile(folder / "notes.pdf", "1\t\tTowel\tBath\t\n");
+  std::filesystem::create_directories(folder / "Documents");
+  ASSERT_TRUE(Start());
+  std::string proposed;
+  framework::SetModalHook([&](const framework::ModalRequest& request) {
+    proposed = framework::ToBytes(request.window->findChild<QLineEdit*>("filename")->text());
+    return framework::ModalAnswer{framework::IDCANCEL, {}};
+  });
+  Activate();
+  const std::pair<std::string, std::string> cases[] = {
+      {Summer(), Pdf()}, {folder / "notes.pdf", folder / "notes.pdf.pdf"}, {"", folder / "Documents/Unnamed.pdf"}};
+  for (const auto& [trip, pdf] : cases) {
+    SCOPED_TRACE(trip);
+    if (trip.empty()) {
+      app->OnFileNew();
+    } else {
+      ASSERT_NE(app->OpenDocumentFile(trip.c_str()), nullptr);
+    }
+    QTest::keyClick(&Window(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(proposed, pdf);
+  }
 }
 
 TEST_F(PrintTest, PrintOptionPrintsWithoutEverShowingTheWindowAndTheRunEndsWithStatus0) {

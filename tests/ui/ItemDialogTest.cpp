@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QCompleter>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -227,6 +229,53 @@ TEST(ItemDialogWindowTest, EscapeAndClosingCancelAndTheLayoutFollowsTheFontsDial
     });
     EXPECT_EQ(ItemDialog(item, nullptr).DoModal(), framework::IDCANCEL);
     EXPECT_EQ(Of(item), (Fields{false, "", "Tent", "Camping"}));
+  }
+}
+
+// The group field offers the repository's groups that begin with what was typed, ignoring
+// case, spelled as the repository has them; only a suggestion the user picks replaces the
+// text, and it keeps the repository's bytes.
+TEST(ItemDialogGroupTest, TheGroupFieldSuggestsTheRepositorysGroupsAndOnlyAPickedOneIsTaken) {
+  Repository repository;
+  // "Küche" in Windows-1252.
+  for (const char* group : {"Bathroom", "Camping", "Clothes", "Clothes", "K\xFC" "che", ""}) {
+    support::AddItem(repository, false, "", "Pan", group);
+  }
+  const struct {
+    const char* typed;
+    QStringList offered;
+    bool pick;  // the first suggestion, with Down and Return
+    std::string group;
+  } cases[] = {
+      {"c", {"Camping", "Clothes"}, false, "c"}, {"CL", {"Clothes"}, true, "Clothes"},
+      {"k", {"K\u00FCche"}, true, "K\xFC" "che"}, {"x", {}, false, "x"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    support::Modals modals;
+    Item item;
+    modals.Work([&](QWidget& dialog) {
+      support::ShowActive(dialog);
+      auto& d = static_cast<framework::Dialog&>(dialog);
+      Key(Qt::Key_G, Qt::AltModifier);
+      Type(c.typed);
+      QAbstractItemView* popup = static_cast<QLineEdit*>(d.GetDlgItem(IDC_GROUP))->completer()->popup();
+      QStringList offered;
+      for (int row = 0; popup->isVisible() && row < popup->model()->rowCount(); ++row) {
+        offered.append(popup->model()->index(row, 0).data().toString());
+      }
+      EXPECT_EQ(offered, c.offered);
+      if (c.pick) {
+        QTest::keyClick(popup, Qt::Key_Down);
+        QTest::keyClick(popup, Qt::Key_Return);
+      }
+      QTest::mouseClick(d.GetDlgItem(framework::IDOK), Qt::LeftButton);
+      return framework::IDCANCEL;  // not applied: OK ended the dialog
+    });
+    ItemDialog dialog(item, nullptr);
+    dialog.SuggestGroups(repository);
+    EXPECT_EQ(dialog.DoModal(), framework::IDOK);
+    EXPECT_EQ(item.GetGroup().Text(), c.group);
   }
 }
 

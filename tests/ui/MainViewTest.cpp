@@ -526,4 +526,53 @@ TEST_F(MainViewTest, ColumnsFitTheLongestTextAlsoFarDownALongList) {
             View().fontMetrics().horizontalAdvance("A name far down the list that is longer than every other"));
 }
 
+// Letters select the next row whose name begins with what was typed ("|": a pause), ignoring
+// case, round from the top, whatever the first column holds. Digits and Space keep their
+// commands, and a keypad digit, which no key binds, searches nothing.
+TEST_F(MainViewTest, TypedLettersSelectARowByNameWhileDigitsAndSpaceKeepTheirCommands) {
+  constexpr int kPause = 300;
+  const int interval = QApplication::keyboardInputInterval();
+  QApplication::setKeyboardInputInterval(kPause / 2);
+  for (const char* name : {"5 pegs", "Boots", "Shirts", "socks", "Sun hat", "Tent"}) {
+    support::AddItem(repository, false, "", name, "Clothes");
+  }
+  Start();
+  Activate();
+  const struct {
+    const char* typed;
+    int from;  // the selected row; -1 for none
+    int selected;
+    bool dialog = false;  // the quantity dialog opened (and was cancelled)
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+  } cases[] = {
+      {"S", -1, 2},  {"s", 2, 3},    {"su", -1, 4},     {"sss", -1, 4},
+      {"s", 4, 2},   {"su|t", -1, 5}, {"x", 3, 3},      {"5", 3, 3, true},
+      {" ", 1, 1},   {"5", 3, 3, false, Qt::KeypadModifier},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    QTest::qWait(kPause);  // a text of an earlier case is over
+    repository.GetAt(1)->SetQuantity("Size 9");  // a first column that begins with S
+    View().OnUpdate(nullptr, 0, nullptr);
+    if (c.from >= 0) View().SelectAndShow(c.from);
+    Window()->GetActiveDocument()->SetModifiedFlag(false);
+    bool opened = false;
+    if (c.dialog) {
+      modals.Work([&](QWidget& dialog) {
+        opened = true;
+        EXPECT_NE(Field(dialog, resources::IDC_GROUP)->completer(), nullptr);  // the groups are offered
+        return IDCANCEL;
+      });
+    }
+    for (const char* key = c.typed; *key != '\0'; ++key) {
+      if (*key == '|') QTest::qWait(kPause);
+      if (*key != '|') QTest::keyClick(QApplication::focusWidget(), *key, c.modifiers);
+    }
+    EXPECT_EQ(Selected(), c.selected);
+    EXPECT_EQ(opened, c.dialog);
+    EXPECT_EQ(Modified(), *c.typed == ' ');  // only Space changed an item: it checked Boots
+  }
+  QApplication::setKeyboardInputInterval(interval);
+}
+
 }  // namespace

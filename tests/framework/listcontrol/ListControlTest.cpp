@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QHeaderView>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStyledItemDelegate>
 #include <QTest>
@@ -479,6 +481,40 @@ TEST_F(ListControlTest, EnsureVisibleScrollsARowIntoView) {
   EXPECT_TRUE(list.EnsureVisible(150, false));
   EXPECT_TRUE(viewport.contains(list.visualRect(list.model()->index(150, 0))));
   EXPECT_FALSE(list.EnsureVisible(200, false));
+}
+
+// A click on a name wider than the list, an arrow key and EnsureVisible scroll up and down
+// only; sideways only the user scrolls the list, and it stays where the user put it.
+TEST_F(ListControlTest, ShowingARowNeverScrollsSidewaysOnlyTheUserDoes) {
+  for (int i = 0; i < 40; ++i) Append("2", i == 5 ? std::string(104, 'W').c_str() : "Towel", "Bathroom", 1, i);
+  for (int column = 0; column < 3; ++column) list.SetColumnWidth(column, LVSCW_AUTOSIZE_USEHEADER);
+  list.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+  // Halfway across, within the long name's column; the view shows the cell clicked once no
+  // double click can follow.
+  const auto click = [&](int row) {
+    const int y = list.visualRect(list.model()->index(row, 1)).center().y();
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(list.viewport()->width() / 2, y));
+    QTest::qWait(QApplication::doubleClickInterval() + 200);
+  };
+  const struct {
+    const char* title;
+    std::function<void()> act;
+    bool userScrolls;
+  } steps[] = {
+      {"a click on the long name", [&] { click(5); }, false},
+      {"Down", [&] { QTest::keyClick(&list, Qt::Key_Down); }, false},
+      {"EnsureVisible", [&] { list.EnsureVisible(39, false); }, false},
+      {"Right", [&] { QTest::keyClick(&list, Qt::Key_Right); }, true},
+      {"a click once scrolled", [&] { click(list.indexAt(QPoint(0, 0)).row() + 1); }, false},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.title);
+    const int before = list.horizontalScrollBar()->value();
+    step.act();
+    const int after = list.horizontalScrollBar()->value();
+    EXPECT_TRUE(step.userScrolls ? after > before : after == before) << before << " to " << after;
+  }
 }
 
 TEST_F(ListControlTest, HeaderClickKeepsTheRowOrder) {
