@@ -20,30 +20,17 @@ class ListAccessible;
 
 // A cell of the list: Qt's cell, with the list's reading as its parent and table, and its
 // toggle action named as screen readers know it.
-class CellAccessible : public QAccessibleInterface,
+class CellAccessible : public PassedOnReading,
                        public QAccessibleTableCellInterface,
                        public QAccessibleActionInterface {
  public:
-  CellAccessible(ListAccessible* list, QAccessibleInterface* cell) : list(list), cell(cell) {}
+  CellAccessible(ListAccessible* list, QAccessibleInterface* cell) : PassedOnReading(cell), list(list) {}
 
-  bool isValid() const override { return cell->isValid(); }
-  QObject* object() const override { return cell->object(); }
-  QWindow* window() const override { return cell->window(); }
   QAccessibleInterface* parent() const override;
-  QAccessibleInterface* child(int index) const override { return cell->child(index); }
-  int childCount() const override { return cell->childCount(); }
-  int indexOfChild(const QAccessibleInterface* child) const override { return cell->indexOfChild(child); }
-  QAccessibleInterface* childAt(int x, int y) const override { return cell->childAt(x, y); }
-  QString text(QAccessible::Text kind) const override { return cell->text(kind); }
-  void setText(QAccessible::Text kind, const QString& text) override { cell->setText(kind, text); }
-  QRect rect() const override { return cell->rect(); }
-  QAccessible::Role role() const override { return cell->role(); }
-  QAccessible::State state() const override { return cell->state(); }
-
   void* interface_cast(QAccessible::InterfaceType type) override {
     if (type == QAccessible::TableCellInterface) return static_cast<QAccessibleTableCellInterface*>(this);
     if (type == QAccessible::ActionInterface) return static_cast<QAccessibleActionInterface*>(this);
-    return cell->interface_cast(type);
+    return qt->interface_cast(type);
   }
 
   // The table cell: Qt's answers, in the list's terms.
@@ -60,7 +47,7 @@ class CellAccessible : public QAccessibleInterface,
   // a cell with a check mark keeps it.
   QStringList actionNames() const override {
     QStringList names = Actions() != nullptr ? Actions()->actionNames() : QStringList();
-    const bool checkable = cell->state().checkable;
+    const bool checkable = qt->state().checkable;
     names.removeIf([checkable](const QString& name) { return name == toggleAction() && !checkable; });
     for (QString& name : names) {
       if (name == toggleAction()) name = kToggle;
@@ -76,43 +63,30 @@ class CellAccessible : public QAccessibleInterface,
   }
 
  private:
-  QAccessibleTableCellInterface* Cell() const { return cell->tableCellInterface(); }
-  QAccessibleActionInterface* Actions() const { return cell->actionInterface(); }
+  QAccessibleTableCellInterface* Cell() const { return qt->tableCellInterface(); }
+  QAccessibleActionInterface* Actions() const { return qt->actionInterface(); }
 
-  ListAccessible* list;
-  QAccessibleInterface* cell;  // Qt's, owned by Qt's reading of the list
+  ListAccessible* list;  // Qt's cell is owned by Qt's reading of the list
 };
 
 // The list: Qt's reading of the item view, as a table, with its cells wrapped.
-class ListAccessible : public QAccessibleInterface, public QAccessibleTableInterface {
+class ListAccessible : public PassedOnReading, public QAccessibleTableInterface {
  public:
-  explicit ListAccessible(QAccessibleInterface* view) : view(view), viewId(QAccessible::uniqueId(view)) {}
+  explicit ListAccessible(QAccessibleInterface* view) : PassedOnReading(view), viewId(QAccessible::uniqueId(view)) {}
   ~ListAccessible() override {
     DropCells();
     QAccessible::deleteAccessibleInterface(viewId);
   }
 
-  bool isValid() const override { return view->isValid(); }
-  QObject* object() const override { return view->object(); }
-  QWindow* window() const override { return view->window(); }
-  QList<QPair<QAccessibleInterface*, QAccessible::Relation>> relations(QAccessible::Relation match) const override {
-    return view->relations(match);
-  }
-  QAccessibleInterface* focusChild() const override { return Wrap(view->focusChild()); }
-  QAccessibleInterface* parent() const override { return view->parent(); }
-  QAccessibleInterface* child(int index) const override { return Wrap(view->child(index)); }
-  int childCount() const override { return view->childCount(); }
-  int indexOfChild(const QAccessibleInterface* child) const override { return view->indexOfChild(Unwrap(child)); }
-  QAccessibleInterface* childAt(int x, int y) const override { return Wrap(view->childAt(x, y)); }
-  QString text(QAccessible::Text kind) const override { return view->text(kind); }
-  void setText(QAccessible::Text kind, const QString& text) override { view->setText(kind, text); }
-  QRect rect() const override { return view->rect(); }
+  QAccessibleInterface* focusChild() const override { return Wrap(qt->focusChild()); }
+  QAccessibleInterface* child(int index) const override { return Wrap(qt->child(index)); }
+  int indexOfChild(const QAccessibleInterface* child) const override { return qt->indexOfChild(Unwrap(child)); }
+  QAccessibleInterface* childAt(int x, int y) const override { return Wrap(qt->childAt(x, y)); }
   QAccessible::Role role() const override { return QAccessible::Table; }
-  QAccessible::State state() const override { return view->state(); }
 
   void* interface_cast(QAccessible::InterfaceType type) override {
     if (type == QAccessible::TableInterface) return static_cast<QAccessibleTableInterface*>(this);
-    return view->interface_cast(type);
+    return qt->interface_cast(type);
   }
 
   QAccessibleInterface* caption() const override { return Table()->caption(); }
@@ -154,7 +128,7 @@ class ListAccessible : public QAccessibleInterface, public QAccessibleTableInter
   }
 
  private:
-  QAccessibleTableInterface* Table() const { return view->tableInterface(); }
+  QAccessibleTableInterface* Table() const { return qt->tableInterface(); }
 
   // The reading of Qt's cell (made as first asked for); anything else as it is.
   QAccessibleInterface* Wrap(QAccessibleInterface* cell) const {
@@ -177,8 +151,7 @@ class ListAccessible : public QAccessibleInterface, public QAccessibleTableInter
     for (QAccessibleInterface* made : dropped) QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
   }
 
-  QAccessibleInterface* view;  // Qt's reading of the item view, registered under viewId
-  QAccessible::Id viewId;
+  QAccessible::Id viewId;  // of Qt's reading of the item view, owned here
   mutable QHash<QAccessibleInterface*, QAccessibleInterface*> cells;  // Qt's cell to its reading
 };
 

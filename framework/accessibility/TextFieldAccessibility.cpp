@@ -10,31 +10,15 @@ namespace framework {
 
 namespace {
 
-class TextFieldAccessible : public QAccessibleInterface, public QAccessibleTextInterface {
+class TextFieldAccessible : public PassedOnReading, public QAccessibleTextInterface {
  public:
-  explicit TextFieldAccessible(QAccessibleInterface* field) : field(field), fieldId(QAccessible::uniqueId(field)) {}
+  explicit TextFieldAccessible(QAccessibleInterface* field)
+      : PassedOnReading(field), fieldId(QAccessible::uniqueId(field)) {}
   ~TextFieldAccessible() override { QAccessible::deleteAccessibleInterface(fieldId); }
 
-  bool isValid() const override { return field->isValid(); }
-  QObject* object() const override { return field->object(); }
-  QWindow* window() const override { return field->window(); }
-  QList<QPair<QAccessibleInterface*, QAccessible::Relation>> relations(QAccessible::Relation match) const override {
-    return field->relations(match);
-  }
-  QAccessibleInterface* focusChild() const override { return field->focusChild(); }
-  QAccessibleInterface* parent() const override { return field->parent(); }
-  QAccessibleInterface* child(int index) const override { return field->child(index); }
-  int childCount() const override { return field->childCount(); }
-  int indexOfChild(const QAccessibleInterface* child) const override { return field->indexOfChild(child); }
-  QAccessibleInterface* childAt(int x, int y) const override { return field->childAt(x, y); }
-  QString text(QAccessible::Text kind) const override { return field->text(kind); }
-  void setText(QAccessible::Text kind, const QString& text) override { field->setText(kind, text); }
-  QRect rect() const override { return field->rect(); }
-  QAccessible::Role role() const override { return field->role(); }
-  QAccessible::State state() const override { return field->state(); }
   void* interface_cast(QAccessible::InterfaceType type) override {
-    if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface *>(this);
-    return field->interface_cast(type);
+    if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+    return qt->interface_cast(type);
   }
 
   void selection(int index, int* start, int* end) const override { Text()->selection(index, start, end); }
@@ -72,10 +56,9 @@ class TextFieldAccessible : public QAccessibleInterface, public QAccessibleTextI
   }
 
  private:
-  QAccessibleTextInterface* Text() const { return field->textInterface(); }
+  QAccessibleTextInterface* Text() const { return qt->textInterface(); }
 
-  QAccessibleInterface* field;  // Qt's reading of the field, registered under fieldId
-  QAccessible::Id fieldId;
+  QAccessible::Id fieldId;  // of Qt's reading of the field, owned here
 };
 
 QAccessibleInterface* WrapTextField(QAccessibleInterface* field) {
