@@ -6,6 +6,8 @@
 #include <QSet>
 #include <QStringList>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 
 #include "framework/base/Exceptions.h"
 #include "framework/base/TextEncoding.h"
@@ -29,8 +31,11 @@ QString Shown(const toolbox::String& text) {
 void ItemDialog::SuggestGroups(const Repository& repository) {
   QStringList shown;
   QSet<QString> seen;
+  // Most items share their group with others: a group's bytes are read once.
+  std::unordered_set<std::string_view> seenBytes;
   for (int i = 0; i < repository.GetCount(); ++i) {
     const toolbox::String& group = repository.GetAt(i)->GetGroup();
+    if (!seenBytes.emplace(group.Text(), static_cast<std::size_t>(group.Length())).second) continue;
     const QString text = Shown(group);
     if (text.isEmpty() || seen.contains(text)) continue;
     seen.insert(text);

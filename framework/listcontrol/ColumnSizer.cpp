@@ -20,6 +20,7 @@ using toolbox::DistinctTexts;
 // bounds are measured, widest bound first, until no bound is above the widest cell. Only
 // when all of those are wider still must every cell be looked at again.
 int ColumnSizer::Widest(int column, const QStyleOptionViewItem& option, const QAbstractItemDelegate& delegate) {
+  ForgetReplacedTexts();
   const Cells cells{column, option, delegate};
   constexpr std::size_t kFew = 64;
   Pass first = WiderCells(cells, 0, kFew);
@@ -67,20 +68,26 @@ int ColumnSizer::WidestOf(const Cells& cells, Candidates candidates, int width) 
   return width;
 }
 
-ColumnSizer::Widths& ColumnSizer::WidthsOf(int text) {
+void ColumnSizer::KeepWidthsOfNewTexts() {
   const DistinctTexts& texts = rows.Texts();
-  const auto index = static_cast<std::size_t>(text);
-  if (index >= widths.size()) Allocating([&] { widths.resize(static_cast<std::size_t>(texts.IdLimit())); });
-  Widths& measured = widths[index];
-  if (measured.generation != texts.Generation(text)) measured = Widths{texts.Generation(text)};
-  return measured;
+  const std::size_t from = widths.size();
+  Allocating([&] { widths.resize(static_cast<std::size_t>(texts.IdLimit())); });
+  for (std::size_t id = from; id < widths.size(); ++id) widths[id].generation = texts.Generation(static_cast<int>(id));
+}
+
+void ColumnSizer::ForgetReplacedTexts() {
+  const DistinctTexts& texts = rows.Texts();
+  if (texts.Drops() == dropsSeen) return;
+  dropsSeen = texts.Drops();
+  for (std::size_t id = 0; id < widths.size(); ++id) {
+    const std::uint32_t generation = texts.Generation(static_cast<int>(id));
+    if (widths[id].generation != generation) widths[id] = Widths{generation};
+  }
 }
 
 int ColumnSizer::KnownWidth(int column, int row) const {
-  const int text = rows.TextOf(row, column);
-  const auto index = static_cast<std::size_t>(text);
-  if (index >= widths.size() || widths[index].generation != rows.Texts().Generation(text)) return kUnknown;
-  return widths[index].shown[rows.ShowsImage(row, column) ? 1 : 0];
+  const auto index = static_cast<std::size_t>(rows.TextOf(row, column));
+  return index < widths.size() ? widths[index].shown[rows.ShowsImage(row, column) ? 1 : 0] : kUnknown;
 }
 
 int ColumnSizer::CellWidth(const Cells& cells, int row) {

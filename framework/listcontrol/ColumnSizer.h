@@ -66,8 +66,18 @@ class ColumnSizer {
 
   Pass WiderCells(const Cells& cells, int width, std::size_t most);
   int WidestOf(const Cells& cells, Candidates candidates, int width);
+  // Forgets what was measured of the texts whose ids went to other texts since the last
+  // sizing: after a drop of the store's unused texts, once, so that reading a width costs no
+  // more than the width.
+  void ForgetReplacedTexts();
   // What was measured of the text, kept from now on if nothing was.
-  Widths& WidthsOf(int text);
+  Widths& WidthsOf(int text) {
+    const auto index = static_cast<std::size_t>(text);
+    if (index >= widths.size()) KeepWidthsOfNewTexts();
+    return widths[index];
+  }
+  // Room in widths for every text stored, those beyond it not yet measured.
+  void KeepWidthsOfNewTexts();
   // The width a cell was measured at, or kUnknown.
   int KnownWidth(int column, int row) const;
   int CellWidth(const Cells& cells, int row);
@@ -77,6 +87,7 @@ class ColumnSizer {
 
   ListModel& rows;
   std::vector<Widths> widths;  // by the id of the text, as far as any was measured
+  std::uint32_t dropsSeen = 0;  // the store's drops when widths was last brought up to date
   // Bounds of the widths of the texts in the list's font, and a cell's padding: what it takes
   // beside its text, margins and image (without and with an image; -1: not yet known), until
   // the widths are forgotten.

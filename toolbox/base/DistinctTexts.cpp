@@ -69,6 +69,7 @@ void DistinctTexts::DropUnused() {
   store.swap(kept);
   ids = std::move(shown);
   unused = 0;
+  ++drops;
 }
 
 }  // namespace toolbox

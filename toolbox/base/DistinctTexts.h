@@ -61,6 +61,8 @@ class DistinctTexts {
 
   // How many texts held the id before the one it holds: 0 for an id's first text.
   std::uint32_t Generation(int id) const { return texts[Index(id)].generation; }
+  // How many times DropUnused ran: only then may ids go to other texts.
+  std::uint32_t Drops() const { return drops; }
   // Every id is below this.
   int IdLimit() const { return static_cast<int>(texts.size()); }
 
@@ -88,6 +90,7 @@ class DistinctTexts {
   PositionTable ids;        // the ids that hold a text, by the hash of its bytes
   std::vector<int> freeIds;
   int unused = 0;  // texts stored that no place shows
+  std::uint32_t drops = 0;
 };
 
 }  // namespace toolbox
