@@ -22,20 +22,15 @@ std::set<std::string>& Translated() {
   return translated;
 }
 
-// Loads base_<language>.qm from the folder for the first of the desktop's languages that has
-// one, and installs it. English is the program's own language: it ends the search, so that
-// an English desktop never shows a language listed after it. Returns the language, or empty.
-QString InstallFirst(const QString& base, const QString& folder) {
-  for (const QString& language : QLocale::system().uiLanguages()) {
-    if (language.startsWith(QLatin1String("en")) || language == QLatin1String("C")) return {};
-    auto* translator = New<QTranslator>(QCoreApplication::instance());
-    if (translator->load(QLocale(language), base, QStringLiteral("_"), folder) &&
-        QCoreApplication::installTranslator(translator)) {
-      return translator->language();
-    }
-    delete translator;
+// Loads base_<language>.qm from the folder and installs it; false when there is none.
+bool Install(const QString& language, const QString& base, const QString& folder) {
+  auto* translator = New<QTranslator>(QCoreApplication::instance());
+  if (translator->load(QLocale(language), base, QStringLiteral("_"), folder) &&
+      QCoreApplication::installTranslator(translator)) {
+    return true;
   }
-  return {};
+  delete translator;
+  return false;
 }
 
 }  // namespace
@@ -52,8 +47,16 @@ const char* Translate(const char* context, const char* text) {
 }
 
 QString InstallTranslations(const QString& programFolder) {
-  InstallFirst(QStringLiteral("qtbase"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
-  return InstallFirst(QStringLiteral("voyanta"), programFolder);
+  for (const QString& language : QLocale::system().uiLanguages()) {
+    // English is the program's own language: it ends the search, so that an English desktop
+    // never shows a language listed after it.
+    if (language.startsWith(QLatin1String("en")) || language == QLatin1String("C")) return {};
+    if (!Install(language, QStringLiteral("voyanta"), programFolder)) continue;
+    // Qt's dialogs and buttons in the same language, where Qt has it.
+    Install(language, QStringLiteral("qtbase"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    return language;
+  }
+  return {};
 }
 
 }  // namespace framework

@@ -22,11 +22,12 @@ inline constexpr const char* kDocStringContext = "DocString";                 //
 // null.
 const char* Translate(const char* context, const char* text);
 
-// Installs the program's translation (voyanta_<language>.qm in the program's folder) and
-// Qt's own (qtbase_<language>.qm from Qt's translations folder) for the first of the
-// desktop's languages that has one, each on its own; English needs none. Returns the
-// language whose program translation was installed, empty when none was. Call once, after
-// the application object is made and before any window; the translators live as long as it.
+// Installs the program's translation (voyanta_<language>.qm in the program's folder) for the
+// first of the desktop's languages that has one, with Qt's own for that language
+// (qtbase_<language>.qm from Qt's translations folder) where Qt has it. The search ends at
+// English, the program's own language. Returns the language as the desktop names it
+// ("de-DE", "fr"), empty for English. Call once, after the application object is made
+// and before any window; the translators live as long as it.
 QString InstallTranslations(const QString& programFolder);
 
 }  // namespace framework
