@@ -13,15 +13,16 @@ using framework::ES_AUTOHSCROLL;
 using framework::WS_BORDER;
 using framework::WS_TABSTOP;
 
-// In tab order. The quantity's label is indented under the check box it belongs to.
+// In tab order. The quantity's label is indented under the check box it belongs to. The
+// labels are wide enough for the longer German and French texts ("Groupe :", "Quantité :").
 constexpr framework::DialogControl kItemControls[] = {
-    {0, ControlKind::label, QT_TRANSLATE_NOOP("Dialog", "&Name:"), 6, 9, 22, 8, 0},
-    {IDC_NAME, ControlKind::edit, "", 30, 6, 150, 14, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL},
-    {0, ControlKind::label, QT_TRANSLATE_NOOP("Dialog", "&Group:"), 6, 27, 23, 8, 0},
-    {IDC_GROUP, ControlKind::edit, "", 30, 24, 150, 14, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL},
+    {0, ControlKind::label, QT_TRANSLATE_NOOP("Dialog", "&Name:"), 6, 9, 36, 8, 0},
+    {IDC_NAME, ControlKind::edit, "", 44, 6, 136, 14, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL},
+    {0, ControlKind::label, QT_TRANSLATE_NOOP("Dialog", "&Group:"), 6, 27, 36, 8, 0},
+    {IDC_GROUP, ControlKind::edit, "", 44, 24, 136, 14, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL},
     {IDC_TAKE_ALONG, ControlKind::checkBox, QT_TRANSLATE_NOOP("Dialog", "&Take along"), 6, 48, 51, 10, WS_TABSTOP},
-    {0, ControlKind::label, QT_TRANSLATE_NOOP("Dialog", "&Quantity:"), 18, 63, 32, 8, 0},
-    {IDC_QUANTITY, ControlKind::edit, "", 52, 60, 128, 14, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL},
+    {0, ControlKind::label, QT_TRANSLATE_NOOP("Dialog", "&Quantity:"), 18, 63, 40, 8, 0},
+    {IDC_QUANTITY, ControlKind::edit, "", 60, 60, 120, 14, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL},
     {framework::IDOK, ControlKind::defaultPushButton, QT_TRANSLATE_NOOP("Dialog", "OK"), 78, 90, 50, 14, WS_TABSTOP},
     {framework::IDCANCEL, ControlKind::pushButton, QT_TRANSLATE_NOOP("Dialog", "Cancel"), 132, 90, 50, 14, WS_TABSTOP},
 };
