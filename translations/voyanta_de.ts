@@ -39,7 +39,7 @@ support@quorvane.example</translation>
     </message>
     <message>
         <source>Edit Item and Quantity</source>
-        <translation>Gegenstand und Menge bearbeiten</translation>
+        <translation>Gegenstand bearbeiten</translation>
     </message>
     <message>
         <source>Options</source>

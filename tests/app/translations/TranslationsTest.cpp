@@ -50,7 +50,7 @@ const Language kLanguages[] = {
      "taken along", "Voyanta: Printing from the command line takes /p FILE", "&Yes"},
     {"de", "&Datei|&Bearbeiten|&Ansicht|&Hilfe", "&Neu\tStrg+N", "Gegenstand &löschen\tEntf",
      "Ü&ber Voyanta...\tUmschalt-F1",
-     "Gegenstand und Menge bearbeiten|&Name:|&Gruppe:|Mi&tnehmen|&Menge:|OK|Abbrechen",
+     "Gegenstand bearbeiten|&Name:|&Gruppe:|Mi&tnehmen|&Menge:|OK|Abbrechen",
      "Bitte wählen Sie zuerst einen Gegenstand aus.", "wird mitgenommen",
      "Voyanta: Drucken von der Befehlszeile erwartet /p DATEI", "&Ja"},
     {"fr", "&Fichier|&Édition|Affic&hage|&Aide", "&Nouveau\tCtrl+N", "&Supprimer l'article\tSuppr",
