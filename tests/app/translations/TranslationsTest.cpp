@@ -118,6 +118,18 @@ class TranslationsTest : public program::ProgramTest {
     return menus;
   }
 
+  // The item dialog's caption, then the texts of its labels, check box and buttons.
+  static QStringList ItemDialogTexts() {
+    framework::Dialog dialog(resources::kItemDialog);
+    QStringList texts{dialog.windowTitle()};
+    for (QWidget* control : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (auto* label = qobject_cast<QLabel*>(control)) texts << label->text();
+      if (auto* box = qobject_cast<QCheckBox*>(control)) texts << box->text();
+      if (auto* button = qobject_cast<QPushButton*>(control)) texts << button->text();
+    }
+    return texts;
+  }
+
   const Language& language;
   QString installed;
 };
@@ -136,15 +148,7 @@ TEST_F(TranslationsTest, ProgramShowsTheDesktopsLanguage) {
     EXPECT_TRUE(entries.contains(QString::fromUtf8(entry))) << entry;
   }
 
-  framework::Dialog dialog(resources::kItemDialog);
-  QStringList shown{dialog.windowTitle()};
-  for (QWidget* control : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    auto* label = qobject_cast<QLabel*>(control);
-    if (label != nullptr && !label->text().isEmpty()) shown << label->text();
-    if (auto* box = qobject_cast<QCheckBox*>(control)) shown << box->text();
-    if (auto* button = qobject_cast<QPushButton*>(control)) shown << button->text();
-  }
-  EXPECT_EQ(shown.join('|').toStdString(), language.itemDialog);
+  EXPECT_EQ(ItemDialogTexts().join('|').toStdString(), language.itemDialog);
 
   modals.Answer(framework::IDOK);
   Window().RouteCommand(resources::ID_ITEM_EDIT);
@@ -174,27 +178,27 @@ TEST_F(TranslationsTest, CommandLineMessageIsInTheDesktopsLanguage) {
 TEST_F(TranslationsTest, MnemonicsUniqueAndKeysUnchanged) {
   ASSERT_TRUE(Start());
   const bool translated = language.name != std::string("en");
+  const std::vector<QStringList> menus = Menus();
   QStringList titles;
-  for (const QStringList& menu : Menus()) {
+  for (const QStringList& menu : menus) {
     titles << menu.front();
     if (translated) ExpectUniqueMnemonics(menu.mid(1), menu.front().toStdString());
   }
   ExpectUniqueMnemonics(titles, "menu bar");
-  for (const framework::MenuPopup& popup : resources::kMainFrameResources.menuBar) {
-    for (const framework::MenuEntry& entry : popup.entries) {
+  // The menus as shown, entry by entry beside the English of the menu table.
+  const auto& table = resources::kMainFrameResources.menuBar;
+  ASSERT_EQ(menus.size(), table.size());
+  for (std::size_t m = 0; m < table.size(); ++m) {
+    qsizetype shown = 1;
+    for (const framework::MenuEntry& entry : table[m].entries) {
       if (entry.text == nullptr) continue;
+      ASSERT_LT(shown, menus[m].size());
       const QString english = framework::Menu::KeyText(QString::fromUtf8(entry.text));
-      const QString shown = framework::Menu::KeyText(QString::fromUtf8(framework::Translate("Menu", entry.text)));
-      EXPECT_EQ(shown.toStdString(), KeyInLanguage(english).toStdString()) << entry.text;
+      const QString keys = framework::Menu::KeyText(menus[m][shown++]);
+      EXPECT_EQ(keys.toStdString(), KeyInLanguage(english).toStdString()) << entry.text;
     }
   }
-  framework::Dialog dialog(resources::kItemDialog);
-  QStringList controls;
-  for (QWidget* control : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    if (auto* label = qobject_cast<QLabel*>(control)) controls << label->text();
-    if (auto* box = qobject_cast<QCheckBox*>(control)) controls << box->text();
-  }
-  ExpectUniqueMnemonics(controls, "item dialog");
+  ExpectUniqueMnemonics(ItemDialogTexts().mid(1), "item dialog");
 }
 
 }  // namespace
