@@ -1,7 +1,5 @@
 #include "framework/base/Translation.h"
 
-#include "framework/base/Exceptions.h"
-
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -9,6 +7,8 @@
 #include <mutex>
 #include <set>
 #include <string>
+
+#include "framework/base/Exceptions.h"
 
 namespace framework {
 
@@ -23,7 +23,7 @@ std::set<std::string>& Translated() {
 }
 
 // Loads base_<language>.qm from the folder and installs it; false when there is none.
-bool Install(const QString& language, const QString& base, const QString& folder) {
+[[nodiscard]] bool Install(const QString& language, const QString& base, const QString& folder) {
   auto* translator = New<QTranslator>(QCoreApplication::instance());
   if (translator->load(QLocale(language), base, QStringLiteral("_"), folder) &&
       QCoreApplication::installTranslator(translator)) {
@@ -52,8 +52,8 @@ QString InstallTranslations(const QString& programFolder) {
     // never shows a language listed after it.
     if (language.startsWith(QLatin1String("en")) || language == QLatin1String("C")) return {};
     if (!Install(language, QStringLiteral("voyanta"), programFolder)) continue;
-    // Qt's dialogs and buttons in the same language, where Qt has it.
-    Install(language, QStringLiteral("qtbase"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    // Qt's dialogs and buttons in the same language, where Qt has it; else Qt's English.
+    static_cast<void>(Install(language, QStringLiteral("qtbase"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
     return language;
   }
   return {};

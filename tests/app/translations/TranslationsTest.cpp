@@ -98,6 +98,9 @@ QString KeyInLanguage(const QString& englishKeys) {
   return written;
 }
 
+// The real program in a scratch folder (see ProgramTest), with the translations installed for
+// the environment's language as main installs them, from the built program's folder. The
+// translators stay with the test process's application object; none found is English.
 class TranslationsTest : public program::ProgramTest {
  protected:
   TranslationsTest() : language(Expected()) {
