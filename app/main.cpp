@@ -7,6 +7,7 @@
 #include <QApplication>
 
 #include "app/Voyanta.h"
+#include "framework/base/Translation.h"
 #include "framework/docview/Application.h"
 #include "toolbox/system/Logger.h"
 
@@ -18,5 +19,7 @@ int main(int argc, char** argv) {
   QApplication qtApplication(argc, argv);
   // Docks and task bars match the windows to the launcher entry by this name.
   QApplication::setDesktopFileName(VOYANTA_APP_ID);
+  // Texts, messages on standard error included, follow the desktop's language from here on.
+  framework::InstallTranslations(QCoreApplication::applicationDirPath());
   return framework::RunApplication(argc, argv);
 }

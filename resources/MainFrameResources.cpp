@@ -12,53 +12,53 @@ namespace {
 using namespace framework;
 
 constexpr MenuEntry kFileMenu[] = {
-    {"&New\tCtrl+N", ID_FILE_NEW},
-    {"&Open...\tCtrl+O", ID_FILE_OPEN},
-    {"&Save\tCtrl+S", ID_FILE_SAVE},
-    {"Save &As...\tCtrl+Shift+S", ID_FILE_SAVE_AS},
+    {QT_TRANSLATE_NOOP("Menu", "&New\tCtrl+N"), ID_FILE_NEW},
+    {QT_TRANSLATE_NOOP("Menu", "&Open...\tCtrl+O"), ID_FILE_OPEN},
+    {QT_TRANSLATE_NOOP("Menu", "&Save\tCtrl+S"), ID_FILE_SAVE},
+    {QT_TRANSLATE_NOOP("Menu", "Save &As...\tCtrl+Shift+S"), ID_FILE_SAVE_AS},
     kMenuSeparator,
-    {"&Print...\tCtrl+P", ID_FILE_PRINT},
+    {QT_TRANSLATE_NOOP("Menu", "&Print...\tCtrl+P"), ID_FILE_PRINT},
     kMenuSeparator,
-    {"O&ptions...\tF10", ID_APP_OPTIONS},
+    {QT_TRANSLATE_NOOP("Menu", "O&ptions...\tF10"), ID_APP_OPTIONS},
     kMenuSeparator,
     // Placeholder of the recent-file entries; the recent-file list greys it while empty.
-    {"(No Recent Files)", ID_FILE_MRU_FILE1},
+    {QT_TRANSLATE_NOOP("Menu", "(No Recent Files)"), ID_FILE_MRU_FILE1},
     kMenuSeparator,
-    {"E&xit\tAlt+X", ID_APP_EXIT},
+    {QT_TRANSLATE_NOOP("Menu", "E&xit\tAlt+X"), ID_APP_EXIT},
 };
 
 constexpr MenuEntry kEditMenu[] = {
-    {"&Check/Uncheck\tSpace", ID_ITEM_CHECK_TOGGLE},
-    {"Edit &Quantity...\t0-9", ID_ITEM_QUANTITY},
-    {"&Edit Item...\tEnter", ID_ITEM_EDIT},
+    {QT_TRANSLATE_NOOP("Menu", "&Check/Uncheck\tSpace"), ID_ITEM_CHECK_TOGGLE},
+    {QT_TRANSLATE_NOOP("Menu", "Edit &Quantity...\t0-9"), ID_ITEM_QUANTITY},
+    {QT_TRANSLATE_NOOP("Menu", "&Edit Item...\tEnter"), ID_ITEM_EDIT},
     kMenuSeparator,
-    {"&New Item...\tIns", ID_ITEM_NEW},
-    {"&Delete Item\tDel", ID_EDIT_CLEAR},
+    {QT_TRANSLATE_NOOP("Menu", "&New Item...\tIns"), ID_ITEM_NEW},
+    {QT_TRANSLATE_NOOP("Menu", "&Delete Item\tDel"), ID_EDIT_CLEAR},
 };
 
 // The menu names F8 for Show Voyanta Only, but no accelerator carries that key.
 constexpr MenuEntry kViewMenu[] = {
-    {"Show &Voyanta Only\tF8", ID_VIEW_TRIP_ONLY},
+    {QT_TRANSLATE_NOOP("Menu", "Show &Voyanta Only\tF8"), ID_VIEW_TRIP_ONLY},
     kMenuSeparator,
-    {"&Toolbar", ID_VIEW_TOOLBAR},
-    {"&Status Bar", ID_VIEW_STATUS_BAR},
+    {QT_TRANSLATE_NOOP("Menu", "&Toolbar"), ID_VIEW_TOOLBAR},
+    {QT_TRANSLATE_NOOP("Menu", "&Status Bar"), ID_VIEW_STATUS_BAR},
     kMenuSeparator,
-    {"&Refresh\tF5", ID_VIEW_REFRESH},
+    {QT_TRANSLATE_NOOP("Menu", "&Refresh\tF5"), ID_VIEW_REFRESH},
 };
 
 constexpr MenuEntry kHelpMenu[] = {
-    {"&Help...\tF1", ID_APP_HELP},
-    {"&Terms and Conditions", ID_APP_TERMS},
-    {"&Web Site of Voyanta", ID_APP_WEBSITE},
+    {QT_TRANSLATE_NOOP("Menu", "&Help...\tF1"), ID_APP_HELP},
+    {QT_TRANSLATE_NOOP("Menu", "&Terms and Conditions"), ID_APP_TERMS},
+    {QT_TRANSLATE_NOOP("Menu", "&Web Site of Voyanta"), ID_APP_WEBSITE},
     kMenuSeparator,
-    {"&About Voyanta...\tShift-F1", ID_APP_ABOUT},
+    {QT_TRANSLATE_NOOP("Menu", "&About Voyanta...\tShift-F1"), ID_APP_ABOUT},
 };
 
 constexpr MenuPopup kMenuBar[] = {
-    {"&File", kFileMenu},
-    {"&Edit", kEditMenu},
-    {"&View", kViewMenu},
-    {"&Help", kHelpMenu},
+    {QT_TRANSLATE_NOOP("Menu", "&File"), kFileMenu},
+    {QT_TRANSLATE_NOOP("Menu", "&Edit"), kEditMenu},
+    {QT_TRANSLATE_NOOP("Menu", "&View"), kViewMenu},
+    {QT_TRANSLATE_NOOP("Menu", "&Help"), kHelpMenu},
 };
 
 // The digits are the main keyboard's: those of the keypad stay unbound. The keypad's Enter
@@ -101,8 +101,8 @@ constexpr ToolBarButton kToolBarButtons[] = {
     {ID_ITEM_NEW, ":/icons/item-new.svg"},
     {ID_EDIT_CLEAR, ":/icons/item-delete.svg"},
     kToolBarSeparator,
-    {ID_ITEM_UNCHECK, ":/icons/item-uncheck.svg", "Uncheck"},
-    {ID_ITEM_CHECK, ":/icons/item-check.svg", "Check"},
+    {ID_ITEM_UNCHECK, ":/icons/item-uncheck.svg", QT_TRANSLATE_NOOP("ToolBar", "Uncheck")},
+    {ID_ITEM_CHECK, ":/icons/item-check.svg", QT_TRANSLATE_NOOP("ToolBar", "Check")},
     {ID_ITEM_QUANTITY, ":/icons/item-quantity.svg"},
     {ID_ITEM_EDIT, ":/icons/item-edit.svg"},
     kToolBarSeparator,

@@ -11,6 +11,9 @@ namespace framework {
 // Looking up an id searches the program's table first, then the framework's own messages.
 void RegisterStringTable(std::span<const StringEntry> table);
 
+// A text is shown in the user's language (see Translation.h): the program's table is marked
+// with the context "StringTable", the framework's own with "FrameworkStrings".
+
 // The text of a string id; the empty text when neither table has the id.
 const char* LoadString(unsigned id);
 

@@ -14,6 +14,7 @@
 
 #include "framework/base/Exceptions.h"
 #include "framework/base/TextEncoding.h"
+#include "framework/base/Translation.h"
 #include "framework/dialogs/MessageBox.h"
 
 namespace framework {
@@ -47,7 +48,7 @@ QPoint DialogUnitBase(const QFont& font) {
 QWidget* MakeControl(const DialogControl& control, QWidget* parent) {
   switch (control.kind) {
     case ControlKind::label: {
-      auto* label = New<QLabel>(ToQString(control.text), parent);
+      auto* label = New<QLabel>(ToQString(Translate(kDialogContext, control.text)), parent);
       label->setTextFormat(Qt::PlainText);
       label->setWordWrap(true);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -61,10 +62,10 @@ QWidget* MakeControl(const DialogControl& control, QWidget* parent) {
       return edit;
     }
     case ControlKind::checkBox:
-      return New<QCheckBox>(ToQString(control.text), parent);
+      return New<QCheckBox>(ToQString(Translate(kDialogContext, control.text)), parent);
     case ControlKind::pushButton:
     case ControlKind::defaultPushButton: {
-      auto* button = New<QPushButton>(ToQString(control.text), parent);
+      auto* button = New<QPushButton>(ToQString(Translate(kDialogContext, control.text)), parent);
       button->setDefault(control.kind == ControlKind::defaultPushButton);
       return button;
     }
@@ -83,7 +84,7 @@ Dialog::Dialog(const DialogTemplate& layout, QWidget* parent)
     : QDialog(parent != nullptr ? parent : QApplication::activeWindow(),
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                   Qt::WindowCloseButtonHint) {
-  setWindowTitle(ToQString(layout.caption));
+  setWindowTitle(ToQString(Translate(kDialogContext, layout.caption)));
   setFont(DialogFont(layout));
   unitBase = DialogUnitBase(font());
   CreateControls(layout);
@@ -117,7 +118,7 @@ void Dialog::CreateControls(const DialogTemplate& layout) {
     }
     if (control.kind == ControlKind::label) {
       pendingLabel = static_cast<QLabel*>(widget);
-      pendingHasAccessKey = std::strchr(control.text, '&') != nullptr;
+      pendingHasAccessKey = std::strchr(Translate(kDialogContext, control.text), '&') != nullptr;
     }
     if (control.id != 0) controls[control.id] = widget;
     if (auto* button = qobject_cast<QPushButton*>(widget)) {

@@ -4,6 +4,7 @@
 
 #include "framework/base/CommandIds.h"
 #include "framework/base/StringTable.h"
+#include "framework/base/Translation.h"
 #include "framework/dialogs/MessageBox.h"
 #include "framework/docview/Application.h"
 #include "framework/docview/Document.h"
@@ -42,6 +43,9 @@ bool DocTemplate::GetDocString(std::string& value, DocStringIndex index) const {
     ++start;
   }
   value = whole.substr(start, whole.find('\n', start) - start);
+  // The names the user sees are shown in the user's language; the extension and the file
+  // type id are the file format's.
+  if (index != filterExt && index != regFileTypeId) value = std::string(Translate(kDocStringContext, value.c_str()));
   return !value.empty();
 }
 

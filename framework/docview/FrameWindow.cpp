@@ -20,6 +20,7 @@
 #include "framework/base/CommandIds.h"
 #include "framework/base/StringTable.h"
 #include "framework/base/TextEncoding.h"
+#include "framework/base/Translation.h"
 #include "framework/commands/AcceleratorTranslator.h"
 #include "framework/commands/CmdUI.h"
 #include "framework/commands/Menu.h"
@@ -129,13 +130,13 @@ void FrameWindow::BuildMenuBar() {
   InstallMenuAccessibility();
   InstallAccessibleReadings();
   for (const MenuPopup& popup : resources.menuBar) {
-    QMenu* menu = menuBar()->addMenu(ToQString(popup.text));
+    QMenu* menu = menuBar()->addMenu(ToQString(Translate(kMenuContext, popup.text)));
     for (const MenuEntry& entry : popup.entries) {
       if (entry.text == nullptr) {
         menu->addSeparator();
         continue;
       }
-      QAction* action = menu->addAction(ToQString(entry.text));
+      QAction* action = menu->addAction(ToQString(Translate(kMenuContext, entry.text)));
       Menu::SetCommandId(action, entry.id);
       action->setStatusTip(ToQString(Menu::PromptOf(entry.id).c_str()));
     }
@@ -175,7 +176,7 @@ bool FrameWindow::CreateToolBar() {
     // The button shows its picture only; assistive technology reads out the command's menu
     // entry, or where no menu has the command the button's own name, else its tip.
     QString name = MenuTextOf(button.id);
-    if (name.isEmpty()) name = button.name != nullptr ? ToQString(button.name) : tip;
+    if (name.isEmpty()) name = button.name != nullptr ? ToQString(Translate(kToolBarContext, button.name)) : tip;
     toolBar->widgetForAction(action)->setAccessibleName(name);
     const unsigned id = button.id;
     connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
@@ -193,7 +194,8 @@ bool FrameWindow::CreateToolBar() {
 QString FrameWindow::MenuTextOf(unsigned id) const {
   for (const MenuPopup& popup : resources.menuBar) {
     for (const MenuEntry& entry : popup.entries) {
-      if (entry.text != nullptr && entry.id == id) return Menu::ReadText(ToQString(entry.text));
+      if (entry.text == nullptr || entry.id != id) continue;
+      return Menu::ReadText(ToQString(Translate(kMenuContext, entry.text)));
     }
   }
   return {};

@@ -212,12 +212,12 @@ TEST(ItemDialogWindowTest, EscapeAndClosingCancelAndTheLayoutFollowsTheFontsDial
       support::ShowActive(dialog);
       auto& d = static_cast<framework::Dialog&>(dialog);
       EXPECT_EQ(dialog.windowTitle(), "Edit Item and Quantity");
-      // 186 by 110 dialog units; the name field at 30, 6, 150 by 14.
+      // 186 by 110 dialog units; the name field at 44, 6, 136 by 14.
       const QFontMetrics metrics(dialog.font());
       const int across = (metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
       EXPECT_EQ(dialog.width(), (186 * across + 2) / 4);
       EXPECT_EQ(dialog.height(), (110 * metrics.height() + 4) / 8);
-      EXPECT_EQ(d.GetDlgItem(IDC_NAME)->geometry(), d.MapDialogRect(30, 6, 150, 14));
+      EXPECT_EQ(d.GetDlgItem(IDC_NAME)->geometry(), d.MapDialogRect(44, 6, 136, 14));
       EXPECT_TRUE(static_cast<QPushButton*>(d.GetDlgItem(framework::IDOK))->isDefault());
       Type("Tarp");
       if (escape) {
