@@ -16,6 +16,8 @@ class TextFieldAccessible : public PassedOnReading, public QAccessibleTextInterf
       : PassedOnReading(field), fieldId(QAccessible::uniqueId(field)) {}
   ~TextFieldAccessible() override { QAccessible::deleteAccessibleInterface(fieldId); }
 
+  using PassedOnReading::text;  // the reading's own texts (name, description), besides the field's
+
   void* interface_cast(QAccessible::InterfaceType type) override {
     if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
     return qt->interface_cast(type);
