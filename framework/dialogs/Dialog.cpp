@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
-#include <cstring>
 #include <limits>
 #include <string>
 
@@ -118,7 +117,7 @@ void Dialog::CreateControls(const DialogTemplate& layout) {
     }
     if (control.kind == ControlKind::label) {
       pendingLabel = static_cast<QLabel*>(widget);
-      pendingHasAccessKey = std::strchr(Translate(kDialogContext, control.text), '&') != nullptr;
+      pendingHasAccessKey = pendingLabel->text().contains(QLatin1Char('&'));
     }
     if (control.id != 0) controls[control.id] = widget;
     if (auto* button = qobject_cast<QPushButton*>(widget)) {
