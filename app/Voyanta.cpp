@@ -47,9 +47,17 @@ constexpr int kSaveDelayMilliseconds = 1000;
 // first bytes, ending on a whole character.
 constexpr std::size_t kKeptNameLength = 64;
 
+// The settings folder: the user's own, where the copies of the program find each other when
+// nothing else serves (see framework::SingleInstance).
+std::string SettingsFolder() {
+  std::unique_ptr<toolbox::Path> settings(mfctriext::TriExtApp::GetApplicationDataFolder());
+  toolbox::HeapText text(settings->ToText(false));
+  return text.get();
+}
+
 }  // namespace
 
-Voyanta::Voyanta() { framework::RegisterStringTable(resources::kStringTable); }
+Voyanta::Voyanta() : instance(SettingsFolder()) { framework::RegisterStringTable(resources::kStringTable); }
 
 Voyanta::~Voyanta() = default;
 
@@ -172,6 +180,7 @@ bool Voyanta::LoadRepository(const framework::CommandLineInfo& commandLine) {
         // left beside it can go.
         toolbox::RemoveStaleTemporaries(repositoryPath.c_str());
         PlaceKeptFiles();
+        if (instance.IsUnguarded()) WarnUnguarded(commandLine);
         break;
       case framework::SingleInstance::running:
         if (!JoinRunningInstance(commandLine)) return false;
@@ -265,7 +274,7 @@ bool Voyanta::JoinRunningInstance(const framework::CommandLineInfo& commandLine)
     return true;
   }
   // Another user's window cannot take this user's trip.
-  if (!instance.GetOtherHolder().empty()) {
+  if (!instance.CanHandOver()) {
     ReportAlreadyRunning();
     LeaveConfigurationUnsaved();
     return false;
@@ -291,6 +300,18 @@ void Voyanta::ReportAlreadyRunning() const {
   const std::string holder = instance.GetOtherHolder();
   if (!holder.empty()) message += "\n\n" + framework::FormatString(resources::IDS_STARTED_BY, holder.c_str());
   framework::MessageBox::Show(message.c_str(), framework::MB_OK | framework::MB_ICONERROR,
+                              framework::LoadString(resources::IDS_MESSAGE_CAPTION));
+}
+
+void Voyanta::WarnUnguarded(const framework::CommandLineInfo& commandLine) const {
+  const std::string message = framework::FormatString(resources::IDS_UNGUARDED, repositoryPath.c_str());
+  if (commandLine.IsPrint()) {
+    // A print run asks nobody: a word on standard error, and the print goes on.
+    const framework::UnattendedScope toStandardError;
+    framework::WarnUnattended(message.c_str());
+    return;
+  }
+  framework::MessageBox::Show(message.c_str(), framework::MB_OK | framework::MB_ICONWARNING,
                               framework::LoadString(resources::IDS_MESSAGE_CAPTION));
 }
 

@@ -109,6 +109,8 @@ class Voyanta : public mfctriext::TriExtApp {
   // ends with status 1. True when this run goes on.
   bool JoinRunningInstance(const framework::CommandLineInfo& commandLine);
   void ReportAlreadyRunning() const;
+  // No lock keeps a second copy of the user's off the repository: the user is told at start.
+  void WarnUnguarded(const framework::CommandLineInfo& commandLine) const;
   // A trip handed over by a later start opens as File Open opens it; the window comes to
   // the front. False while a dialog or a question is open: the trip waits for its answer.
   bool OpenHandedOver(const std::string& trip);

@@ -56,6 +56,10 @@ constexpr StringEntry kEntries[] = {
                        "Voyanta cannot start: the lock file %1, which keeps two users from writing its item "
                        "repository at once, cannot be used.")},
     {IDS_STARTED_BY, QT_TRANSLATE_NOOP("StringTable", "It was started by the user %1.")},
+    {IDS_UNGUARDED,
+     QT_TRANSLATE_NOOP("StringTable",
+                       "Voyanta cannot make sure that it runs only once with the repository %1. Items entered in "
+                       "a second copy started meanwhile could be lost: close any other Voyanta window first.")},
     {IDS_CONFIRM_DELETE,
      QT_TRANSLATE_NOOP("StringTable",
                        "This will delete the item not only from the current voyanta,\n"

@@ -368,6 +368,10 @@ Die Reise so wiederherstellen, wie sie war?</translation>
         <translation>Gestartet wurde es vom Benutzer %1.</translation>
     </message>
     <message>
+        <source>Voyanta cannot make sure that it runs only once with the repository %1. Items entered in a second copy started meanwhile could be lost: close any other Voyanta window first.</source>
+        <translation>Voyanta kann nicht sicherstellen, dass es mit dem Bestand %1 nur einmal läuft. Gegenstände, die in einer inzwischen gestarteten zweiten Kopie eingegeben werden, könnten verloren gehen: Schließen Sie zuerst jedes andere Voyanta-Fenster.</translation>
+    </message>
+    <message>
         <source>This will delete the item not only from the current voyanta,
 but also from the repository.
 

@@ -368,6 +368,10 @@ Rétablir le voyage tel qu&apos;il était ?</translation>
         <translation>Il a été lancé par l&apos;utilisateur %1.</translation>
     </message>
     <message>
+        <source>Voyanta cannot make sure that it runs only once with the repository %1. Items entered in a second copy started meanwhile could be lost: close any other Voyanta window first.</source>
+        <translation>Voyanta ne peut pas garantir qu&apos;il ne s&apos;exécute qu&apos;une fois avec l&apos;inventaire %1. Les articles saisis dans une seconde copie lancée entre-temps pourraient être perdus : fermez d&apos;abord toute autre fenêtre de Voyanta.</translation>
+    </message>
+    <message>
         <source>This will delete the item not only from the current voyanta,
 but also from the repository.
 

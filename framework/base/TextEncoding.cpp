@@ -1,5 +1,6 @@
 #include "framework/base/TextEncoding.h"
 
+#include <QList>
 #include <QStringDecoder>
 #include <cstring>
 
@@ -46,6 +47,21 @@ std::string ToBytes(const QString& text) {
 }
 
 std::string ToUtf8(const char* bytes, std::size_t length) { return ToBytes(ToQString(bytes, length)); }
+
+std::string ShownAsText(std::string_view bytes, std::size_t max) {
+  QString shown;
+  std::size_t count = 0;
+  for (const char32_t character : ToQString(bytes.data(), bytes.size()).toUcs4()) {
+    if (count++ == max) break;
+    if (QChar::isPrint(character)) {
+      shown.append(QString::fromUcs4(&character, 1));
+    } else {
+      shown.append(character < 0x100 ? QStringLiteral("\\x%1").arg(static_cast<uint>(character), 2, 16, QLatin1Char('0'))
+                                     : QStringLiteral("\\u%1").arg(static_cast<uint>(character), 4, 16, QLatin1Char('0')));
+    }
+  }
+  return ToBytes(shown);
+}
 
 std::size_t CharacterEnd(std::string_view bytes, std::size_t max) {
   if (bytes.size() <= max) return bytes.size();

@@ -18,8 +18,10 @@
 #include <cstdlib>
 #include <optional>
 #include <thread>
+#include <utility>
 
 #include "framework/base/Exceptions.h"
+#include "framework/base/TextEncoding.h"
 #include "framework/system/Paths.h"
 #include "toolbox/base/LogSink.h"
 #include "toolbox/system/Files.h"
@@ -40,18 +42,12 @@ constexpr auto kRetryPause = std::chrono::milliseconds(100);
 constexpr int kAnswerMilliseconds = 10000;
 // How soon a request that the handler could not take yet is offered again.
 constexpr auto kOfferAgain = std::chrono::milliseconds(250);
+// How much of another user's name a message shows: more than any login name has.
+constexpr std::size_t kLongestName = 32;
 
 // The lock file cannot be made or opened where the user may not (a program installed in a
 // shared folder with a repository of the user's).
 bool CannotMake(int error) { return error == EACCES || error == EPERM || error == EROFS; }
-
-// Whether the user may write the file, and somebody else may too: then two of them could
-// write over each other's items, and a run without the lock would let them.
-bool WrittenByOthersToo(const char* path) {
-  struct stat info;
-  if (stat(path, &info) != 0 || faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) != 0) return false;
-  return (info.st_mode & (S_IWGRP | S_IWOTH)) != 0 || (info.st_uid != geteuid() && (info.st_mode & S_IWUSR) != 0);
-}
 
 bool Send(QLocalSocket& socket, const std::string& request) {
   QByteArray frame(kLengthBytes, '\0');
@@ -67,33 +63,37 @@ bool Send(QLocalSocket& socket, const std::string& request) {
   return socket.getChar(&answer) && answer == kTaken;
 }
 
-// Where the holder listens and later starts look for it. A socket file in the user's own
-// runtime folder can be reached by nobody else; where there is none (not set, missing,
-// another user's, open to others, too deep for a socket's path), the name is one of Linux's
-// abstract namespace, which needs no folder but is open to every user: IsThisUser then tells
-// the user's own processes from others.
+// Where the holder listens and later starts look for it: a socket file in the user's own
+// folder, which nobody else can make first, or where the user has none, a name in Linux's
+// abstract namespace, which needs no folder but is open to every user (IsThisUser then tells
+// the user's own processes from others).
 struct Address {
   QString name;
   bool abstract = false;
 };
 
-// The runtime folder as the login session makes it: a folder (not a link) owned by the user
-// and closed to others. Any other is neither used, nor made, nor changed.
-bool IsPrivateFolder(const char* folder) {
+// Whether the folder (not a link) is the user's and nobody else may make or remove a name
+// in it; closed: nobody else may even look into it (the runtime folder as the login
+// session makes it). Any other is neither used, nor made, nor changed.
+bool IsOwnFolder(const char* folder, bool closed) {
   struct stat status {};
-  return folder[0] == '/' && lstat(folder, &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == geteuid() &&
-         (status.st_mode & 077) == 0;
+  return folder != nullptr && folder[0] == '/' && lstat(folder, &status) == 0 && S_ISDIR(status.st_mode) &&
+         status.st_uid == geteuid() && (status.st_mode & (closed ? 077 : 022)) == 0;
 }
 
-Address SocketAddress(const std::string& key) {
-  const char* folder = std::getenv("XDG_RUNTIME_DIR");
-  if (folder != nullptr && IsPrivateFolder(folder)) {
-    const std::string path = std::string(folder) + '/' + key;
-    // Qt keeps a byte for the terminating zero and one more within the address's path.
-    if (path.size() + 2 <= sizeof(sockaddr_un::sun_path)) return {QFile::decodeName(path.c_str()), false};
-  }
+// The address in the user's own folder (see Address), or an abstract one where there is
+// none. A folder too deep for a socket's path is reached through a descriptor of it, a short
+// path: folderDescriptor, opened at the first need, is the caller's to close.
+Address AddressIn(const std::string& folder, const std::string& key, int& folderDescriptor) {
   // The user's id keeps users apart; the program's name tells an administrator whose it is.
-  return {QStringLiteral("voyanta-%1-%2").arg(geteuid()).arg(QString::fromStdString(key)), true};
+  if (folder.empty()) return {QStringLiteral("voyanta-%1-%2").arg(geteuid()).arg(QString::fromStdString(key)), true};
+  std::string name = folder + '/' + key;
+  // Qt keeps a byte for the terminating zero and one more within the address's path.
+  if (name.size() + 2 > sizeof(sockaddr_un::sun_path)) {
+    if (folderDescriptor < 0) folderDescriptor = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    name = "/proc/self/fd/" + std::to_string(folderDescriptor) + '/' + key;
+  }
+  return {QFile::decodeName(name.c_str()), false};
 }
 
 // As the system's tools show it: an abstract name after an "@".
@@ -136,44 +136,111 @@ Delivery Deliver(const Address& address, const std::string& request) {
 
 }  // namespace
 
-SingleInstance::SingleInstance() = default;
+SingleInstance::SingleInstance(std::string fallbackFolder) : fallbackFolder(std::move(fallbackFolder)) {}
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance() {
+  // The socket file goes with the server, reached through the folder's descriptor.
+  server.reset();
+  if (folderDescriptor >= 0) close(folderDescriptor);
+}
+
+std::string SingleInstance::OwnFolder() const {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (IsOwnFolder(runtime, true)) return runtime;
+  return IsOwnFolder(fallbackFolder.c_str(), false) ? fallbackFolder : std::string();
+}
 
 SingleInstance::Outcome SingleInstance::Claim(const char* filePath) {
-  // The data file itself may be readable by others, who could then hold a lock on it: the
-  // lock has a file of its own beside it that only the user may open.
-  int error = 0;
-  failedPath = filePath;
-  const int data = toolbox::OpenFile(filePath, O_RDONLY | O_CREAT, error);
-  if (data < 0) {
-    claimError = error;
-    return failed;
-  }
-  close(data);
-  const std::string lockPath = std::string(filePath) + ".lock";
-  failedPath = lockPath;
-  toolbox::FileLock::Result result = lock.Acquire(lockPath.c_str(), 0, filePath);
   unguarded = false;
-  claimError = lock.GetError();
-  const bool mayGoUnguarded = CannotMake(claimError) && !WrittenByOthersToo(filePath);
-  if (result == toolbox::FileLock::unsupported || (result == toolbox::FileLock::failed && mayGoUnguarded)) {
-    toolbox::LogToCurrent("SingleInstance::Claim", __LINE__, toolbox::LogWarn,
-                          "%s cannot be locked (%s): a second copy of the program on %s cannot be told apart",
-                          lockPath.c_str(), toolbox::DescribeFileError(claimError), filePath);
-    unguarded = true;
-    result = toolbox::FileLock::acquired;
-  }
-  if (result == toolbox::FileLock::failed) return failed;
+  handOver = true;
+  otherHolder.clear();
+  bool othersMayWrite = false;
+  if (!OpenDataFile(filePath, othersMayWrite)) return failed;
   // The file exists now: a link or a second spelling of the path names the same instance.
   char real[PATH_MAX];
   path = realpath(filePath, real) != nullptr ? real : filePath;
-  return result == toolbox::FileLock::acquired ? claimed : running;
+  // A copy of the user's own holds it: the request goes there.
+  if (ClaimOwnLock() == toolbox::FileLock::held) return running;
+  return ClaimFileLock(filePath, othersMayWrite);
 }
 
-std::string SingleInstance::GetOtherHolder() const {
-  if (lock.GetHolderId() < 0 || lock.GetHolderId() == static_cast<long>(geteuid())) return {};
-  return lock.GetHolder().Text();
+bool SingleInstance::OpenDataFile(const char* filePath, bool& othersMayWrite) {
+  failedPath = filePath;
+  int error = 0;
+  int data = toolbox::OpenFile(filePath, O_RDWR | O_CREAT, error);
+  const bool writable = data >= 0;
+  if (!writable && CannotMake(error)) {
+    // A file the user may only read; where there is none, the reason stays that it cannot be made.
+    int readError = 0;
+    data = toolbox::OpenFile(filePath, O_RDONLY, readError);
+    if (readError != ENOENT) error = readError;
+  }
+  if (data < 0) {
+    claimError = error;
+    return false;
+  }
+  // Whether the user may write the file, and somebody else may too: then two of them could
+  // write over each other's items, and a run without the file's lock would let them.
+  struct stat info {};
+  const bool known = fstat(data, &info) == 0;
+  close(data);
+  othersMayWrite = writable && known &&
+                   ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0 || (info.st_uid != geteuid() && (info.st_mode & S_IWUSR) != 0));
+  return true;
+}
+
+toolbox::FileLock::Result SingleInstance::ClaimOwnLock() {
+  const std::string folder = OwnFolder();
+  if (folder.empty()) return toolbox::FileLock::failed;
+  const std::string lockPath = folder + '/' + GetKey() + ".lock";
+  const toolbox::FileLock::Result result = ownLock.Acquire(lockPath.c_str());
+  if (result == toolbox::FileLock::failed || result == toolbox::FileLock::unsupported) {
+    toolbox::LogToCurrent("SingleInstance::Claim", __LINE__, toolbox::LogWarn, "%s cannot be locked: %s",
+                          lockPath.c_str(), toolbox::DescribeFileError(ownLock.GetError()));
+  }
+  return result;
+}
+
+SingleInstance::Outcome SingleInstance::ClaimFileLock(const char* filePath, bool othersMayWrite) {
+  const std::string lockPath = std::string(filePath) + ".lock";
+  failedPath = lockPath;
+  const toolbox::FileLock::Result result = lock.Acquire(lockPath.c_str(), 0, filePath);
+  claimError = lock.GetError();
+  if (result == toolbox::FileLock::acquired) return claimed;
+  if (result == toolbox::FileLock::held) {
+    LearnHolder(lockPath.c_str());
+    ownLock.Release();
+    return running;
+  }
+  // No lock beside the file. Where others may write it, they would go unguarded too.
+  if (result == toolbox::FileLock::failed && (!CannotMake(claimError) || othersMayWrite)) {
+    ownLock.Release();
+    return failed;
+  }
+  if (ownLock.IsHeld()) {
+    toolbox::LogToCurrent("SingleInstance::Claim", __LINE__, toolbox::LogWarn,
+                          "%s cannot be locked (%s): this user's copies of the program on %s find each other "
+                          "through a lock of their own",
+                          lockPath.c_str(), toolbox::DescribeFileError(claimError), filePath);
+    return claimed;
+  }
+  toolbox::LogToCurrent("SingleInstance::Claim", __LINE__, toolbox::LogWarn,
+                        "%s cannot be locked (%s): a second copy of the program on %s cannot be told apart",
+                        lockPath.c_str(), toolbox::DescribeFileError(claimError), filePath);
+  unguarded = true;
+  return claimed;
+}
+
+void SingleInstance::LearnHolder(const char* lockPath) {
+  const long id = lock.GetHolderId();
+  if (id >= 0 && id != static_cast<long>(geteuid())) otherHolder = ShownAsText(lock.GetHolder().Text(), kLongestName);
+  // Each copy of the user's takes the own lock before the file's: with the own lock in hand,
+  // no copy that could take a request holds the file, whatever the lock file says.
+  handOver = otherHolder.empty() && !ownLock.IsHeld();
+  if (ownLock.IsHeld() && otherHolder.empty() && id >= 0) {
+    toolbox::LogToCurrent("SingleInstance::Claim", __LINE__, toolbox::LogWarn,
+                          "%s names this user as its holder, but no copy of this user's here holds it", lockPath);
+  }
 }
 
 std::string SingleInstance::GetKey() const {
@@ -184,7 +251,7 @@ std::string SingleInstance::GetKey() const {
 }
 
 bool SingleInstance::Listen(Handler onRequest) {
-  const Address address = SocketAddress(GetKey());
+  const Address address = AddressIn(OwnFolder(), GetKey(), folderDescriptor);
   handler = std::move(onRequest);
   server.reset(New<QLocalServer>());
   UseAddress(*server, address);
@@ -244,7 +311,7 @@ void SingleInstance::Offer(const std::string& request) {
 
 SingleInstance::Outcome SingleInstance::HandOver(const std::string& request) {
   if (request.size() > kLongestRequest) return failed;
-  const Address address = SocketAddress(GetKey());
+  const Address address = AddressIn(OwnFolder(), GetKey(), folderDescriptor);
   const auto deadline = std::chrono::steady_clock::now() + kStartingTime;
   for (;;) {
     const Delivery delivery = Deliver(address, request);
@@ -253,6 +320,7 @@ SingleInstance::Outcome SingleInstance::HandOver(const std::string& request) {
     // Nobody of this user listens: the holder is still starting, or ending, or cannot listen.
     const Outcome again = Claim(path.c_str());
     if (again != running) return again;
+    if (!handOver) return failed;  // a copy that takes no request has it now
     // While another user's process has the name, the holder never gets it: no use waiting.
     if (delivery == Delivery::stranger) return failed;
     if (std::chrono::steady_clock::now() > deadline) {

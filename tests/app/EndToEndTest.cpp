@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCryptographicHash>
 #include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
@@ -381,34 +380,28 @@ class InstanceEndToEndTest : public EndToEndTest {
   std::string Repository() const { return folder / "voyanta.vyr"; }
   std::string ConfigFile() const { return folder / "Quorvane/Voyanta/voyanta.cfg"; }
 
-  // The socket in the runtime folder; empty while there is none.
+  // The socket in the runtime folder, else in the settings folder, which serves where the
+  // program has no runtime folder; empty while there is none.
   std::string Socket() const {
     std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(folder / "run", ignored)) {
-      if (entry.is_socket()) return entry.path();
+    for (const char* place : {"run", "Quorvane/Voyanta"}) {
+      for (const auto& entry : std::filesystem::directory_iterator(folder / place, ignored)) {
+        if (entry.is_socket()) return entry.path();
+      }
     }
     return {};
   }
 
-  // True when a program listens on the socket, or where there is none, on the abstract name
-  // that stands in for it; one that was killed left a socket that refuses every connection.
+  // True when a program listens on the socket; one that was killed left a socket that
+  // refuses every connection.
   bool Listening() const {
     const std::string path = Socket();
     sockaddr_un address{};
-    if (path.size() >= sizeof address.sun_path) return false;
+    if (path.empty() || path.size() >= sizeof address.sun_path) return false;
     address.sun_family = AF_UNIX;
-    socklen_t size = sizeof address;
-    if (path.empty()) {
-      const QByteArray real = QByteArray::fromStdString(std::filesystem::canonical(Repository()));
-      const std::string key = QCryptographicHash::hash(real, QCryptographicHash::Sha256).toHex().left(32).toStdString();
-      const std::string name = "voyanta-" + std::to_string(geteuid()) + "-" + key;
-      name.copy(address.sun_path + 1, name.size());
-      size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
-    } else {
-      path.copy(address.sun_path, path.size());
-    }
+    path.copy(address.sun_path, path.size());
     const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const bool connected = connect(socket, reinterpret_cast<sockaddr*>(&address), size) == 0;
+    const bool connected = connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     close(socket);
     return connected;
   }

@@ -4,9 +4,11 @@
 # Locks. The one-instance lock beside the repository (taken without waiting at start) and
 # the configuration's lock (taken, waiting at most 3 s, at the load at start and at the
 # save at exit) fail with EBADF or ENOLCK, as on a file system without locks: the program
-# goes on without the lock, saves as always and warns in the log. With EWOULDBLOCK at every
-# try, as while another process holds the lock: at start the program takes itself for a
-# second copy and ends with status 1 ("already running"), having written nothing; the
+# goes on without the lock (the user's copies then find each other through a lock of their
+# own in the runtime folder), saves as always and warns in the log. With EWOULDBLOCK at every
+# try, as while another user's process holds the lock: at start the program, which holds
+# its own lock, knows that no copy of the user's could take its trip and ends with status
+# 1 ("already running") at once, having written nothing; the
 # configuration is loaded after the wait, and saved after it through a temporary file of
 # its own and without an old copy (no voyanta.cfg.old), with a warning.
 #
@@ -112,8 +114,8 @@ fi
 # The lock (the one-instance lock, the configuration's at its load or at its save), the error
 # of its lock call, what follows.
 lock_rows=(
-  "instance EBADF       unguarded"
-  "instance ENOLCK      unguarded"
+  "instance EBADF       own-lock"
+  "instance ENOLCK      own-lock"
   "instance EWOULDBLOCK running"
   "load     EBADF       unlocked"
   "load     ENOLCK      unlocked"
@@ -156,16 +158,20 @@ for row in "${lock_rows[@]}"; do
     -- ./voyanta /log debug "$trip"
   status=0
   if [ "$outcome" = running ]; then
-    # It gives up handing the trip over after 3 s and ends by itself.
+    # It ends by itself.
     await_end 20 || status=$?
   else
     await_start || true
     finish || status=$?
   fi
   hit "$folder/trace.txt" "$file" "$nth" F_OFD_SETLK "$what"
-  # Held, the lock is tried again and again: for the wait of 3 s, a try every 50 ms, or while
-  # the trip is offered to the running copy for 3 s, a try every 100 ms.
-  if [ "$error" = EWOULDBLOCK ]; then
+  # Held, the configuration's lock is tried again and again, for the wait of 3 s, a try
+  # every 50 ms. The instance lock is tried once: the start holds its own lock already, so
+  # the holder is no copy of the user's that could take the trip.
+  if [ "$error" = EWOULDBLOCK ] && [ "$lock" = instance ]; then
+    tries=$(grep -F "<$file>" "$folder/trace.txt" | grep -c 'F_OFD_SETLK') || true
+    [ "$tries" -eq 1 ] || fail "$what: the lock was tried $tries times, not once"
+  elif [ "$error" = EWOULDBLOCK ]; then
     tries=$(grep -F "<$file>" "$folder/trace.txt" | grep -c 'F_OFD_SETLK.*INJECTED') || true
     [ "$tries" -ge 10 ] || fail "$what: the lock was tried $tries times, not for a wait"
   fi
@@ -189,8 +195,8 @@ for row in "${lock_rows[@]}"; do
       ;;
   esac
   case $outcome in
-    unguarded)
-      logged "$folder" Warn "$file cannot be locked (${reasons[$error]}): a second copy" "$what"
+    own-lock)
+      logged "$folder" Warn "$file cannot be locked (${reasons[$error]}): this user's copies of the program" "$what"
       same_as "$cfg.old" "$work/old.cfg" "$what"
       ;;
     unlocked)

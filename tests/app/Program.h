@@ -32,7 +32,8 @@ using Modals = support::Modals;
 using CapturedLog = support::CapturedLog;
 
 // The program at <folder>/voyanta; HOME and XDG_CONFIG_HOME are the folder itself, the
-// runtime folder (where the running program listens for later starts) is <folder>/run.
+// runtime folder is <folder>/run, which is not made, so that the running program listens for
+// later starts in its settings folder.
 class ProgramTest : public testing::Test {
  protected:
   ProgramTest();
@@ -53,7 +54,8 @@ class ProgramTest : public testing::Test {
 
   std::string Program() const { return folder / "voyanta"; }
   std::string RepositoryFile() const { return folder / "voyanta.vyr"; }
-  std::string ConfigFile() const { return folder / "Quorvane/Voyanta/voyanta.cfg"; }
+  std::string SettingsFolder() const { return folder / "Quorvane/Voyanta"; }
+  std::string ConfigFile() const { return SettingsFolder() + "/voyanta.cfg"; }
 
   // The configuration file as saved at the end; empty when it cannot be read.
   toolbox::ConfigSection& SavedConfig();

@@ -43,16 +43,22 @@ for trip in alpha bravo; do
 done
 
 # Becomes the command run as the user (with the user's group, and umask 002 as a group that
-# shares files keeps it) in the shared folder, with the user's home, or none when
-# home=unset: called in a subshell, or in the background, whose process it then is.
+# shares files keeps it) in the shared folder, with the user's home and runtime folder, or
+# as home says: unset, no home; none, no home nor runtime folder; norun, a home without a
+# runtime folder. Called in a subshell, or in the background, whose process it then is.
 as() {
   local user=$1
   shift
   local place=("HOME=$work/home-$user" "XDG_CONFIG_HOME=$work/home-$user")
-  [ "${home:-}" != unset ] || place=()
+  local runtime=("XDG_RUNTIME_DIR=$work/home-$user/run")
+  case ${home:-set} in
+    unset) place=() ;;
+    none) place=() runtime=() ;;
+    norun) runtime=() ;;
+  esac
   cd "$shared"
   umask 002
-  exec env -u HOME "${place[@]}" XDG_RUNTIME_DIR="$work/home-$user/run" \
+  exec env -u HOME -u XDG_CONFIG_HOME -u XDG_RUNTIME_DIR "${place[@]}" "${runtime[@]}" \
     setpriv --reuid="${uid[$user]}" --regid="${groups[$user]}" --groups="${groups[$user]}" -- "$@"
 }
 
@@ -87,7 +93,7 @@ time.sleep(60)' "$shared/voyanta.vyr.lock" >"$work/holder.txt" 2>&1 &
 }
 
 # Row: case | folder mode | who plants (root: as it is found) | what is planted (in the
-#      folder) | home (set, unset) |
+#      folder) | home (see as) |
 #      status of alice's run | what standard error must hold | a condition after the run.
 while IFS='|' read -r case mode planter plant home expected said after; do
   fresh_folder "$mode"
@@ -120,6 +126,11 @@ the lock file is a FIFO|0777|carol|mkfifo voyanta.vyr.lock|set|1|the lock file $
 the lock file is a link|0777|carol|touch lock; ln -s lock voyanta.vyr.lock|set|1|the lock file $shared/voyanta.vyr.lock,|grep -qF "Too many levels of symbolic links" "$work/err.txt"
 a lock file open to everybody, held by a reader|0777|root|install -o 2001 -g 2100 -m 644 /dev/null voyanta.vyr; install -o 2003 -g 2003 -m 666 /dev/null voyanta.vyr.lock|set|0||[ "\$(access "$shared/voyanta.vyr.lock")" = "600 2001:2100" ]
 a lock file that keeps out a writer|2775|root|install -o 2002 -g 2100 -m 664 /dev/null voyanta.vyr; install -o 2002 -g 2100 -m 600 /dev/null voyanta.vyr.lock|set|1|the lock file $shared/voyanta.vyr.lock,|grep -qF "Permission denied" "$work/err.txt"
+the lock file widened as the repository's writers grow|2775|root|install -o 2001 -g 2100 -m 664 /dev/null voyanta.vyr; install -o 2001 -g 2100 -m 600 /dev/null voyanta.vyr.lock|set|0||[ "\$(access "$shared/voyanta.vyr.lock")" = "660 2001:2100" ]
+the lock file narrowed as they shrink|2775|root|install -o 2001 -g 2100 -m 644 /dev/null voyanta.vyr; install -o 2001 -g 2100 -m 660 /dev/null voyanta.vyr.lock|set|0||[ "\$(access "$shared/voyanta.vyr.lock")" = "600 2001:2100" ]
+alice's lock file open to another group than the repository's|2775|root|install -o 2002 -g 2100 -m 664 /dev/null voyanta.vyr; install -o 2001 -g 2003 -m 660 /dev/null voyanta.vyr.lock|set|0||[ "\$(access "$shared/voyanta.vyr.lock")" = "660 2001:2100" ]
+the owner of a group's repository who cannot make its lock|0755|root|install -o 2001 -g 2100 -m 664 /dev/null voyanta.vyr|set|1|the lock file $shared/voyanta.vyr.lock,|grep -qF "Permission denied" "$work/err.txt"
+a read-only folder, and no folder of alice's own for a lock|0755|root|install -o 2001 -g 2001 -m 644 /dev/null voyanta.vyr|none|1|Voyanta cannot make sure that it runs only once with the repository $shared/voyanta.vyr.|[ -s "$work/home-alice/out.pdf" ]
 EOF
 
 # Two writers of one repository in a group's folder: alice's window holds it; bob's start
@@ -150,5 +161,56 @@ status=0
 items=$(cut -f3 "$shared/voyanta.vyr" | sort | tr '\n' ' ')
 [ "$items" = "Alpha Bravo " ] || fail "the repository holds $items, not both users' items"
 
+# Two starts of alice in a read-only program folder, where no lock file can be made beside
+# her repository and she has no runtime folder: her copies find each other through a lock
+# in her settings folder, and the second hands its trip over and ends.
+fresh_folder 0755
+install -o 2001 -g 2001 -m 644 /dev/null "$shared/voyanta.vyr"
+home=norun as alice ./voyanta /log info "$work/alpha.vyt" >"$work/alice.txt" 2>&1 &
+running=$!
+for _ in $(seq 100); do compgen -G "$work/home-alice/Quorvane/Voyanta/[0-9a-f]*.lock" >/dev/null && break; sleep 0.1; done
+sleep 0.5
+status=0
+(home=norun as alice timeout -k 2 15 ./voyanta "$work/bravo.vyt") >/dev/null 2>"$work/err.txt" || status=$?
+[ "$status" -eq 0 ] || fail "alice's second start in a read-only folder ended with status $status, not handing over: $(cat "$work/err.txt")"
+kill -TERM "$running"
+wait "$running" || true
+running=
+# The trip that the first window opened merged its items into the repository.
+items=$(cut -f3 "$shared/voyanta.vyr" | sort | tr '\n' ' ')
+[ "$items" = "Alpha Bravo " ] || fail "alice's first window did not open the trip handed over: the repository holds $items"
+
+# A record in the lock file of another user's copy (bob's, whose lock file keeps to the
+# writers): shown as text, and believed only where it can be true. Record | what alice's
+# start must say | what her log must say of it.
+fresh_folder 2775
+install -o 2002 -g 2100 -m 664 /dev/null "$shared/voyanta.vyr"
+while IFS='|' read -r record said logged; do
+  install -o 2002 -g 2100 -m 660 /dev/null "$shared/voyanta.vyr.lock"
+  rm -f "$work/home-alice/Documents/voyanta.log"
+  as bob /usr/bin/python3 -c '
+import fcntl, sys, time
+f = open(sys.argv[1], "r+b")
+f.write(sys.argv[2].encode("latin-1").decode("unicode_escape").encode("latin-1"))
+f.flush()
+fcntl.lockf(f, fcntl.LOCK_EX | fcntl.LOCK_NB)
+print("held", flush=True)
+time.sleep(60)' "$shared/voyanta.vyr.lock" "$record" >"$work/holder.txt" 2>&1 &
+  holder=$!
+  for _ in $(seq 50); do grep -q held "$work/holder.txt" && break; sleep 0.1; done
+  status=0
+  (as alice timeout -k 2 30 ./voyanta /log info "$work/alpha.vyt") >/dev/null 2>"$work/err.txt" || status=$?
+  end_process "$holder"
+  holder=
+  [ "$status" -eq 1 ] || fail "record $record: alice's start ended with status $status: $(cat "$work/err.txt")"
+  grep -qF -- "$said" "$work/err.txt" || fail "record $record: standard error does not say \"$said\": $(cat -v "$work/err.txt")"
+  ! grep -q $'[\x01-\x09\x0b-\x1f\x7f]' "$work/err.txt" || fail "record $record: control characters on standard error: $(cat -v "$work/err.txt")"
+  [ -z "$logged" ] || grep -qF -- "$logged" "$work/home-alice/Documents/voyanta.log" ||
+    fail "record $record: the log does not say \"$logged\""
+done <<'RECORDS'
+2002 x\x1b[2J\x1b]0;pwned\x07\rbob\n|It was started by the user x\x1b[2J\x1b]0;pwned\x07\x0dbob.|
+2001 alice\n|Voyanta is already running with the repository|voyanta.vyr.lock names this user as its holder, but no copy of this user's here holds it
+RECORDS
+
 [ "$failures" -eq 0 ] || exit 1
-echo "every planted file and lock as it should be; two writers keep each other's items"
+echo "every planted file and lock as it should be; two writers keep each other's items; one copy each"

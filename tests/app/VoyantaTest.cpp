@@ -132,7 +132,7 @@ TEST_F(HandOverTest, TripWaitsForTheOpenDialogThenOpensAsFileOpenDoesAndTheWindo
     QDialog options(&Window());
     options.setWindowModality(Qt::ApplicationModal);
     options.show();
-    EXPECT_EQ(support::LaterStart(RepositoryFile(), folder / "summer.vyt").Finish(),
+    EXPECT_EQ(support::LaterStart(RepositoryFile(), folder / "summer.vyt", SettingsFolder()).Finish(),
               framework::SingleInstance::handedOver);
     QTest::qWait(600);
     EXPECT_EQ(Trip().GetTitle(), "Unnamed");
@@ -147,7 +147,7 @@ TEST_F(HandOverTest, TripWaitsForTheOpenDialogThenOpensAsFileOpenDoesAndTheWindo
   // Without a trip the window only comes back.
   Window().showMinimized();
   ASSERT_TRUE(QTest::qWaitFor([&] { return Window().isMinimized(); }));
-  EXPECT_EQ(support::LaterStart(RepositoryFile(), "").Finish(), framework::SingleInstance::handedOver);
+  EXPECT_EQ(support::LaterStart(RepositoryFile(), "", SettingsFolder()).Finish(), framework::SingleInstance::handedOver);
   EXPECT_TRUE(QTest::qWaitFor([&] { return !Window().isMinimized(); }));
   EXPECT_EQ(Trip().GetTitle(), "summer.vyt");
   EXPECT_EQ(modals.asked.size(), 1u);

@@ -21,6 +21,8 @@ namespace toolbox {
 namespace {
 
 constexpr int kPauseMilliseconds = 50;
+// User numbers are 32 bits wide; the largest is no user (-1 as uid_t).
+constexpr long kLargestUserId = 0xFFFFFFFEL;
 
 void Pause() {
   const timespec pause{0, kPauseMilliseconds * 1000000L};
@@ -150,7 +152,7 @@ FileLock::Result FileLock::Acquire(const char* path, int waitMilliseconds, const
     if (error != EWOULDBLOCK || MonotonicMilliseconds() >= deadline) break;
     Pause();
   }
-  if (error == EWOULDBLOCK && shared) ReadHolder(opened);
+  if (error == EWOULDBLOCK && shared) ReadHolder(opened, access);
   close(opened);
   if (error == EWOULDBLOCK) return held;
   return IsLockingUnsupported(error) ? unsupported : failed;
@@ -164,15 +166,26 @@ void FileLock::WriteHolder() {
   if (ftruncate(fd, 0) == 0) static_cast<void>(pwrite(fd, record.Text(), static_cast<std::size_t>(record.Length()), 0));
 }
 
-void FileLock::ReadHolder(int descriptor) {
+void FileLock::ReadHolder(int descriptor, const Access& access) {
+  // "uid name\n", as WriteHolder wrote it: anyone who may hold the lock may write it.
   char record[256];
   const ssize_t got = pread(descriptor, record, sizeof record - 1, 0);
   if (got <= 0) return;
   record[got] = '\0';
   char* end = nullptr;
-  const long id = std::strtol(record, &end, 10);
-  if (end == record || *end != ' ') return;
+  const long id = record[0] >= '0' && record[0] <= '9' ? std::strtol(record, &end, 10) : -1;
+  if (end == nullptr || *end != ' ' || id > kLargestUserId) return;
+  // Only a user who may write the guarded file can hold its lock: a record naming another is
+  // not believed. (Of a user the system does not know, it cannot tell the groups.)
+  const passwd* user = getpwuid(static_cast<uid_t>(id));
+  const String known(user != nullptr ? user->pw_name : "");
+  if (user != nullptr && !MayWrite(static_cast<uid_t>(id), access)) return;
   holderId = id;
+  // The name this system knows the user by, where it knows one; else the record's.
+  if (user != nullptr) {
+    holder = known;
+    return;
+  }
   const char* name = end + 1;
   const std::size_t length = std::strcspn(name, "\n");
   if (length > 0) {

@@ -54,7 +54,9 @@ class FileLock {
   // The error number of the last Acquire that did not acquire.
   int GetError() const { return error; }
   // After a shared lock was found held: the user who holds it as the lock file names them
-  // (the login name, else the user number); empty where it does not say.
+  // (the login name this system knows for the user number, else the record's own name, else
+  // the number); empty where it does not say, or names a user who may not write the guarded
+  // file. The record is another user's text: shown, it must be shown as text.
   const String& GetHolder() const { return holder; }
   // After a shared lock was found held: the holder's user number, or -1 where not known.
   long GetHolderId() const { return holderId; }
@@ -83,7 +85,7 @@ class FileLock {
   // The guarded file's lock: false (with the error) when it cannot be looked at.
   bool SharedAccess(const char* guarded, Access& access);
   void WriteHolder();
-  void ReadHolder(int descriptor);
+  void ReadHolder(int descriptor, const Access& access);
 
   int fd = -1;
   int error = 0;

@@ -30,6 +30,34 @@ TEST(TextTest, BytesRoundTripThroughUtf8) {
   EXPECT_EQ(ToBytes(ToQString(text)), text);
 }
 
+// Another user's name reaches a message box or a terminal: nothing in it may act as a
+// terminal's command, hide what follows, or turn the writing round.
+TEST(TextTest, TextSomebodyElseWroteIsShownAsTextCutToItsLength) {
+  std::string letters;  // 40 letters of three bytes each
+  for (int i = 0; i < 40; ++i) letters += "\xE6\x97\x85";
+  struct Row {
+    const char* what;
+    std::string bytes;
+    std::string shown;
+  };
+  const Row rows[] = {
+      {"a plain name", "alice", "alice"},
+      {"letters of any script", "J\xC3\xBCrgen \xE6\x97\x85", "J\xC3\xBCrgen \xE6\x97\x85"},
+      {"a terminal's clear, title and carriage return", "x\x1B[2J\x1B]0;pwned\x07\rbob",
+       "x\\x1b[2J\\x1b]0;pwned\\x07\\x0dbob"},
+      {"a delete and a C1 control", "a\x7F" "b\xC2\x9B" "c", "a\\x7fb\\x9bc"},
+      {"a reversal of the writing direction", "eve\xE2\x80\xAEtxt.exe", "eve\\u202etxt.exe"},
+      {"not UTF-8: read as Windows-1252", "G\xF6ran", "G\xC3\xB6ran"},
+      {"a zero byte", std::string("a\0b", 3), "a\\x00b"},
+      {"cut after its length", std::string(40, 'n'), std::string(32, 'n')},
+      {"cut after its length in letters, not bytes", letters, letters.substr(0, 32 * 3)},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    EXPECT_EQ(ShownAsText(row.bytes, 32), row.shown);
+  }
+}
+
 namespace {
 constexpr StringEntry kTable[] = {
     {AFX_IDS_APP_TITLE, "Voyanta"},

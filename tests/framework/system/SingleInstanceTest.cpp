@@ -38,7 +38,9 @@ class SingleInstanceTest : public testing::Test {
  protected:
   void SetUp() override { ASSERT_EQ(mkdir((folder / "run").c_str(), 0700), 0); }
   std::string File() const { return folder / name; }
-  SingleInstance::Outcome HandOver(const std::string& request) { return support::LaterStart(File(), request).Finish(); }
+  SingleInstance::Outcome HandOver(const std::string& request) {
+    return support::LaterStart(File(), request, fallback).Finish();
+  }
   // Claims the file and listens, keeping every request that reaches the holder.
   void Hold(SingleInstance& holder, std::vector<std::string>& received) {
     ASSERT_EQ(holder.Claim(File().c_str()), SingleInstance::claimed);
@@ -49,6 +51,7 @@ class SingleInstanceTest : public testing::Test {
   }
 
   std::string name = "data.vyr";
+  std::string fallback;  // the user's own folder where the runtime folder will not do
   scratch::Folder folder;
   scratch::Environment runtime{"XDG_RUNTIME_DIR", folder / "run"};
 };
@@ -212,28 +215,37 @@ TEST_F(SingleInstanceTest, LaterStartReachesTheHolderWhateverTheRuntimeFolder) {
   // and Qt's byte more; and one byte deeper.
   const std::string deepest(108 - 2 - 33 - rows0.size() - 1, 'd');
   const std::string deeper = deepest + 'd';
+  // Where the holder listens and keeps its own lock: a folder in the row's folder, or none
+  // (an abstract name, and no own lock).
+  enum Place { runtime, settings, abstract };
   struct Row {
     const char* what;
     std::optional<std::string> runtime;  // XDG_RUNTIME_DIR, "{row}" standing for the row's folder
     std::string made;                    // a folder in the row's folder, made first
     mode_t mode;
     uid_t owner;
-    std::string link = {};  // a link to that folder
-    bool socketFile = false;  // in the runtime folder, else an abstract name
+    mode_t settingsMode = 0;  // the fallback folder "settings", made first unless 0
+    uid_t settingsOwner = 0;
+    Place place = abstract;
+    std::string link = {};  // a link to the made folder
   };
-  const std::string fallback = FallbackName();
+  const std::string fallbackName = FallbackName();
+  const uid_t me = geteuid();
   const std::vector<Row> rows = {
-      {"the user's own", "{row}/run", "run", 0700, geteuid(), {}, true},
-      {"not set; Qt's fallback made by another user", std::nullopt, fallback, 0700, kNobody},
+      {"the user's own", "{row}/run", "run", 0700, me, 0755, me, runtime},
+      {"not set; Qt's fallback made by another user", std::nullopt, fallbackName, 0700, kNobody},
+      {"not set; the settings folder serves", std::nullopt, "", 0, 0, 0755, me, settings},
       {"not set; no fallback yet", std::nullopt, "", 0, 0},
-      {"another user's", "{row}/run", "run", 0700, kNobody},
-      {"open to others", "{row}/run", "run", 0777, geteuid()},
-      {"open to the group", "{row}/run", "run", 0710, geteuid()},
+      {"another user's", "{row}/run", "run", 0700, kNobody, 0700, me, settings},
+      {"open to others", "{row}/run", "run", 0777, me},
+      {"open to others; so are the settings", "{row}/run", "run", 0777, me, 0777, me},
+      {"open to others; the settings another user's", "{row}/run", "run", 0777, me, 0755, kNobody},
+      {"open to the group", "{row}/run", "run", 0710, me},
       {"missing", "{row}/run", "", 0, 0},
-      {"a link to the user's own", "{row}/run", "real", 0700, geteuid(), "run"},
-      {"relative", "run", "run", 0700, geteuid()},
-      {"as deep as a socket's path allows", "{row}/" + deepest, deepest, 0700, geteuid(), {}, true},
-      {"a byte deeper", "{row}/" + deeper, deeper, 0700, geteuid()},
+      {"a link to the user's own", "{row}/run", "real", 0700, me, 0, 0, abstract, "run"},
+      {"relative", "run", "run", 0700, me},
+      {"as deep as a socket's path allows", "{row}/" + deepest, deepest, 0700, me, 0, 0, runtime},
+      {"a byte deeper", "{row}/" + deeper, deeper, 0700, me, 0, 0, runtime},
   };
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const Row& row = rows[i];
@@ -242,35 +254,36 @@ TEST_F(SingleInstanceTest, LaterStartReachesTheHolderWhateverTheRuntimeFolder) {
     ASSERT_EQ(mkdir(base.c_str(), 0755), 0);
     if (!row.made.empty()) MakeFolder(base + "/" + row.made, row.mode, row.owner);
     if (!row.link.empty()) std::filesystem::create_directory_symlink(base + "/" + row.made, base + "/" + row.link);
+    if (row.settingsMode != 0) MakeFolder(base + "/settings", row.settingsMode, row.settingsOwner);
     std::optional<std::string> runtimeFolder = row.runtime;
     if (runtimeFolder && runtimeFolder->starts_with("{row}")) runtimeFolder->replace(0, 5, base);
     const scratch::Environment runtimeVariable("XDG_RUNTIME_DIR", runtimeFolder);
     const scratch::Environment temporary("TMPDIR", base);  // where Qt looks for its fallback
-    const Tree before = Look(base);
+    fallback = base + "/settings";
+    Tree expected = Look(base);
     {
-      SingleInstance holder;
+      SingleInstance holder(fallback);
       std::vector<std::string> received;
       Hold(holder, received);
-      EXPECT_EQ(Look(base).sockets, row.socketFile ? 1 : 0);
+      EXPECT_EQ(Look(base).sockets, row.place == abstract ? 0 : 1);
       EXPECT_EQ(HandOver("/trips/summer.vyt"), SingleInstance::handedOver);
       EXPECT_TRUE(QTest::qWaitFor([&] { return !received.empty(); }));
+      const std::string own = row.place == runtime ? base + "/" + row.made : base + "/settings";
+      if (row.place != abstract) expected.entries[own + "/" + holder.GetKey() + ".lock"] = {me, S_IFREG | 0600};
     }
-    // Nothing made, nothing changed, no socket left.
-    EXPECT_EQ(Look(base), before);
+    // Nothing made but the own lock, nothing changed, no socket left.
+    EXPECT_EQ(Look(base), expected);
   }
 }
 
-// Anybody may listen on an abstract name or connect to it: each end is refused by the other
-// unless it runs as the same user, told apart by the kernel's record of the peer.
-TEST_F(SingleInstanceTest, AnotherUsersServerOnTheNameGetsNothingAndTheLaterStartGivesUpAtOnce) {
-  if (geteuid() != 0) GTEST_SKIP() << "the other user, nobody, is played as root";
-  const scratch::Environment noRuntime("XDG_RUNTIME_DIR", std::nullopt);
-  SingleInstance holder;
-  ASSERT_EQ(holder.Claim(File().c_str()), SingleInstance::claimed);
-  AsNobody squatter(R"(
+// A Python program of another user's that listens first on the abstract name a later start
+// of this user looks for the holder at when the user has no folder of their own: it tells 0
+// once it listens, then how many bytes reached it (-1: nobody came within 10 s).
+std::string Squatter(const std::string& key) {
+  return R"(
 import select, socket
 server = socket.socket(socket.AF_UNIX)
-server.bind()" + AbstractName(holder.GetKey()) + R"()
+server.bind()" + AbstractName(key) + R"()
 server.listen(4)
 print(0, flush=True)
 if not select.select([server], [], [], 10)[0]:
@@ -280,7 +293,17 @@ received = 0
 while chunk := connection.recv(256):
     received += len(chunk)
 print(received, flush=True)
-)");
+)";
+}
+
+// Anybody may listen on an abstract name or connect to it: each end is refused by the other
+// unless it runs as the same user, told apart by the kernel's record of the peer.
+TEST_F(SingleInstanceTest, AnotherUsersServerOnTheNameGetsNothingAndTheLaterStartGivesUpAtOnce) {
+  if (geteuid() != 0) GTEST_SKIP() << "the other user, nobody, is played as root";
+  const scratch::Environment noRuntime("XDG_RUNTIME_DIR", std::nullopt);
+  SingleInstance holder;
+  ASSERT_EQ(holder.Claim(File().c_str()), SingleInstance::claimed);
+  AsNobody squatter(Squatter(holder.GetKey()));
   ASSERT_EQ(squatter.Next(), 0);
 
   support::CapturedLog log;
@@ -295,6 +318,65 @@ print(received, flush=True)
   EXPECT_NE(entries[1].find("not handed over: the process at the other end of voyanta-"), std::string::npos)
       << entries[1];
   EXPECT_NE(entries[1].find(" runs as user 65534"), std::string::npos) << entries[1];
+}
+
+// With a folder of the user's own, where nobody else can make a name, the same squatter
+// reaches nothing and stops nothing.
+TEST_F(SingleInstanceTest, AnotherUsersServerOnTheAbstractNameCannotStopAHandOverThroughTheUsersFolder) {
+  if (geteuid() != 0) GTEST_SKIP() << "the other user, nobody, is played as root";
+  const scratch::Environment noRuntime("XDG_RUNTIME_DIR", std::nullopt);
+  fallback = folder / "settings";
+  ASSERT_EQ(mkdir(fallback.c_str(), 0755), 0);
+  SingleInstance holder(fallback);
+  ASSERT_EQ(holder.Claim(File().c_str()), SingleInstance::claimed);
+  AsNobody squatter(Squatter(holder.GetKey()));
+  ASSERT_EQ(squatter.Next(), 0);
+  std::vector<std::string> received;
+  ASSERT_TRUE(holder.Listen([&received](const std::string& request) {
+    received.push_back(request);
+    return true;
+  }));
+  EXPECT_EQ(HandOver("/trips/summer.vyt"), SingleInstance::handedOver);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !received.empty(); }));
+}
+
+// Who holds the file, as a later start learns it: a copy of the user's own (which holds the
+// own lock too) gets the request; another user's is named as its lock file names them,
+// unless the record cannot be true.
+TEST_F(SingleInstanceTest, ALaterStartTellsTheUsersOwnCopyFromAnotherUsersWhateverTheLockFileSays) {
+  const std::string me = std::to_string(geteuid());
+  struct Row {
+    const char* what;
+    bool ownCopy;        // the holder is a copy of the user's (else a lock of another user's)
+    std::string record;  // then written into the lock file
+    bool handOver;
+    const char* named;
+  };
+  const std::vector<Row> rows = {
+      {"the user's own copy", true, "", true, ""},
+      {"the user's own copy; the record says another user", true, "4242 mallory\n", true, ""},
+      {"another user's, named", false, "4242 mallory\n", false, "mallory"},
+      {"another user's, naming this user", false, me + " me\n", false, ""},
+      {"another user's, saying nothing", false, "", false, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    name = "row" + std::to_string(&row - rows.data()) + ".vyr";
+    scratch::WriteFile(File(), "");
+    ASSERT_EQ(chmod(File().c_str(), 0666), 0);  // another user may write it, and so hold it
+    std::optional<SingleInstance> copy;
+    toolbox::FileLock othersLock;
+    if (row.ownCopy) {
+      ASSERT_EQ(copy.emplace().Claim(File().c_str()), SingleInstance::claimed);
+    } else {
+      ASSERT_EQ(othersLock.Acquire((File() + ".lock").c_str(), 0, File().c_str()), toolbox::FileLock::acquired);
+    }
+    scratch::WriteFile(File() + ".lock", row.record);
+    SingleInstance later;
+    EXPECT_EQ(later.Claim(File().c_str()), SingleInstance::running);
+    EXPECT_EQ(later.CanHandOver(), row.handOver);
+    EXPECT_EQ(later.GetOtherHolder(), row.named);
+  }
 }
 
 TEST_F(SingleInstanceTest, AClientOfAnotherUserIsRefusedTheUsersOwnIsNot) {

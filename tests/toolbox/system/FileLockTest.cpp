@@ -77,4 +77,42 @@ TEST(FileLockTest, AWaitForAHolderEndsAfterItsTime) {
   EXPECT_LT(waited, std::chrono::seconds(5));
 }
 
+// The holder writes "uid name" into a shared lock file; a start that finds the lock held
+// reads it back. Anyone who may hold the lock may write that record.
+TEST(FileLockTest, TheHolderRecordIsBelievedOnlyWhereItCanBeTrue) {
+  struct Row {
+    const char* what;
+    const char* record;
+    mode_t guardedMode;  // of the guarded file, the test's own
+    const char* holder;
+    long id;
+  };
+  const std::vector<Row> rows = {
+      {"a user it knows: the system's name", "0 mallory\n", 0644, "root", 0},
+      {"a number alone", "4242 \n", 0666, "4242", 4242},
+      {"without its blank", "4242\n", 0666, "", -1},
+      {"no number", "alice 4242\n", 0666, "", -1},
+      {"a negative number", "-4242 alice\n", 0666, "", -1},
+      {"beyond any user number", "99999999999 alice\n", 0666, "", -1},
+      {"a user who may not write the guarded file", "1 daemon\n", 0644, "", -1},
+      {"a user it does not know, who may be in the group", "4242 alice\n", 0664, "alice", 4242},
+      {"empty", "", 0666, "", -1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    scratch::Folder folder;
+    const std::string guarded = folder / "voyanta.vyr";
+    const std::string path = guarded + ".lock";
+    scratch::WriteFile(guarded, "");
+    ASSERT_EQ(chmod(guarded.c_str(), row.guardedMode), 0);
+    FileLock holder;
+    ASSERT_EQ(holder.Acquire(path.c_str(), 0, guarded.c_str()), FileLock::acquired);
+    scratch::WriteFile(path, row.record);
+    FileLock later;
+    ASSERT_EQ(later.Acquire(path.c_str(), 0, guarded.c_str()), FileLock::held);
+    EXPECT_EQ(later.GetHolder().Text(), std::string(row.holder));
+    EXPECT_EQ(later.GetHolderId(), row.id);
+  }
+}
+
 }  // namespace
