@@ -250,10 +250,12 @@ prepare_in_place() {
   else
     chmod 555 "$folder"
   fi
-  # No rescue folder takes a file: settings, documents, and the temporary folder (the
-  # documents folder again).
+  # No rescue folder takes a file: a folder stands in its place in the settings and the
+  # documents folder, which is the temporary folder too.
   if [ "$where" = nowhere ]; then
-    chmod 555 "$folder/Quorvane/Voyanta" "$folder/Documents"
+    local key
+    key=$(printf '%s' "$(realpath "$folder/$name.vyr")" | sha256sum | cut -c1-16)
+    mkdir "$folder/Quorvane/Voyanta/$name.vyr.$key.rescue" "$folder/Documents/$name.vyr.$key.rescue"
     user+=(env TMPDIR="$folder/Documents")
   fi
 }
@@ -355,7 +357,7 @@ for row in "${in_place_rows[@]}"; do
       ! grep -qE '^(fallocate|pwrite64|ftruncate)\(' "$folder/trace.txt" || fail "$what: the repository was written to"
       [[ $output == *"Voyanta could not save its item repository $repository."*"could not be kept in a rescue file either"* ]] ||
         fail "$what: not told that the repository was not saved for want of a rescue file: $output"
-      left=$(find "$folder" -name '*.rescue')
+      left=$(find "$folder" -type f -name '*.rescue')
       [ -z "$left" ] || fail "$what: a rescue file: $left"
       ;;
     written)
@@ -383,7 +385,7 @@ for row in "${in_place_rows[@]}"; do
     same_as "$repository" "$work/new.vyr" "$what: after the next start"
     absent "$rescue" "$what: after the next start"
   fi
-  chmod -R u+w "$folder"
+  chmod u+w "$folder"
 done
 
 [ "$failures" -eq 0 ] || exit 1
