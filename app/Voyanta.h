@@ -25,8 +25,8 @@ class Document;
 // it is saved, or the run ends as the user chose and the repository is saved. A start after
 // a run that ended otherwise (killed, the power cut, the display lost) offers that trip
 // back. A save of the repository that did not end leaves its items in a rescue file
-// (RepositoryFile), from which the next start takes them. A save or a keeping that failed
-// is told once, and again once it has worked in between.
+// (RepositoryFile), from which the next start takes them. A failed save, and a trip that
+// could not be kept, is told once, and again only after it has worked in between.
 //
 // One instance runs per repository: it holds the repository file's lock from start-up to
 // its end. A later start hands its trip to it and ends; printing from the command line
@@ -76,6 +76,7 @@ class Voyanta : public mfctriext::TriExtApp {
   };
   Snapshot TakeSnapshot() const;
 
+ private:
   // What a save (Store) came to.
   struct Stored {
     RepositoryFile::SaveOutcome repository;
@@ -84,7 +85,6 @@ class Voyanta : public mfctriext::TriExtApp {
     int tripError = 0;
   };
 
- private:
   // The help pages and the terms lie in "docs" beside the program file; they and the web
   // site are handed to the desktop, which opens them in the associated program. Whether
   // that worked is the desktop's to tell: a missing file gets no message from us.

@@ -28,8 +28,8 @@ class FallbackFile {
   // Every copy goes.
   void Remove() const { RemoveAllBut(std::string()); }
 
+  // Its path in the folder.
   std::string In(const std::string& folder) const { return folder + "/" + name; }
-  const std::vector<std::string>& GetFolders() const { return folders; }
 
  private:
   void RemoveAllBut(const std::string& kept) const;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 
 #include "core/ItemList.h"
 #include "framework/base/Exceptions.h"

@@ -46,8 +46,8 @@ class RepositoryFile {
   // repository is gone; after a failed one, the rescue file, if any, keeps the text.
   [[nodiscard]] SaveOutcome Save(const std::string& text) const;
 
-  // The rescue file that an unfinished rewrite left (the newest where several folders hold
-  // one), or empty. Only a regular file of the user's own counts.
+  // The rescue file that a save that did not end left (the newest where several folders
+  // hold one), or empty. Only a regular file of the user's own counts.
   std::string FindRescue() const { return rescues.FindNewest(); }
 
  private:
