@@ -110,10 +110,10 @@ bool Voyanta::ShowFirstTrip(framework::CommandLineInfo& commandLine, bool keepsT
   toolbox::String keptLines;
   bool bringBack = false;
   if (keepsTrip) {
-    const KeptTrip kept(keptTripPath);
-    bringBack = AskToBringBack(kept, keptPath, keptLines);
+    keptTrip.reset(framework::New<KeptTrip>(keptName + ".trip", keptFolders));
+    bringBack = AskToBringBack(*keptTrip, keptPath, keptLines);
     // A run ended while it asked (by a signal) leaves the kept trip to the next start.
-    if (!IsEnding()) keptTrip.reset(framework::New<KeptTrip>(keptTripPath));
+    if (IsEnding()) keptTrip.reset();
   }
   if (!bringBack) {
     if (!ProcessShellCommand(commandLine)) return false;
@@ -148,7 +148,7 @@ bool Voyanta::AskToBringBack(const KeptTrip& kept, std::string& path, toolbox::S
   if (!read) {
     if (error != ENOENT) {
       toolbox::LogToCurrent("Voyanta::AskToBringBack", __LINE__, toolbox::LogError,
-                            "The trip kept in %s cannot be read: %s", kept.GetPath().c_str(),
+                            "The trip kept in %s cannot be read: %s", kept.Find().c_str(),
                             toolbox::DescribeFileError(error));
     }
     return false;
@@ -229,21 +229,18 @@ void Voyanta::PlaceKeptFiles() {
   // Named by the repository's key, so that two repositories of one user (two copies of the
   // program) never take each other's files, after as much of the repository's name as
   // leaves room for the suffixes of a temporary file within a file name's 255 bytes.
-  std::string name = framework::FileNameOf(repositoryPath);
-  name.resize(framework::CharacterEnd(name, kKeptNameLength));
-  name.append(".").append(instance.GetKey(), 0, 16);
-  std::unique_ptr<toolbox::Path> settings(GetApplicationDataFolder());
-  toolbox::HeapText settingsText(settings->ToText(false));
-  std::vector<std::string> rescueFolders{settingsText.get()};
+  keptName = framework::FileNameOf(repositoryPath);
+  keptName.resize(framework::CharacterEnd(keptName, kKeptNameLength));
+  keptName.append(".").append(instance.GetKey(), 0, 16);
+  keptFolders.assign(1, SettingsFolder());
   toolbox::Path documents;
   if (documents.FromKnownFolder(toolbox::Path::DocumentsFolder, false)) {
     toolbox::HeapText text(documents.ToText(false));
-    rescueFolders.emplace_back(text.get());
+    keptFolders.emplace_back(text.get());
   }
   const char* temporary = std::getenv("TMPDIR");
-  rescueFolders.emplace_back(temporary != nullptr && temporary[0] == '/' ? temporary : "/tmp");
-  repositoryFile.reset(framework::New<RepositoryFile>(repositoryPath, name + ".rescue", std::move(rescueFolders)));
-  keptTripPath = std::string(settingsText.get()) + "/" + name + ".trip";
+  keptFolders.emplace_back(temporary != nullptr && temporary[0] == '/' ? temporary : "/tmp");
+  repositoryFile.reset(framework::New<RepositoryFile>(repositoryPath, keptName + ".rescue", keptFolders));
 }
 
 void Voyanta::RestoreFromRescue(const std::string& rescue) {
@@ -258,7 +255,7 @@ void Voyanta::RestoreFromRescue(const std::string& rescue) {
   toolbox::LogToCurrent("Voyanta::RestoreFromRescue", __LINE__, toolbox::LogWarn,
                         "The repository file %s was not rewritten to its end: its items are taken from %s",
                         repositoryPath.c_str(), rescue.c_str());
-  const RepositoryFile::SaveOutcome outcome = Store(TakeSnapshot());
+  const RepositoryFile::SaveOutcome outcome = Store(TakeSnapshot()).repository;
   if (outcome.saved) {
     toolbox::LogToCurrent("Voyanta::RestoreFromRescue", __LINE__, toolbox::LogWarn,
                           "The repository file %s holds them again", repositoryPath.c_str());
@@ -381,63 +378,70 @@ bool Voyanta::IsTripToKeep() const {
 Voyanta::Snapshot Voyanta::TakeSnapshot() const {
   Snapshot snapshot;
   AppendItemList(repository, false, snapshot.repository);
-  if (keptTrip == nullptr) {
-    snapshot.trip = Snapshot::leave;
-  } else if (IsTripToKeep()) {
-    snapshot.trip = Snapshot::keep;
-    snapshot.tripText = KeptTrip::Format(tripPath, repository);
-  } else {
-    snapshot.trip = Snapshot::forget;
-  }
+  if (keptTrip == nullptr) return snapshot;
+  snapshot.trip = IsTripToKeep() ? Snapshot::keep : Snapshot::forget;
+  // Also where the user ended the run: kept all the same while the repository is not saved.
+  if (tripModified) snapshot.tripText = KeptTrip::Format(tripPath, repository);
+  snapshot.tripMark = keptTrip->GetMark();
   return snapshot;
 }
 
-RepositoryFile::SaveOutcome Voyanta::Store(const Snapshot& snapshot) const {
-  const RepositoryFile::SaveOutcome outcome = repositoryFile->Save(snapshot.repository);
-  if (outcome.saved && outcome.rescueError != 0) {
-    toolbox::LogToCurrent("Voyanta::Store", __LINE__, toolbox::LogWarn,
-                          "The repository file %s was rewritten in place without a rescue file, which could not be "
-                          "written: %s",
-                          repositoryPath.c_str(), toolbox::DescribeFileError(outcome.rescueError));
-  }
-  if (snapshot.trip == Snapshot::forget) keptTrip->Forget();
-  int error = 0;
-  if (snapshot.trip == Snapshot::keep && !keptTrip->Keep(snapshot.tripText, error)) {
+Voyanta::Stored Voyanta::Store(const Snapshot& snapshot) const {
+  Stored stored;
+  stored.repository = repositoryFile->Save(snapshot.repository);
+  if (snapshot.trip == Snapshot::leave) return stored;
+  // The trip's check marks are not lost with a repository that could not be saved.
+  const bool keep = snapshot.trip == Snapshot::keep || (!stored.repository.saved && !snapshot.tripText.empty());
+  if (!keep) {
+    if (stored.repository.saved) keptTrip->Forget();
+  } else if (keptTrip->Keep(snapshot.tripText, snapshot.tripMark, stored.tripError)) {
+    stored.tripKept = true;
+  } else {
     toolbox::LogToCurrent("Voyanta::Store", __LINE__, toolbox::LogError, "The trip cannot be kept in %s: %s",
-                          keptTrip->GetPath().c_str(), toolbox::DescribeFileError(error));
+                          keptTrip->In(keptFolders.front()).c_str(), toolbox::DescribeFileError(stored.tripError));
   }
-  return outcome;
+  return stored;
 }
 
 void Voyanta::OnTripChanged() {
   const framework::Document* document = GetFirstDocTemplate()->GetDocument();
   if (document == nullptr) return;
+  const bool wasModified = tripModified;
   tripPath = document->GetPathName();
   tripModified = document->IsModified();
+  if (keptTrip != nullptr && wasModified && !tripModified) keptTrip->Settle();
   if (saves != nullptr) saves->Schedule();
 }
 
 framework::BackgroundSave::Job Voyanta::SaveBehind() {
   auto snapshot = std::make_shared<const Snapshot>(TakeSnapshot());
   return [this, snapshot]() -> framework::BackgroundSave::Report {
-    const RepositoryFile::SaveOutcome outcome = Store(*snapshot);
-    return [this, outcome] { OnSavedBehind(outcome); };
+    const Stored stored = Store(*snapshot);
+    return [this, stored] { OnSavedBehind(stored); };
   };
 }
 
-void Voyanta::OnSavedBehind(const RepositoryFile::SaveOutcome& outcome) {
-  if (outcome.saved) {
+void Voyanta::OnSavedBehind(const Stored& stored) {
+  std::string message;
+  if (stored.repository.saved) {
     if (saveFailureTold) {
       toolbox::LogToCurrent("Voyanta::OnSavedBehind", __LINE__, toolbox::LogInfo, "The repository file %s is saved again",
                             repositoryPath.c_str());
     }
     saveFailureTold = false;
-    return;
+  } else {
+    const std::string notSaved = DescribeNotSaved(stored.repository);
+    if (!saveFailureTold) message = notSaved;
+    saveFailureTold = true;
   }
-  const std::string message = DescribeNotSaved(outcome);
-  if (saveFailureTold) return;
-  saveFailureTold = true;
-  TellSaveFailure(message + "\n\n" + framework::LoadString(resources::IDS_SAVE_RETRIED));
+  if (stored.tripKept) {
+    keepFailureTold = false;
+  } else if (stored.tripError != 0 && !keepFailureTold) {
+    keepFailureTold = true;
+    if (!message.empty()) message += "\n\n";
+    message += framework::FormatString(resources::IDS_TRIP_NOT_KEPT, toolbox::DescribeFileError(stored.tripError));
+  }
+  if (!message.empty()) TellSaveFailure(message + "\n\n" + framework::LoadString(resources::IDS_SAVE_RETRIED));
 }
 
 void Voyanta::TellSaveFailure(const std::string& message) {
@@ -456,7 +460,7 @@ bool Voyanta::SaveRepository() {
   if (!repositoryLoaded || !instance.IsClaimed()) return true;
   std::string reason;
   RepositoryFile::SaveOutcome outcome;
-  if (!Writes([&] { outcome = Store(TakeSnapshot()); }, reason)) {
+  if (!Writes([&] { outcome = Store(TakeSnapshot()).repository; }, reason)) {
     toolbox::LogToCurrent("Voyanta::ExitInstance", __LINE__, toolbox::LogError,
                           "The repository file %s could not be written: %s", repositoryPath.c_str(), reason.c_str());
     ReportNotSaved(framework::FormatString(resources::IDS_REPOSITORY_NOT_SAVED, repositoryPath.c_str()) + "\n\n" +

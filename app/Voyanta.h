@@ -22,10 +22,11 @@ class Document;
 // Nothing the user entered waits for the end of the run: a moment after every change to the
 // trip or the repository, the repository file is saved behind the window (BackgroundSave),
 // and a trip with changes that are not saved is kept beside the settings (KeptTrip) until
-// the run ends as the user chose. A start after a run that ended otherwise (killed, the power
-// cut, the display lost) offers that trip back. A rewrite of the repository in place that did
-// not end leaves its items in a rescue file (RepositoryFile), from which the next start
-// takes them.
+// it is saved, or the run ends as the user chose and the repository is saved. A start after
+// a run that ended otherwise (killed, the power cut, the display lost) offers that trip
+// back. A save of the repository that did not end leaves its items in a rescue file
+// (RepositoryFile), from which the next start takes them. A failed save, and a trip that
+// could not be kept, is told once, and again only after it has worked in between.
 //
 // One instance runs per repository: it holds the repository file's lock from start-up to
 // its end. A later start hands its trip to it and ends; printing from the command line
@@ -44,7 +45,8 @@ class Voyanta : public mfctriext::TriExtApp {
   // list goes into the configuration, then the repository file, the kept trip and the
   // configuration file are written. A file that could not be written is logged (and shown
   // when the user ended the program) and the answer is the exit status 1. The trip is
-  // forgotten when the user ended the run, and kept while it has changes otherwise.
+  // forgotten when the user ended the run and the repository is saved, and kept while it
+  // has changes otherwise.
   [[nodiscard]] int ExitInstance() override;
 
   Repository& GetRepository() { return repository; }
@@ -65,13 +67,24 @@ class Voyanta : public mfctriext::TriExtApp {
   // thread; the writing is done on the save thread.
   struct Snapshot {
     std::string repository;
-    // What becomes of the kept trip: nothing (a run that keeps none), kept, forgotten.
+    // What becomes of the kept trip: nothing (a run that keeps none), kept, forgotten once
+    // the repository is saved (kept instead while the trip has changes).
     enum TripAction { leave, keep, forget } trip = leave;
+    // The trip to keep, empty when it has no changes; the kept trip's mark (KeptTrip).
     std::string tripText;
+    unsigned long tripMark = 0;
   };
   Snapshot TakeSnapshot() const;
 
  private:
+  // What a save (Store) came to.
+  struct Stored {
+    RepositoryFile::SaveOutcome repository;
+    // The trip to keep was kept; or it went into no folder, for the system's error.
+    bool tripKept = false;
+    int tripError = 0;
+  };
+
   // The help pages and the terms lie in "docs" beside the program file; they and the web
   // site are handed to the desktop, which opens them in the associated program. Whether
   // that worked is the desktop's to tell: a missing file gets no message from us.
@@ -115,17 +128,19 @@ class Voyanta : public mfctriext::TriExtApp {
   // the front. False while a dialog or a question is open: the trip waits for its answer.
   bool OpenHandedOver(const std::string& trip);
   // Writes the snapshot: the repository file, then the kept trip. On any thread.
-  RepositoryFile::SaveOutcome Store(const Snapshot& snapshot) const;
+  Stored Store(const Snapshot& snapshot) const;
   // Whether the trip, as it was at its last change, is to be kept: it has changes, and
   // the user has not ended the run (answering for the trip).
   bool IsTripToKeep() const;
 
-  // The document told of a change: a save is due.
+  // The document told of a change: a save is due. A trip saved or given up is settled at
+  // once: a kill a moment later must not bring it back.
   void OnTripChanged();
   // The save behind the window: a snapshot now, the job for the save thread.
   framework::BackgroundSave::Job SaveBehind();
-  // A save behind the window ended: a failure is logged, and told once until a save works.
-  void OnSavedBehind(const RepositoryFile::SaveOutcome& outcome);
+  // A save behind the window ended: a failure is logged, and told once until a save works;
+  // so is a trip that could not be kept, until keeping it works.
+  void OnSavedBehind(const Stored& stored);
   // Tells of a failed save behind the window once no dialog is open.
   void TellSaveFailure(const std::string& message);
 
@@ -148,9 +163,12 @@ class Voyanta : public mfctriext::TriExtApp {
   framework::SingleInstance instance;
   // Made once this run holds the repository file.
   std::unique_ptr<RepositoryFile> repositoryFile;
+  // Where the files kept for the repository go (the settings, documents and temporary
+  // folders, in this order), and their name before the suffix.
+  std::vector<std::string> keptFolders;
+  std::string keptName;
   // Made for a run with a window that holds the repository file, once the trip kept by an
   // earlier run is dealt with.
-  std::string keptTripPath;
   std::unique_ptr<KeptTrip> keptTrip;
   std::unique_ptr<framework::BackgroundSave> saves;
   // The trip as it was at its last change: the document is gone before the exit's saves.
@@ -158,4 +176,6 @@ class Voyanta : public mfctriext::TriExtApp {
   bool tripModified = false;
   // A failed save behind the window has been told; the next is told once a save worked.
   bool saveFailureTold = false;
+  // The same for a trip that could not be kept.
+  bool keepFailureTold = false;
 };

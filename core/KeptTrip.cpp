@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
 
 #include "core/ItemList.h"
 #include "framework/base/Exceptions.h"
@@ -20,16 +21,35 @@ std::string KeptTrip::Format(const std::string& tripPath, const Repository& repo
   return text;
 }
 
-bool KeptTrip::Keep(const std::string& text, int& error) const {
-  return toolbox::WriteUserFile(path.c_str(), text.data(), text.size(), error);
+unsigned long KeptTrip::GetMark() const {
+  const std::lock_guard<std::mutex> locked(mutex);
+  return mark;
+}
+
+bool KeptTrip::Keep(const std::string& text, unsigned long snapshotMark, int& error) {
+  // Held while writing: a Settle that comes meanwhile removes what this writes.
+  const std::lock_guard<std::mutex> locked(mutex);
+  if (snapshotMark != mark) return true;
+  return !places.Write(text, error).empty();
 }
 
 void KeptTrip::Forget() const {
-  int ignored;
-  static_cast<void>(toolbox::RemoveFile(path.c_str(), ignored));
+  const std::lock_guard<std::mutex> locked(mutex);
+  places.Remove();
+}
+
+void KeptTrip::Settle() {
+  const std::lock_guard<std::mutex> locked(mutex);
+  ++mark;
+  places.Remove();
 }
 
 bool KeptTrip::Read(std::string& tripPath, toolbox::String& lines, int& error) const {
+  const std::string path = places.FindNewest();
+  if (path.empty()) {
+    error = ENOENT;
+    return false;
+  }
   std::size_t length = 0;
   toolbox::HeapText text(toolbox::ReadWholeFile(path.c_str(), length, error, true));
   if (text == nullptr) return false;

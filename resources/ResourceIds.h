@@ -70,7 +70,8 @@ inline constexpr unsigned IDS_BRING_BACK_TRIP = 219;  // start-up: the trip of a
 inline constexpr unsigned IDS_REPOSITORY_DAMAGED_AT_START = 220;  // start-up: the repository holds NUL bytes
 inline constexpr unsigned IDS_LOCK_FAILED = 221;  // start-up: the repository's lock file cannot be used
 inline constexpr unsigned IDS_STARTED_BY = 222;  // start-up: the user whose instance holds the repository
-inline constexpr unsigned IDS_UNGUARDED = 231;  // start-up: no lock at all keeps a second copy off the repository
+inline constexpr unsigned IDS_TRIP_NOT_KEPT = 223;  // a save: the trip with changes could be kept nowhere
+inline constexpr unsigned IDS_UNGUARDED = 224;  // start-up: no lock at all keeps a second copy off the repository
 // What a screen reader says of the list and of its rows' images.
 inline constexpr unsigned IDS_LIST_NAME = 214;
 inline constexpr unsigned IDS_NOT_TAKEN_ALONG = 215;

@@ -44,6 +44,10 @@ constexpr StringEntry kEntries[] = {
      QT_TRANSLATE_NOOP("StringTable",
                        "Every item is kept in %1, from where Voyanta takes them when it starts again.")},
     {IDS_ITEMS_NOT_KEPT, QT_TRANSLATE_NOOP("StringTable", "The items could not be kept in a rescue file either: %1")},
+    {IDS_TRIP_NOT_KEPT,
+     QT_TRANSLATE_NOOP("StringTable",
+                       "Voyanta could not keep a copy of the trip's unsaved changes, which would bring them back "
+                       "after a crash: %1")},
     {IDS_SAVE_RETRIED, QT_TRANSLATE_NOOP("StringTable", "Voyanta tries again at the next change, and when it ends.")},
     {IDS_BRING_BACK_TRIP,
      QT_TRANSLATE_NOOP("StringTable",

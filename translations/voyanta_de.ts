@@ -469,6 +469,10 @@ Toggle status bar</source>
         <translation>Die Statusleiste ein- oder ausblenden.
 Statusleiste ein/aus</translation>
     </message>
+    <message>
+        <source>Voyanta could not keep a copy of the trip&apos;s unsaved changes, which would bring them back after a crash: %1</source>
+        <translation>Voyanta konnte keine Kopie der ungespeicherten Änderungen der Reise anlegen, mit der sie sich nach einem Absturz zurückholen ließen: %1</translation>
+    </message>
 </context>
 <context>
     <name>ToolBar</name>

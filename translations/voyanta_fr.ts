@@ -469,6 +469,10 @@ Toggle status bar</source>
         <translation>Afficher ou masquer la barre d&apos;état.
 Barre d&apos;état</translation>
     </message>
+    <message>
+        <source>Voyanta could not keep a copy of the trip&apos;s unsaved changes, which would bring them back after a crash: %1</source>
+        <translation>Voyanta n&apos;a pas pu conserver une copie des modifications non enregistrées du voyage, qui permettrait de les retrouver après un plantage : %1</translation>
+    </message>
 </context>
 <context>
     <name>ToolBar</name>

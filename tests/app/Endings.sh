@@ -94,19 +94,23 @@ ended_with() {
 repository_holds() {
   [ "$(cat "$folder/voyanta.vyr")" = "$1" ] || fail "$row: $2 the repository file holds $(cat -A "$folder/voyanta.vyr")"
 }
+# Whether a trip is kept in the folder (the settings folder unless given): a file of that name.
 kept() {
-  compgen -G "$folder/Quorvane/Voyanta/voyanta.vyr.*.trip" >/dev/null
+  find "${1:-$folder/Quorvane/Voyanta}" -maxdepth 1 -type f -name 'voyanta.vyr.*.trip' | grep -q .
 }
 
-# row: how the program ends. trip: the trip file it opens, which puts Map into the repository.
-# lost: the connection the log tells broke. Then the repository file's lines after the changes.
+# row: how the program ends (kill-refused: killed, with something in the kept trip's place in
+# the settings folder, which refuses it). trip: the trip file it opens, which puts Map into
+# the repository. lost: the connection the log tells broke. keptIn: the folder the trip is
+# kept in. Then the repository file's lines after the changes.
 rows=(
-  "kill     -         -        1\t\tTent\tCamping\t\n1\t4\tSocks\tClothes\t\n"
-  "x11      -         X11      1\t\tTent\tCamping\t\n1\t4\tSocks\tClothes\t\n"
-  "wayland  trip.vyt  Wayland  1\t\tTent\tCamping\t\n1\t4\tSocks\tClothes\t\n1\t2\tMap\tTravel\t\n"
+  "kill          -         -        Quorvane/Voyanta  1\t\tTent\tCamping\t\n1\t4\tSocks\tClothes\t\n"
+  "kill-refused  -         -        Documents         1\t\tTent\tCamping\t\n1\t4\tSocks\tClothes\t\n"
+  "x11           -         X11      Quorvane/Voyanta  1\t\tTent\tCamping\t\n1\t4\tSocks\tClothes\t\n"
+  "wayland       trip.vyt  Wayland  Quorvane/Voyanta  1\t\tTent\tCamping\t\n1\t4\tSocks\tClothes\t\n1\t2\tMap\tTravel\t\n"
 )
 for line in "${rows[@]}"; do
-  read -r row trip lost lines <<<"$line"
+  read -r row trip lost keptIn lines <<<"$line"
   [ "$trip" != - ] || trip=
   folder=$work/$row
   mkdir -p "$folder/run"
@@ -115,13 +119,19 @@ for line in "${rows[@]}"; do
   printf '0\t\tSocks\tClothes\t\n0\t\tTent\tCamping\t\n' >"$folder/voyanta.vyr"
   printf '1\t2\tMap\tTravel\t\n' >"$folder/trip.vyt"
   export HOME="$folder" XDG_CONFIG_HOME="$folder" XDG_RUNTIME_DIR="$folder/run"
+  mkdir -p "$folder/Quorvane/Voyanta" "$folder/Documents"
+  if [ "$row" = kill-refused ]; then
+    # Named after the repository's name and the hash of its path; a folder there.
+    key=$(printf '%s' "$(realpath "$folder/voyanta.vyr")" | sha256sum | cut -c1-16)
+    mkdir "$folder/Quorvane/Voyanta/voyanta.vyr.$key.trip"
+  fi
   expected=$(printf '%b' "$lines")
   title="${trip:-Unnamed} - Voyanta"
 
   # The keys go to the display's window that has the keyboard: the program's, or weston's.
   export DISPLAY=$x_display
   see=shown
-  case $row in
+  case ${row%-*} in
   kill)
     start
     victim=$pid
@@ -155,7 +165,7 @@ for line in "${rows[@]}"; do
       fail "$row: the log does not tell that the display is gone"
   fi
   repository_holds "$expected" "ended,"
-  kept || fail "$row: the trip is not kept"
+  kept "$folder/$keptIn" || fail "$row: the trip is not kept in $keptIn"
 
   # The next start asks; Yes brings the trip back, modified, and so kept again at SIGTERM.
   trip=
@@ -172,7 +182,7 @@ for line in "${rows[@]}"; do
   shown "The Voyanta"
   xdotool key n
   shown "Unnamed - Voyanta"
-  ! kept || fail "$row: the trip is still kept after No"
+  ! kept "$folder/$keptIn" || fail "$row: the trip is still kept after No"
   kill -TERM "$pid"
   ended_with 0 "on SIGTERM"
   repository_holds "$(sed 's/^1\t[^\t]*\t/0\t\t/' <<<"$expected")" "not brought back,"

@@ -20,7 +20,8 @@
 # byte for byte; a failure after the bytes were written (cutting the file to length,
 # flushing it) leaves it damaged; a kill at any of these calls leaves it old or torn. Either
 # way the rescue file keeps every item, the message names it, and the next start takes the
-# items from it and writes them into the repository, never loading the torn file.
+# items from it and writes them into the repository, never loading the torn file. Where no
+# folder takes a rescue file, the repository is not touched: the save fails, and says so.
 # Usage: FileFaults.sh PROGRAM
 set -euo pipefail
 
@@ -255,6 +256,14 @@ prepare_in_place() {
   else
     chmod 555 "$folder"
   fi
+  # No rescue folder takes a file: a folder stands in its place in the settings and the
+  # documents folder, which is the temporary folder too.
+  if [ "$where" = nowhere ]; then
+    local key
+    key=$(printf '%s' "$(realpath "$folder/$name.vyr")" | sha256sum | cut -c1-16)
+    mkdir "$folder/Quorvane/Voyanta/$name.vyr.$key.rescue" "$folder/Documents/$name.vyr.$key.rescue"
+    user+=(env TMPDIR="$folder/Documents")
+  fi
 }
 
 # A run that prints the trip into a PDF and ends, traced on the repository file alone, with
@@ -286,7 +295,8 @@ done
 # repository that fails (its first), how (an error, or signal=SIGKILL), what follows: kept
 # (the old repository whole, every item in the rescue file), damaged (the new bytes written,
 # the file damaged, every item in the rescue file), killed (every item in the rescue file),
-# written (no fault: the new repository, no rescue file).
+# written (no fault: the new repository, no rescue file), refused (no rescue file could be
+# written: the old repository whole, never written to, so never killed at its first write).
 in_place_rows=(
   "folder       short fallocate ENOSPC         kept"
   "folder       short pwrite64  ENOSPC         kept"
@@ -299,6 +309,7 @@ in_place_rows=(
   "folder       long  ftruncate signal=SIGKILL killed"
   "folder       short fsync     signal=SIGKILL killed"
   "settings-read-only short fallocate ENOSPC kept"
+  "nowhere      long  pwrite64  signal=SIGKILL refused"
   "no-lock-file short -         -              written"
 )
 for row in "${in_place_rows[@]}"; do
@@ -319,9 +330,10 @@ for row in "${in_place_rows[@]}"; do
   else
     [[ $fault == signal=* ]] || fault="error=$fault"
     print_run "$folder" -e inject="$call:$fault:when=1" || status=$?
-    counting=${counted[${where/settings-read-only/folder}/$old]}
+    counting=${counted[folder/$old]}
+    [ "$where" = long-name ] && counting=${counted[long-name/$old]}
     nth=$(grep -F "<$counting/$name.vyr>" "$counting/trace.txt" | grep -n "^$call(" | head -n 1 | cut -d: -f1) || true
-    [ "$outcome" = killed ] || hit "$folder/trace.txt" "$repository" "$nth" "$call(" "$what"
+    [ "$outcome" = killed ] || [ "$outcome" = refused ] || hit "$folder/trace.txt" "$repository" "$nth" "$call(" "$what"
   fi
   output=$(tr '\n' ' ' <"$folder/output.txt")
   case $outcome in
@@ -345,6 +357,15 @@ for row in "${in_place_rows[@]}"; do
     killed)
       [ "$status" -eq 137 ] || fail "$what: ended with status $status, not killed"
       ;;
+    refused)
+      [ "$status" -eq 1 ] || fail "$what: ended with status $status, not 1"
+      same_as "$repository" "$work/$old.vyr" "$what"
+      ! grep -qE '^(fallocate|pwrite64|ftruncate)\(' "$folder/trace.txt" || fail "$what: the repository was written to"
+      [[ $output == *"Voyanta could not save its item repository $repository."*"could not be kept in a rescue file either"* ]] ||
+        fail "$what: not told that the repository was not saved for want of a rescue file: $output"
+      left=$(find "$folder" -type f -name '*.rescue')
+      [ -z "$left" ] || fail "$what: a rescue file: $left"
+      ;;
     written)
       [ "$status" -eq 0 ] || fail "$what: ended with status $status: $output"
       same_as "$repository" "$work/new.vyr" "$what"
@@ -352,7 +373,7 @@ for row in "${in_place_rows[@]}"; do
       logged "$folder" Warn "$repository.lock cannot be locked" "$what"
       ;;
   esac
-  if [ "$outcome" != written ]; then
+  if [ "$outcome" != written ] && [ "$outcome" != refused ]; then
     # The rescue file holds every item; the next start takes them from it, whatever the
     # repository holds, writes them into it and lets the rescue file go.
     if [ -e "$rescue" ]; then

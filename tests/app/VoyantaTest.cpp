@@ -25,6 +25,16 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
+// The texts of the files of the folder whose names end as given (".trip", ".rescue").
+Texts FilesEndingIn(const std::string& folder, const std::string& ending) {
+  Texts texts;
+  if (!std::filesystem::is_directory(folder)) return texts;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() == ending) texts.push_back(scratch::ReadFile(entry.path()));
+  }
+  return texts;
+}
+
 class StartUpTest : public ProgramTest {};
 
 TEST_F(StartUpTest, WithoutARepositoryFileAnEmptyOneIsCreatedBesideTheProgram) {
@@ -189,15 +199,20 @@ TEST_F(ExitTest, FileThatCannotBeWrittenIsLoggedWithItsReasonShownToTheUserAndEn
     bool byUser;      // the window closed, or a termination signal ended the run
     bool repositoryFails;
     bool configurationFails;
+    bool tripChanged;  // a checked item the user chose not to save: kept while the repository is not saved
   };
   const Row rows[] = {
-      {"repository, closed by the user", 200, 1000, true, true, false},
-      {"repository, ended by a signal", 200, 1000, false, true, false},
-      {"configuration, closed by the user", 2, 64, true, false, true},
-      {"both, closed by the user", 200, 64, true, true, true},
-      {"both, ended by a signal", 200, 64, false, true, true},
+      {"repository, closed by the user", 200, 1000, true, true, false, false},
+      {"repository, closed by the user, trip not saved", 200, 1000, true, true, false, true},
+      {"repository, ended by a signal", 200, 1000, false, true, false, false},
+      {"configuration, closed by the user", 2, 64, true, false, true, false},
+      {"configuration, closed by the user, trip not saved", 2, 64, true, false, true, true},
+      {"both, closed by the user", 200, 64, true, true, true, false},
+      {"both, ended by a signal", 200, 64, false, true, true, false},
   };
   const std::string failure = std::strerror(EFBIG);
+  // Every item of a failed save is put into a rescue file, which is too large as well.
+  const std::string notRescued = "\n\nThe items could not be kept in a rescue file either: " + failure;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     const std::string repository = "0\t\tSocks\tClothes\t\n";
@@ -207,9 +222,14 @@ TEST_F(ExitTest, FileThatCannotBeWrittenIsLoggedWithItsReasonShownToTheUserAndEn
     const std::string configuration = "<Previous>1</>\n";
     scratch::WriteFile(ConfigFile(), configuration);
     Texts boxes;
+    if (row.tripChanged) {
+      modals.Answer(framework::IDNO);
+      boxes.push_back("Save changes to Unnamed?");
+    }
     if (row.byUser && row.repositoryFails) {
       modals.Answer(framework::IDOK);
-      boxes.push_back("Voyanta could not save its item repository " + RepositoryFile() + ".\n\n" + failure);
+      boxes.push_back("Voyanta could not save its item repository " + RepositoryFile() + ".\n\n" + failure +
+                      notRescued);
     }
     if (row.byUser && row.configurationFails) {
       modals.Answer(framework::IDOK);
@@ -220,6 +240,10 @@ TEST_F(ExitTest, FileThatCannotBeWrittenIsLoggedWithItsReasonShownToTheUserAndEn
     support::FileSizeLimit full;
     const int status = Run([&] {
       for (int i = 1; i < row.items; ++i) AddItem(false, "", ("Item " + std::to_string(i)).c_str(), "Group");
+      if (row.tripChanged) {
+        AddItem(true, "1", "Passport", "Papers");
+        Trip().SetModifiedFlag();
+      }
       full.Impose(row.limit);
       if (!row.byUser) {
         raise(SIGTERM);
@@ -231,11 +255,17 @@ TEST_F(ExitTest, FileThatCannotBeWrittenIsLoggedWithItsReasonShownToTheUserAndEn
 
     EXPECT_EQ(status, 1);
     EXPECT_EQ(modals.Texts(), boxes);
-    for (const auto& message : modals.asked) EXPECT_EQ(message.caption, "The Voyanta");
+    for (const auto& message : modals.asked) {
+      if (message.text.find("Save changes") == std::string::npos) {
+        EXPECT_EQ(message.caption, "The Voyanta");
+      }
+    }
     Texts errors;
     if (row.repositoryFails) {
       errors.push_back("Voyanta::DescribeNotSaved: The repository file " + RepositoryFile() + " could not be written: " +
                        failure);
+      errors.push_back("Voyanta::DescribeNotSaved: The items of the repository file " + RepositoryFile() +
+                       " could not be kept in a rescue file either: " + failure);
     }
     if (row.configurationFails) {
       errors.push_back("toolbox::Config::SaveFile: The configuration file " + ConfigFile() + " could not be saved: " +
@@ -246,21 +276,44 @@ TEST_F(ExitTest, FileThatCannotBeWrittenIsLoggedWithItsReasonShownToTheUserAndEn
     EXPECT_EQ(scratch::ReadFile(RepositoryFile()) == repository, row.repositoryFails);
     EXPECT_EQ(scratch::ReadFile(ConfigFile()) == configuration, row.configurationFails);
     EXPECT_EQ(TemporaryFiles(), Texts{});
+    // The next start offers the trip back with its check mark.
+    const Texts kept = FilesEndingIn(folder / "Quorvane/Voyanta", ".trip");
+    EXPECT_EQ(kept.size(), row.tripChanged && row.repositoryFails ? 1u : 0u);
+    for (const std::string& trip : kept) EXPECT_EQ(trip, "\n1\t1\tPassport\tPapers\t\n");
   }
 }
 
-// Something put in a file's place while the program runs is named for what it is.
 // The disk is full while the user works: each change's save behind the window fails and is
-// logged, the user hears of it once, the old file stays whole, and the exit's save is
-// tried all the same.
+// logged, the old file stays whole, and the exit's save is tried all the same. The user hears
+// of a failed save once, and of a trip that could not be kept once, each again only after it
+// worked in between.
 TEST_F(ExitTest, SavesBehindTheWindowThatFailAreToldOnceAndTheExitSaveIsTriedAllTheSame) {
   const std::string old = "0\t\tSocks\tClothes\t\n";
   scratch::WriteFile(RepositoryFile(), old);
-  const std::string failed = "could not save its item repository " + RepositoryFile() + ".\n\n" + std::strerror(EFBIG);
-  modals.Answer(framework::IDOK);
-  modals.Answer(framework::IDNO);
-  modals.Answer(framework::IDOK);
-  modals.Answer(framework::IDOK);
+  const std::string tooLarge = std::strerror(EFBIG);
+  const std::string notSaved = "Voyanta could not save its item repository " + RepositoryFile() + ".\n\n" + tooLarge +
+                               "\n\nThe items could not be kept in a rescue file either: " + tooLarge;
+  const std::string notKept =
+      "Voyanta could not keep a copy of the trip's unsaved changes, which would bring them back after a crash: " +
+      tooLarge;
+  const std::string retried = "\n\nVoyanta tries again at the next change, and when it ends.";
+  struct Row {
+    const char* item;  // checked, and the trip marked changed
+    bool full;         // a limit that the trip of one item fits, and nothing larger
+    Texts told;
+  };
+  const Row rows[] = {
+      {"Passport", true, {notSaved + retried}},
+      {"Ticket", true, {notKept + retried}},
+      {"Visa", true, {}},
+      {"Map", false, {}},
+      {"Charger", true, {notSaved + "\n\n" + notKept + retried}},
+  };
+  // The three told while the user works, the question about the trip, the exit's two.
+  for (const int answer : {framework::IDOK, framework::IDOK, framework::IDOK, framework::IDNO, framework::IDOK,
+                           framework::IDOK}) {
+    modals.Answer(answer);
+  }
   program::CapturedLog log;
   const auto saveFailures = [&] {
     std::size_t count = 0;
@@ -268,37 +321,62 @@ TEST_F(ExitTest, SavesBehindTheWindowThatFailAreToldOnceAndTheExitSaveIsTriedAll
     return count;
   };
   support::FileSizeLimit full;
+  Texts boxes;
   const int status = Run([&] {
-    full.Impose(old.size() + 8);
-    for (const char* name : {"Passport", "Ticket"}) {
+    for (const Row& row : rows) {
+      SCOPED_TRACE(row.item);
       const std::size_t before = saveFailures();
-      AddItem(true, "1", name, "Papers");
+      const std::size_t asked = modals.asked.size();
+      if (row.full) {
+        full.Impose(old.size() + 8);
+      } else {
+        full.Lift();
+      }
+      AddItem(true, "1", row.item, "Papers");
       Trip().SetModifiedFlag();
-      EXPECT_TRUE(QTest::qWaitFor([&] { return saveFailures() > before; }, 5000)) << name;
+      if (row.full) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return saveFailures() > before; }, 5000));
+      } else {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return scratch::ReadFile(RepositoryFile()).find(row.item) != std::string::npos; }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return FilesEndingIn(folder / "Quorvane/Voyanta", ".trip").size() == 1; }, 5000));
+      }
+      QTest::qWait(100);  // for a message the save behind the window tells
+      const Texts texts = modals.Texts();
+      EXPECT_EQ(Texts(texts.begin() + static_cast<long>(asked), texts.end()), row.told);
     }
-    EXPECT_EQ(scratch::ReadFile(RepositoryFile()), old);
   });
   full.Lift();
   EXPECT_EQ(status, 1);
-  EXPECT_EQ(modals.Texts(), (Texts{"Voyanta " + failed + "\n\nVoyanta tries again at the next change, and when it ends.",
-                                   "Save changes to Unnamed?", "Voyanta " + failed,
-                                   "Voyanta could not save its settings in " + ConfigFile() + ".\n\n" +
-                                       std::strerror(EFBIG)}));
-  EXPECT_EQ(saveFailures(), 3u);
-  EXPECT_EQ(scratch::ReadFile(RepositoryFile()), old);
+  const Texts texts = modals.Texts();
+  EXPECT_EQ(Texts(texts.end() - 3, texts.end()),
+            (Texts{"Save changes to Unnamed?", notSaved,
+                   "Voyanta could not save its settings in " + ConfigFile() + ".\n\n" + tooLarge}));
+  EXPECT_EQ(saveFailures(), 5u);
+  EXPECT_NE(scratch::ReadFile(RepositoryFile()).find("Map"), std::string::npos);
   EXPECT_EQ(TemporaryFiles(), Texts{});
 }
 
+// A trip saved under a name is no longer kept as unsaved at once, not only by the next save
+// behind the window: a kill right after the save would bring it back unnamed.
+TEST_F(ExitTest, ATripSavedIsNoLongerKeptAtOnce) {
+  EXPECT_EQ(Run([&] {
+              AddItem(true, "2", "Passport", "Papers");
+              Trip().SetModifiedFlag();
+              ASSERT_TRUE(QTest::qWaitFor([&] { return !FilesEndingIn(folder / "Quorvane/Voyanta", ".trip").empty(); }, 5000));
+              ASSERT_TRUE(Trip().DoSave((folder / "alps.vyt").c_str()));
+              EXPECT_EQ(FilesEndingIn(folder / "Quorvane/Voyanta", ".trip"), Texts{});
+            }),
+            0);
+  Finish();
+  EXPECT_EQ(Lines(folder / "alps.vyt"), Texts{"1\t2\tPassport\tPapers\t"});
+  EXPECT_EQ(FilesEndingIn(folder / "Quorvane/Voyanta", ".trip"), Texts{});
+}
+
+// Something put in a file's place while the program runs is named for what it is.
 // A run ended by a signal keeps its unsaved trip; a signal that closes the next start's
 // question about it leaves it unanswered, so the trip is kept for the start after.
 TEST_F(ExitTest, TripKeptAtASignalWaitsWhileASignalClosesTheQuestionAboutIt) {
-  const auto kept = [&] {
-    std::vector<std::string> trips;
-    for (const auto& entry : std::filesystem::directory_iterator(folder / "Quorvane/Voyanta")) {
-      if (entry.path().extension() == ".trip") trips.push_back(scratch::ReadFile(entry.path()));
-    }
-    return trips;
-  };
+  const auto kept = [&] { return FilesEndingIn(folder / "Quorvane/Voyanta", ".trip"); };
   EXPECT_EQ(Run([&] {
               AddItem(true, "2", "Passport", "Papers");
               Trip().SetModifiedFlag();
@@ -331,7 +409,7 @@ TEST_F(ExitTest, WhatStandsInAFilesPlaceAtTheEndIsNamedInTheMessage) {
   };
   const Row rows[] = {
       {"a FIFO for the repository", RepositoryFile(), [](const std::string& path) { mkfifo(path.c_str(), 0600); },
-       "Voyanta could not save its item repository " + RepositoryFile() + ".\n\nNot a regular file"},
+       "Voyanta could not save its item repository " + RepositoryFile() + ".\n\nNot a regular file\n\nEvery item is kept in "},
       {"a folder for the settings", ConfigFile(),
        [](const std::string& path) { std::filesystem::create_directory(path); },
        "Voyanta could not save its settings in " + ConfigFile() + ".\n\nIs a directory"},
@@ -347,7 +425,14 @@ TEST_F(ExitTest, WhatStandsInAFilesPlaceAtTheEndIsNamedInTheMessage) {
               }),
               1);
     Finish();
-    EXPECT_EQ(modals.Texts(), Texts{row.box});
+    // The repository's items went into a rescue file, which the message names.
+    std::string box = row.box;
+    for (const auto& entry : std::filesystem::directory_iterator(folder / "Quorvane/Voyanta")) {
+      if (entry.path().extension() == ".rescue") {
+        box += entry.path().string() + ", from where Voyanta takes them when it starts again.";
+      }
+    }
+    EXPECT_EQ(modals.Texts(), Texts{box});
     std::filesystem::remove_all(row.path);
   }
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,12 @@
 #include "core/ItemList.h"
 #include "support/Items.h"
 #include "support/Scratch.h"
+
+namespace {
+
+const std::string kName = "voyanta.vyr.0123456789abcdef.trip";
+
+}  // namespace
 
 TEST(KeptTripTest, KeptTripComesBackAsItWasAndATripPathWithALineFeedComesBackUnnamed) {
   struct Row {
@@ -23,7 +31,7 @@ TEST(KeptTripTest, KeptTripComesBackAsItWasAndATripPathWithALineFeedComesBackUnn
       {"a path with a line feed", "/home/anna/two\nlines.vyt", ""},
   };
   scratch::Folder folder;
-  const KeptTrip kept(folder / "voyanta.vyr.0123456789abcdef.trip");
+  KeptTrip kept(kName, {folder.Path()});
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     Repository repository;
@@ -31,7 +39,7 @@ TEST(KeptTripTest, KeptTripComesBackAsItWasAndATripPathWithALineFeedComesBackUnn
     support::AddItem(repository, false, "", "Tent", "Camping");
     support::AddItem(repository, true, "2 pairs", "Socks", "Clothes");
     int error = 0;
-    ASSERT_TRUE(kept.Keep(KeptTrip::Format(row.path, repository), error));
+    ASSERT_TRUE(kept.Keep(KeptTrip::Format(row.path, repository), kept.GetMark(), error));
 
     // Another run: the repository as the repository file left it, the trip brought back.
     Repository next;
@@ -57,8 +65,66 @@ TEST(KeptTripTest, KeptTripComesBackAsItWasAndATripPathWithALineFeedComesBackUnn
   EXPECT_EQ(error, ENOENT);
   // Not what a run kept: a NUL byte, no line feed.
   for (const std::string& text : {std::string("/trip.vyt\n1\t\tSo\0ap\tBath\t\n", 25), std::string("/trip.vyt")}) {
-    scratch::WriteFile(kept.GetPath(), text);
+    scratch::WriteFile(kept.In(folder.Path()), text);
     EXPECT_FALSE(kept.Read(path, lines, error));
     EXPECT_EQ(error, EINVAL);
   }
+}
+
+// The settings folder cannot take the trip (full, or something else in its place): it goes
+// into the next folder that does, comes back from there, and goes from every folder.
+TEST(KeptTripTest, ATripTheSettingsFolderRefusesIsKeptInTheNextFolderAndForgottenFromAll) {
+  struct Row {
+    const char* what;
+    std::function<void(const std::string& inSettings)> refuse;
+  };
+  const std::vector<Row> rows = {
+      {"a folder in its place",
+       [](const std::string& path) {
+         std::filesystem::remove(path);
+         std::filesystem::create_directory(path);
+       }},
+      {"no settings folder",
+       [](const std::string& path) { std::filesystem::remove_all(std::filesystem::path(path).parent_path()); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    scratch::Folder settings;
+    scratch::Folder documents;
+    KeptTrip kept(kName, {settings.Path(), documents.Path()});
+    Repository repository;
+    support::AddItem(repository, true, "3", "Passport", "Papers");
+    int error = 0;
+    ASSERT_TRUE(kept.Keep(KeptTrip::Format("/trips/alps.vyt", repository), kept.GetMark(), error));
+    row.refuse(kept.In(settings.Path()));
+    support::AddItem(repository, true, "2 pairs", "Socks", "Clothes");
+    ASSERT_TRUE(kept.Keep(KeptTrip::Format("/trips/alps.vyt", repository), kept.GetMark(), error));
+    EXPECT_EQ(kept.Find(), kept.In(documents.Path()));
+    std::string path;
+    toolbox::String lines;
+    ASSERT_TRUE(kept.Read(path, lines, error));
+    EXPECT_EQ(std::string(lines.Text()), "1\t3\tPassport\tPapers\t\n1\t2 pairs\tSocks\tClothes\t\n");
+    kept.Forget();
+    EXPECT_EQ(kept.Find(), "");
+    EXPECT_EQ(documents.Entries(), std::vector<std::string>{});
+  }
+}
+
+// A save of the trip settles it while the save thread may still keep a snapshot taken
+// before: that snapshot writes nothing, and the next one is kept again.
+TEST(KeptTripTest, ASnapshotTakenBeforeTheTripWasSettledKeepsNothing) {
+  scratch::Folder folder;
+  KeptTrip kept(kName, {folder.Path()});
+  Repository repository;
+  support::AddItem(repository, true, "3", "Passport", "Papers");
+  const std::string text = KeptTrip::Format("", repository);
+  int error = 0;
+  ASSERT_TRUE(kept.Keep(text, kept.GetMark(), error));
+  const unsigned long before = kept.GetMark();
+  kept.Settle();
+  EXPECT_EQ(kept.Find(), "");
+  EXPECT_TRUE(kept.Keep(text, before, error));
+  EXPECT_EQ(kept.Find(), "");
+  EXPECT_TRUE(kept.Keep(text, kept.GetMark(), error));
+  EXPECT_EQ(kept.Find(), kept.In(folder.Path()));
 }

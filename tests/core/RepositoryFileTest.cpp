@@ -74,3 +74,50 @@ TEST_F(RepositoryFileTest, TheNewestRescueFileOfTheUsersOwnIsFound) {
   std::filesystem::create_symlink(RescueIn(settings), RescueIn(documents));
   EXPECT_EQ(repository.FindRescue(), RescueIn(settings));
 }
+
+// Every item outlives a save that fails, in a rescue file that the next start takes them
+// from; a rewrite in place without one does not begin, and the file stays whole.
+TEST_F(RepositoryFileTest, AFailedSaveLeavesEveryItemInARescueFileAndNoneRewritesInPlaceWithoutOne) {
+  struct Row {
+    const char* what;
+    bool inPlace;           // else a repository that cannot be replaced: a folder in its place
+    bool rescueFolders;     // else none of them exists
+    bool saved;
+    int error;
+  };
+  const Row rows[] = {
+      {"in place, with a rescue folder", true, true, true, 0},
+      {"in place, without one", true, false, false, ENOENT},
+      {"replaced, with a rescue folder", false, true, false, EISDIR},
+      {"replaced, without one", false, false, false, EISDIR},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const std::string target = row.inPlace ? path : program / "voyanta.vyr";
+    std::filesystem::remove_all(target);
+    if (row.inPlace) {
+      scratch::WriteFile(target, kOld);
+    } else {
+      std::filesystem::create_directory(target);
+    }
+    const std::vector<std::string> folders =
+        row.rescueFolders ? std::vector<std::string>{settings / "gone", documents.Path()}
+                          : std::vector<std::string>{settings / "gone", documents / "gone"};
+    const RepositoryFile repository(target, "voyanta.vyr.0123456789abcdef.rescue", folders);
+    const RepositoryFile::SaveOutcome outcome = repository.Save(kNew);
+    EXPECT_EQ(outcome.saved, row.saved);
+    EXPECT_EQ(outcome.error, row.error);
+    EXPECT_FALSE(outcome.damaged);
+    if (row.inPlace) {
+      EXPECT_EQ(scratch::ReadFile(target), row.saved ? kNew : kOld);
+    }
+    const bool rescued = !row.saved && row.rescueFolders;
+    EXPECT_EQ(outcome.rescue, rescued ? RescueIn(documents) : "");
+    EXPECT_EQ(outcome.rescueError, row.saved || rescued ? 0 : ENOENT);
+    EXPECT_EQ(repository.FindRescue(), rescued ? RescueIn(documents) : "");
+    if (rescued) {
+      EXPECT_EQ(scratch::ReadFile(RescueIn(documents)), kNew);
+    }
+    std::filesystem::remove(RescueIn(documents));
+  }
+}

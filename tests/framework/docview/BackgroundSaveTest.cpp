@@ -17,7 +17,7 @@ namespace {
 // which tell the thread their reports ran on.
 class Saves {
  public:
-  Saves() : saves(10, [this] { return Snapshot(); }) {}
+  explicit Saves(int delayMilliseconds = 10) : saves(delayMilliseconds, [this] { return Snapshot(); }) {}
 
   void HoldBack(int number) {
     const std::lock_guard<std::mutex> locked(mutex);
@@ -92,4 +92,17 @@ TEST(BackgroundSaveTest, FinishWaitsForTheRunningSaveAndDropsTheRest) {
   QTest::qWait(100);
   EXPECT_EQ(saves.snapshots, 2);
   EXPECT_TRUE(saves.reportedOn.empty());
+}
+
+// Changes that come faster than the delay, for longer than it, as while the user ticks one
+// item after another: a change must not put the running delay off, or nothing is saved
+// while the user works.
+TEST(BackgroundSaveTest, ASteadyStreamOfChangesIsSavedWhileItGoesOn) {
+  Saves saves(200);
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  while (std::chrono::steady_clock::now() < end) {
+    saves.saves.Schedule();
+    QTest::qWait(1);
+  }
+  EXPECT_GE(saves.snapshots, 1);
 }
