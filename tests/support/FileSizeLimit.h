@@ -15,6 +15,7 @@ class FileSizeLimit {
   FileSizeLimit() {
     getrlimit(RLIMIT_FSIZE, &previous);
     previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGXFSZ, previousHandler);
   }
   ~FileSizeLimit() { Lift(); }
   FileSizeLimit(const FileSizeLimit&) = delete;
@@ -23,6 +24,7 @@ class FileSizeLimit {
   void Impose(rlim_t bytes) {
     struct rlimit limit = previous;
     limit.rlim_cur = bytes;
+    std::signal(SIGXFSZ, SIG_IGN);
     setrlimit(RLIMIT_FSIZE, &limit);
   }
   void Lift() {
