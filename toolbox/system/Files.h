@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -12,6 +13,13 @@ namespace toolbox {
 // writing a file safely (FileReplacement), flushing a folder, and clearing away the
 // temporary files of replaces that a crash cut short. The program's files (repository,
 // trips, configuration, log) are opened, written, renamed and removed only through it.
+//
+// A path is judged once, on descriptors: its folder is held open, the name in it looked at
+// without following it, a link followed only as its own descriptor says (see MayFollowLink)
+// from the folder that holds it, and what is decided (kind, owner, permissions) comes from
+// fstat of what was opened, so that another user who renames things in a shared folder
+// between two looks cannot have one file judged and another acted on. A name that changed
+// between its look and its opening is looked at anew, a few times, then refused (EAGAIN).
 //
 // Failures are answers, never exceptions (an exhausted heap excepted: EOutOfMemory). They
 // come as an error number: the system's (errno), or kNotRegularFile.
@@ -37,9 +45,15 @@ const char* DescribeFileError(int error);
 // path that cannot be looked at is no link to refuse: its opening tells what is wrong.
 bool MayFollowLink(const char* path);
 
+// What the file at path is (kind, owner, permissions), through the links MayFollowLink
+// allows (kForeignLink for one it refuses), as fstat tells it of what the path was found to
+// name. False with the error (ENOENT for nothing there).
+[[nodiscard]] bool LookAtFile(const char* path, struct stat& info, int& error);
+
 // Opens the file at path with open's flags (O_RDONLY, O_WRONLY or O_RDWR, with O_CREAT,
 // O_EXCL, O_TRUNC, O_APPEND or O_NOFOLLOW as wanted), close-on-exec; a file it creates gets
-// mode less the umask. A link that MayFollowLink refuses is not opened (kForeignLink). The
+// mode less the umask. A link that MayFollowLink refuses is not opened (kForeignLink), nor
+// one of more than 40 links in a row (ELOOP). The
 // opening itself never waits, so a FIFO with nobody at its other end cannot hang it; the
 // descriptor then blocks as usual. Unless anyKind is set, what is not a regular file is
 // closed again and refused (EISDIR, kNotRegularFile). The descriptor, or -1 with the error.
@@ -73,10 +87,6 @@ unsigned NewFileMode();
 [[nodiscard]] bool RenameFile(const char* from, const char* to, int& error);
 // Removes a file, or an empty folder, as remove does.
 [[nodiscard]] bool RemoveFile(const char* path, int& error);
-// Flushes the folder that holds the file at path to disk, so that a rename in it is
-// durable. Best effort: some file systems cannot sync a folder, and the rename has happened
-// all the same; another failure is logged.
-void SyncFolderOf(const char* path);
 
 // The whole content of the regular file at path as a new heap text that the caller frees
 // with std::free, with a NUL byte after the content (which may itself hold NUL bytes); its
@@ -102,7 +112,9 @@ int RemoveStaleTemporaries(const char* path);
 // target, ".NAME.PID-X.tmp" with a random X that nobody can make in advance, readable by the
 // user alone while it is written; Commit gives it the target's permissions (a new file's:
 // NewFileMode), flushes it to the disk, renames it over the target and flushes the folder,
-// so the target is always the old file or the complete new one. A link is replaced through
+// so the target is always the old file or the complete new one. Begin holds the target's
+// folder open, and the temporary file, the rename, the flush and the clearing away of stale
+// temporary files all work in that folder, whatever is renamed meanwhile. A link is replaced through
 // the file it points to, so it stays a link; a link that MayFollowLink refuses is refused
 // (kForeignLink). Where no temporary file can be made beside an
 // existing target (a folder the user may not write in, a name too long for the suffix), the
@@ -114,6 +126,10 @@ int RemoveStaleTemporaries(const char* path);
 // (IsTargetDamaged): the caller still has what it meant to write and should keep it
 // elsewhere.
 //
+// Begun privateFile (the settings), the file is the user's alone: a new one is made 0600
+// whatever the umask, and an existing one keeps only its owner's permissions; a link is still
+// replaced through, as above.
+//
 // Begun userOnly, the file is the user's alone (mode 0600 whatever it had), such as what is
 // kept of the user's items in a folder that others may use too: a link at the path is itself
 // replaced, never followed, a file that another user owns is refused (EPERM), and the file is
@@ -121,8 +137,8 @@ int RemoveStaleTemporaries(const char* path);
 //
 // A target that is not a regular file, or that the user may not write (a read-only file), is
 // refused, as a truncating write would refuse it. A replacement that is destroyed or abandoned
-// before Commit removes its temporary file and leaves the target untouched. Owns one
-// descriptor and the kept bytes while it is active.
+// before Commit removes its temporary file and leaves the target untouched. Owns two
+// descriptors (the file's and its folder's) and the kept bytes while it is active.
 class FileReplacement {
  public:
   FileReplacement() = default;
@@ -130,8 +146,15 @@ class FileReplacement {
   FileReplacement(const FileReplacement&) = delete;
   FileReplacement& operator=(const FileReplacement&) = delete;
 
+  // Whose the file is once committed (see above).
+  enum Kind {
+    keepMode,     // its own permissions, a new file's from the umask
+    privateFile,  // the user's alone, a link replaced through
+    userOnly,     // the user's alone, a link replaced itself
+  };
+
   // Begins replacing the file at path; a replacement begun before is abandoned.
-  [[nodiscard]] bool Begin(const char* path, bool userOnly = false);
+  [[nodiscard]] bool Begin(const char* path, Kind kind = keepMode);
   [[nodiscard]] bool Write(const void* bytes, std::size_t count);
   // Puts the written bytes in the target's place and ends the replacement, also when it
   // fails (the target is then as it was, except after a failed write in place).
@@ -149,6 +172,12 @@ class FileReplacement {
  private:
   bool Fail(int cause);
   bool BeginUserOnly(const char* path);
+  // Opens the existing target that look describes for writing: the descriptor, or -1 with
+  // the error, changed set where another file has come under the name since the look.
+  int OpenExisting(const struct stat& look, bool& changed);
+  // Begins on the opened existing target, whose descriptor it takes.
+  bool BeginExisting(int existing, Kind kind);
+  bool BeginNew(unsigned newMode);
   bool CreateTemporary();
   bool CommitTemporary();
   bool CommitInPlace();
@@ -160,11 +189,13 @@ class FileReplacement {
   bool Damaged(int cause);
 
   int descriptor = -1;
+  int folder = -1;  // the target's folder, held for lookups while active
   bool inPlace = false;
   bool damaged = false;
   int error = 0;
   unsigned mode = 0;  // the permissions the file has once committed
-  String target;     // the file replaced: a link resolved
+  String name;       // the target's name in that folder: a link resolved
+  String shownAs;    // the path begun with, for the log
   String temporary;  // while one exists
   // The bytes of a replace in place, until Commit.
   char* kept = nullptr;
