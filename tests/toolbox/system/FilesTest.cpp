@@ -349,15 +349,15 @@ namespace {
 // Runs the operation in a child process and, before each system call of the child from the
 // first on, exchanges the names a and b (as another user who may write their folder can, in
 // a loop): every look of the child at a name and every use of it see another file there.
-// The worst a race can do, made the same at every run. The child's exit status.
-int ExchangingBeforeEachSystemCall(const std::function<void()>& operation, const std::string& a,
+// The worst a race can do, made the same at every run. The child's exit status: 0 where the
+// operation answered true.
+int ExchangingBeforeEachSystemCall(const std::function<bool()>& operation, const std::string& a,
                                    const std::string& b) {
   const pid_t child = fork();
   if (child == 0) {
     ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
     raise(SIGSTOP);
-    operation();
-    _exit(0);
+    _exit(operation() ? 0 : 1);
   }
   int status = 0;
   waitpid(child, &status, 0);
@@ -384,7 +384,8 @@ int ExchangingBeforeEachSystemCall(const std::function<void()>& operation, const
 // keeps its bytes and mode, and its mode is copied onto nothing.
 TEST(FilesTest, ANameSwappedForAnotherUsersLinkBetweenTwoLooksIsNeverActedOnThroughIt) {
   if (geteuid() != 0) GTEST_SKIP() << "links of other users are made as root";
-  using Operation = std::function<void(const std::string& repository)>;
+  // Whether what the operation got is no private file's.
+  using Operation = std::function<bool(const std::string& repository)>;
   struct Row {
     const char* what;
     Operation operation;
@@ -394,7 +395,10 @@ TEST(FilesTest, ANameSwappedForAnotherUsersLinkBetweenTwoLooksIsNeverActedOnThro
        [](const std::string& repository) {
          std::size_t length = 0;
          int error = 0;
-         std::free(ReadWholeFile(repository.c_str(), length, error));
+         char* text = ReadWholeFile(repository.c_str(), length, error);
+         const bool secret = text != nullptr && std::string(text) == "secret";
+         std::free(text);
+         return !secret;
        }},
       {"replace",
        [](const std::string& repository) {
@@ -402,17 +406,21 @@ TEST(FilesTest, ANameSwappedForAnotherUsersLinkBetweenTwoLooksIsNeverActedOnThro
          if (replacement.Begin(repository.c_str()) && replacement.Write("new", 3)) {
            static_cast<void>(replacement.Commit());
          }
+         return true;
        }},
       {"append as the log",
        [](const std::string& repository) {
          int error = 0;
          const int log = OpenFile(repository.c_str(), O_WRONLY | O_APPEND | O_CREAT, error, false, 0600);
          if (log >= 0) static_cast<void>(AppendToFile(log, "entry", 5, error));
+         if (log >= 0) close(log);
+         return true;
        }},
       {"lock",
        [](const std::string& repository) {
          FileLock lock;
          static_cast<void>(lock.Acquire((repository + ".lock").c_str(), 0, repository.c_str()));
+         return true;
        }},
   };
   for (const Row& row : rows) {
@@ -436,7 +444,8 @@ TEST(FilesTest, ANameSwappedForAnotherUsersLinkBetweenTwoLooksIsNeverActedOnThro
         ASSERT_EQ(renameat2(AT_FDCWD, repository.c_str(), AT_FDCWD, swap.c_str(), RENAME_EXCHANGE), 0);
       }
 
-      EXPECT_EQ(ExchangingBeforeEachSystemCall([&] { row.operation(repository); }, repository, swap), 0);
+      EXPECT_EQ(ExchangingBeforeEachSystemCall([&] { return row.operation(repository); }, repository, swap), 0)
+          << "the private file was read";
 
       EXPECT_EQ(scratch::ReadFile(secret), "secret");
       struct stat info;
