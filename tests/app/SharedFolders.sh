@@ -150,5 +150,61 @@ status=0
 items=$(cut -f3 "$shared/voyanta.vyr" | sort | tr '\n' ' ')
 [ "$items" = "Alpha Bravo " ] || fail "the repository holds $items, not both users' items"
 
+# A co-writer's race: bob, who may write the group's folder, swaps links to alice's private
+# files in and out of the names of the repository, the settings and the log beside the
+# program (renameat2's exchange, in a loop), while alice prints several times in a row; each
+# run reads the repository and the settings, takes the repository's lock and writes all
+# three. Whatever a run answers (a refusal is fine), alice's private files keep their bytes
+# and modes, and no mode of theirs comes onto the repository or its lock.
+fresh_folder 2775
+private=$work/home-alice/private
+mkdir -p "$private"
+for name in vyr cfg log; do printf "alice's %s\n" "$name" >"$private/$name"; done
+chown -R "${uid[alice]}:${groups[alice]}" "$private"
+chmod 700 "$private"
+chmod 600 "$private"/*
+cp -a "$private" "$work/private-before"
+# The first run makes the files whose names are swapped.
+(home=unset as alice ./voyanta /log info /pt "$work/alpha.vyt" "$work/home-alice/out.pdf") >/dev/null 2>&1 ||
+  fail "alice's first print in the group's folder failed"
+for name in vyr cfg log; do (as bob ln -s "$private/$name" "bob-$name"); done
+home=unset as bob /usr/bin/python3 -c '
+import ctypes, signal
+exchange = ctypes.CDLL(None, use_errno=True).renameat2
+AT_FDCWD, RENAME_EXCHANGE = -100, 2
+pairs = [(b"voyanta.vyr", b"bob-vyr"), (b"voyanta.cfg", b"bob-cfg"), (b"voyanta.log", b"bob-log")]
+swapped = [False] * len(pairs)
+running = True
+def stop(*_):
+    global running
+    running = False
+signal.signal(signal.SIGTERM, stop)
+print("swapping", flush=True)
+while running:
+    for i, (a, b) in enumerate(pairs):
+        if exchange(AT_FDCWD, a, AT_FDCWD, b, RENAME_EXCHANGE) == 0:
+            swapped[i] = not swapped[i]
+for i, (a, b) in enumerate(pairs):
+    if swapped[i]:
+        exchange(AT_FDCWD, a, AT_FDCWD, b, RENAME_EXCHANGE)' >"$work/swapper.txt" 2>&1 &
+running=$!
+for _ in $(seq 50); do grep -q swapping "$work/swapper.txt" && break; sleep 0.1; done
+for _ in $(seq 5); do
+  (home=unset as alice timeout -k 2 30 ./voyanta /log info /pt "$work/alpha.vyt" "$work/home-alice/out.pdf") \
+    >/dev/null 2>&1 || true
+done
+end_process "$running"
+running=
+for name in vyr cfg log; do
+  cmp -s "$private/$name" "$work/private-before/$name" || fail "bob's swaps changed alice's private $name: $(cat "$private/$name")"
+  [ "$(stat -c %a "$private/$name")" = 600 ] || fail "bob's swaps changed the mode of alice's private $name"
+done
+for name in voyanta.vyr bob-vyr; do
+  [ -L "$shared/$name" ] || [ ! -e "$shared/$name" ] || [ "$(stat -c %a "$shared/$name")" = 664 ] ||
+    fail "bob's swaps gave the repository ($name) the mode $(stat -c %a "$shared/$name")"
+done
+[ "$(stat -c %a "$shared/voyanta.vyr.lock")" = 660 ] ||
+  fail "bob's swaps gave the repository's lock the mode $(stat -c %a "$shared/voyanta.vyr.lock")"
+
 [ "$failures" -eq 0 ] || exit 1
 echo "every planted file and lock as it should be; two writers keep each other's items"

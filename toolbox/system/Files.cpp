@@ -139,7 +139,7 @@ int OpenThroughLinks(const char* path, int flags, mode_t mode, int& error) {
     if (!Judge(path, true, place, error)) return -1;
     // A file the look found is opened as it is, cut only once it is known to be that one; a
     // missing one is made only where nothing has come since.
-    const int how = place.exists ? flags & ~(O_CREAT | O_EXCL | O_TRUNC) : flags | O_EXCL;
+    const int how = place.exists ? flags & ~(O_CREAT | O_EXCL | O_TRUNC) : (flags & O_CREAT) != 0 ? flags | O_EXCL : flags;
     const int descriptor = openat(place.folder, place.name.Text(), how | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
     if (descriptor < 0) {
       if (errno == ELOOP || (place.exists ? errno == ENOENT : errno == EEXIST)) continue;
@@ -476,15 +476,16 @@ bool FileReplacement::Begin(const char* path, Kind kind) {
     if (!place.exists) return BeginNew(kind == privateFile ? 0600 : NewFileMode());
     if (!S_ISREG(place.look.st_mode)) return Fail(KindError(place.look.st_mode));
     bool changed = false;
-    const int existing = OpenExisting(place.look, changed);
-    if (existing >= 0) return BeginExisting(existing, kind);
+    struct stat opened;
+    const int existing = OpenExisting(place.look, opened, changed);
+    if (existing >= 0) return BeginExisting(existing, opened, kind);
     if (!changed) return Fail(error);
     Abandon();  // another file came under the name since its look: it is looked at anew
   }
   return Fail(EAGAIN);
 }
 
-int FileReplacement::OpenExisting(const struct stat& look, bool& changed) {
+int FileReplacement::OpenExisting(const struct stat& look, struct stat& info, bool& changed) {
   // The system decides whether the user may write the file: a read-only one is refused, as
   // a truncating write would refuse it.
   const int opened = openat(folder, name.Text(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -493,25 +494,21 @@ int FileReplacement::OpenExisting(const struct stat& look, bool& changed) {
     changed = error == ELOOP || error == ENOENT;
     return -1;
   }
-  struct stat info;
-  if (fstat(opened, &info) != 0 || !IsSameFile(look, info)) {
-    error = errno;
-    changed = true;
+  const bool known = fstat(opened, &info) == 0;
+  if (!known || !IsSameFile(look, info)) {
+    error = known ? EAGAIN : errno;
+    changed = known;
     close(opened);
     return -1;
   }
   return opened;
 }
 
-bool FileReplacement::BeginExisting(int existing, Kind kind) {
-  struct stat info;
-  if (fstat(existing, &info) != 0) {
-    error = errno;
-    close(existing);
-    return Fail(error);
-  }
-  mode = info.st_mode & 07777;
-  if (kind == privateFile) mode &= 0700;
+bool FileReplacement::BeginExisting(int existing, const struct stat& info, Kind kind) {
+  // A private file keeps only its owner's permissions: the new file is the user's, and one
+  // rewritten in place can be made so only by its owner.
+  const unsigned kept = info.st_mode & 07777;
+  mode = kind == privateFile ? kept & 0700 : kept;
   if (CreateTemporary()) {
     close(existing);
     return true;
@@ -520,6 +517,7 @@ bool FileReplacement::BeginExisting(int existing, Kind kind) {
     close(existing);
     return Fail(error);
   }
+  if (info.st_uid != geteuid()) mode = kept;
   descriptor = existing;
   inPlace = true;
   error = 0;

@@ -10,7 +10,7 @@
 namespace toolbox {
 
 // The program's one way to its files: opening without ever waiting, reading a file whole,
-// writing a file safely (FileReplacement), flushing a folder, and clearing away the
+// writing a file safely (FileReplacement, which flushes the folder too), and clearing away the
 // temporary files of replaces that a crash cut short. The program's files (repository,
 // trips, configuration, log) are opened, written, renamed and removed only through it.
 //
@@ -52,10 +52,10 @@ bool MayFollowLink(const char* path);
 
 // Opens the file at path with open's flags (O_RDONLY, O_WRONLY or O_RDWR, with O_CREAT,
 // O_EXCL, O_TRUNC, O_APPEND or O_NOFOLLOW as wanted), close-on-exec; a file it creates gets
-// mode less the umask. A link that MayFollowLink refuses is not opened (kForeignLink), nor
-// one of more than 40 links in a row (ELOOP). The
-// opening itself never waits, so a FIFO with nobody at its other end cannot hang it; the
-// descriptor then blocks as usual. Unless anyKind is set, what is not a regular file is
+// mode less the umask. A link is gone through only where MayFollowLink allows it, and so is
+// each further link it leads to, judged in the folder that holds it (kForeignLink), up to 40
+// links in a row (ELOOP). The opening itself never waits, so a FIFO with nobody at its other
+// end cannot hang it; the descriptor then blocks as usual. Unless anyKind is set, what is not a regular file is
 // closed again and refused (EISDIR, kNotRegularFile). The descriptor, or -1 with the error.
 [[nodiscard]] int OpenFile(const char* path, int flags, int& error, bool anyKind = false, unsigned mode = 0666);
 // Reads up to max bytes; how many, 0 at the end of the file, -1 on failure.
@@ -172,11 +172,12 @@ class FileReplacement {
  private:
   bool Fail(int cause);
   bool BeginUserOnly(const char* path);
-  // Opens the existing target that look describes for writing: the descriptor, or -1 with
-  // the error, changed set where another file has come under the name since the look.
-  int OpenExisting(const struct stat& look, bool& changed);
-  // Begins on the opened existing target, whose descriptor it takes.
-  bool BeginExisting(int existing, Kind kind);
+  // Opens the existing target that look describes for writing, info its fstat: the
+  // descriptor, or -1 with the error, changed set where another file has come under the
+  // name since the look.
+  int OpenExisting(const struct stat& look, struct stat& info, bool& changed);
+  // Begins on the opened existing target (info its fstat), whose descriptor it takes.
+  bool BeginExisting(int existing, const struct stat& info, Kind kind);
   bool BeginNew(unsigned newMode);
   bool CreateTemporary();
   bool CommitTemporary();
