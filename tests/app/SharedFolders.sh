@@ -155,7 +155,11 @@ items=$(cut -f3 "$shared/voyanta.vyr" | sort | tr '\n' ' ')
 # program (renameat2's exchange, in a loop), while alice prints several times in a row; each
 # run reads the repository and the settings, takes the repository's lock and writes all
 # three. Whatever a run answers (a refusal is fine), alice's private files keep their bytes
-# and modes, and no mode of theirs comes onto the repository or its lock.
+# and modes, and no mode of theirs comes onto the repository or its lock. strace holds each
+# run for a millisecond after every call on those three names (as a busy machine may at any
+# of them), long enough for bob's exchanges to come between any two looks at a name: a run
+# that judged a name and then went by it again would meet another file in a few runs,
+# rather than in one run of a hundred.
 fresh_folder 2775
 private=$work/home-alice/private
 mkdir -p "$private"
@@ -169,29 +173,44 @@ cp -a "$private" "$work/private-before"
   fail "alice's first print in the group's folder failed"
 for name in vyr cfg log; do (as bob ln -s "$private/$name" "bob-$name"); done
 home=unset as bob /usr/bin/python3 -c '
-import ctypes, signal
+import ctypes, os, signal
 exchange = ctypes.CDLL(None, use_errno=True).renameat2
 AT_FDCWD, RENAME_EXCHANGE = -100, 2
-pairs = [(b"voyanta.vyr", b"bob-vyr"), (b"voyanta.cfg", b"bob-cfg"), (b"voyanta.log", b"bob-log")]
-swapped = [False] * len(pairs)
 running = True
 def stop(*_):
     global running
     running = False
 signal.signal(signal.SIGTERM, stop)
+# One process a name, each putting the link in and out again as fast as it can: the
+# repository only one time in 16, so that most of alice runs get past their start to their
+# saves. Each puts its names back when it ends.
+def swap(a, b, every):
+    swapped, tick = False, 0
+    while running:
+        tick += 1
+        for _ in range(2 if tick % every == 0 else 0):
+            swapped ^= exchange(AT_FDCWD, a, AT_FDCWD, b, RENAME_EXCHANGE) == 0
+    if swapped:
+        exchange(AT_FDCWD, a, AT_FDCWD, b, RENAME_EXCHANGE)
+children = []
+for a, b, every in [(b"voyanta.vyr", b"bob-vyr", 16), (b"voyanta.cfg", b"bob-cfg", 1), (b"voyanta.log", b"bob-log", 1)]:
+    child = os.fork()
+    if child == 0:
+        swap(a, b, every)
+        os._exit(0)
+    children.append(child)
 print("swapping", flush=True)
 while running:
-    for i, (a, b) in enumerate(pairs):
-        if exchange(AT_FDCWD, a, AT_FDCWD, b, RENAME_EXCHANGE) == 0:
-            swapped[i] = not swapped[i]
-for i, (a, b) in enumerate(pairs):
-    if swapped[i]:
-        exchange(AT_FDCWD, a, AT_FDCWD, b, RENAME_EXCHANGE)' >"$work/swapper.txt" 2>&1 &
+    signal.pause()
+for child in children:
+    os.kill(child, signal.SIGTERM)
+    os.waitpid(child, 0)' >"$work/swapper.txt" 2>&1 &
 running=$!
 for _ in $(seq 50); do grep -q swapping "$work/swapper.txt" && break; sleep 0.1; done
-for _ in $(seq 5); do
-  (home=unset as alice timeout -k 2 30 ./voyanta /log info /pt "$work/alpha.vyt" "$work/home-alice/out.pdf") \
-    >/dev/null 2>&1 || true
+names=(-P "$shared/voyanta.vyr" -P "$shared/voyanta.cfg" -P "$shared/voyanta.log")
+for _ in $(seq 8); do
+  (home=unset as alice timeout -k 2 30 strace -f -qq -o /dev/null "${names[@]}" -e inject=all:delay_exit=1000 \
+    ./voyanta /log info /pt "$work/alpha.vyt" "$work/home-alice/out.pdf") >/dev/null 2>&1 || true
 done
 end_process "$running"
 running=
