@@ -114,12 +114,13 @@ int RemoveStaleTemporaries(const char* path);
 // NewFileMode), flushes it to the disk, renames it over the target and flushes the folder,
 // so the target is always the old file or the complete new one. Begin holds the target's
 // folder open, and the temporary file, the rename, the flush and the clearing away of stale
-// temporary files all work in that folder, whatever is renamed meanwhile. A link is replaced through
-// the file it points to, so it stays a link; a link that MayFollowLink refuses is refused
-// (kForeignLink). Where no temporary file can be made beside an
-// existing target (a folder the user may not write in, a name too long for the suffix), the
-// target is rewritten in place instead (and a new file whose name is too long for the suffix
-// is made under its own name): the bytes are kept in memory, and Commit first
+// temporary files all work in that folder, whatever is renamed meanwhile. A link is replaced
+// through the file it points to, so it stays a link (a link of the user's that points to
+// nothing has that file made); a link that MayFollowLink refuses is refused (kForeignLink).
+// Where no temporary file can be made beside an existing target (a folder the user may not
+// write in, a name too long for the suffix), the target is rewritten in place instead (and a
+// new file whose name is too long for the suffix is made under its own name): the bytes are
+// kept in memory, and Commit first
 // reserves the disk space of the new length, so that a full disk fails before any byte of
 // the target changes, then writes them over the old ones, cuts the file to their length and
 // flushes it. A failure after that first byte leaves the target damaged
