@@ -42,14 +42,19 @@ traced() {
 }
 
 # The calls of a trace, one a line: the call's name and the file it touches (the path of its
-# descriptor, or of its first path argument), with the folder as "F", the random part of a
+# descriptor, or of its first path argument; a rename in a held folder names the folder's
+# path and the name in it), with the folder as "F", the random part of a
 # temporary file's name as "X" and the number of a pipe left out, so that the lines of two
 # runs compare equal where the runs did the same; " INJECTED" after the call that strace
 # failed or killed the program in. Every call of the traced kinds is listed: when=N of
 # strace counts them all, those on other files (the log, Qt's pipes and eventfd) too.
 calls() {
   local trace=$1 folder=$2
-  sed -nE 's/^([a-z0-9_]+)\((AT_FDCWD(<[^>]*>)?, )?([0-9]+<([^>]*)>|"([^"]*)")?.*( = \?|\(INJECTED\))$/\1 \5\6 INJECTED/p
+  sed -nE 's/^(renameat2?)\([0-9]+<([^>]*)>, "([^"]*)".*( = \?|\(INJECTED\))$/\1 \2\/\3 INJECTED/p
+    t
+    s/^(renameat2?)\([0-9]+<([^>]*)>, "([^"]*)".*/\1 \2\/\3/p
+    t
+    s/^([a-z0-9_]+)\((AT_FDCWD(<[^>]*>)?, )?([0-9]+<([^>]*)>|"([^"]*)")?.*( = \?|\(INJECTED\))$/\1 \5\6 INJECTED/p
     t
     s/^([a-z0-9_]+)\((AT_FDCWD(<[^>]*>)?, )?([0-9]+<([^>]*)>|"([^"]*)")?.*/\1 \5\6/p' "$trace" |
     awk -v folder="$folder" '{
@@ -89,7 +94,7 @@ done
 # configuration's old copy too.
 for written in F/.voyanta.vyr.PID-X.tmp F/Quorvane/Voyanta/.voyanta.cfg.PID-X.tmp \
   F/Quorvane/Voyanta/.voyanta.cfg.old.PID-X.tmp; do
-  for call in write fsync rename; do
+  for call in write fsync renameat; do
     grep -qxF "$call $written" <<<"$(printf '%s\n' "${sequence[@]}")" ||
       fail "no $call of $written among the calls:$(printf '\n  %s' "${sequence[@]}")"
   done

@@ -212,5 +212,80 @@ done <<'RECORDS'
 2001 alice\n|Voyanta is already running with the repository|voyanta.vyr.lock names this user as its holder, but no copy of this user's here holds it
 RECORDS
 
+# A co-writer's race: bob, who may write the group's folder, swaps links to alice's private
+# files in and out of the names of the repository, the settings and the log beside the
+# program (renameat2's exchange, in a loop), while alice prints several times in a row; each
+# run reads the repository and the settings, takes the repository's lock and writes all
+# three. Whatever a run answers (a refusal is fine), alice's private files keep their bytes
+# and modes, and no mode of theirs comes onto the repository or its lock. strace holds each
+# run for a millisecond after every call on those three names (as a busy machine may at any
+# of them), long enough for bob's exchanges to come between any two looks at a name: a run
+# that judged a name and then went by it again would meet another file in a few runs,
+# rather than in one run of a hundred.
+fresh_folder 2775
+private=$work/home-alice/private
+mkdir -p "$private"
+for name in vyr cfg log; do printf "alice's %s\n" "$name" >"$private/$name"; done
+chown -R "${uid[alice]}:${groups[alice]}" "$private"
+chmod 700 "$private"
+chmod 600 "$private"/*
+cp -a "$private" "$work/private-before"
+# The first run makes the files whose names are swapped.
+(home=unset as alice ./voyanta /log info /pt "$work/alpha.vyt" "$work/home-alice/out.pdf") >/dev/null 2>&1 ||
+  fail "alice's first print in the group's folder failed"
+for name in vyr cfg log; do (as bob ln -s "$private/$name" "bob-$name"); done
+home=unset as bob /usr/bin/python3 -c '
+import ctypes, os, signal
+exchange = ctypes.CDLL(None, use_errno=True).renameat2
+AT_FDCWD, RENAME_EXCHANGE = -100, 2
+running = True
+def stop(*_):
+    global running
+    running = False
+signal.signal(signal.SIGTERM, stop)
+# One process a name, each putting the link in and out again as fast as it can: the
+# repository only one time in 16, so that most of alice runs get past their start to their
+# saves. Each puts its names back when it ends.
+def swap(a, b, every):
+    swapped, tick = False, 0
+    while running:
+        tick += 1
+        for _ in range(2 if tick % every == 0 else 0):
+            swapped ^= exchange(AT_FDCWD, a, AT_FDCWD, b, RENAME_EXCHANGE) == 0
+    if swapped:
+        exchange(AT_FDCWD, a, AT_FDCWD, b, RENAME_EXCHANGE)
+children = []
+for a, b, every in [(b"voyanta.vyr", b"bob-vyr", 16), (b"voyanta.cfg", b"bob-cfg", 1), (b"voyanta.log", b"bob-log", 1)]:
+    child = os.fork()
+    if child == 0:
+        swap(a, b, every)
+        os._exit(0)
+    children.append(child)
+print("swapping", flush=True)
+while running:
+    signal.pause()
+for child in children:
+    os.kill(child, signal.SIGTERM)
+    os.waitpid(child, 0)' >"$work/swapper.txt" 2>&1 &
+running=$!
+for _ in $(seq 50); do grep -q swapping "$work/swapper.txt" && break; sleep 0.1; done
+names=(-P "$shared/voyanta.vyr" -P "$shared/voyanta.cfg" -P "$shared/voyanta.log")
+for _ in $(seq 8); do
+  (home=unset as alice timeout -k 2 30 strace -f -qq -o /dev/null "${names[@]}" -e inject=all:delay_exit=1000 \
+    ./voyanta /log info /pt "$work/alpha.vyt" "$work/home-alice/out.pdf") >/dev/null 2>&1 || true
+done
+end_process "$running"
+running=
+for name in vyr cfg log; do
+  cmp -s "$private/$name" "$work/private-before/$name" || fail "bob's swaps changed alice's private $name: $(cat "$private/$name")"
+  [ "$(stat -c %a "$private/$name")" = 600 ] || fail "bob's swaps changed the mode of alice's private $name"
+done
+for name in voyanta.vyr bob-vyr; do
+  [ -L "$shared/$name" ] || [ ! -e "$shared/$name" ] || [ "$(stat -c %a "$shared/$name")" = 664 ] ||
+    fail "bob's swaps gave the repository ($name) the mode $(stat -c %a "$shared/$name")"
+done
+[ "$(stat -c %a "$shared/voyanta.vyr.lock")" = 660 ] ||
+  fail "bob's swaps gave the repository's lock the mode $(stat -c %a "$shared/voyanta.vyr.lock")"
+
 [ "$failures" -eq 0 ] || exit 1
 echo "every planted file and lock as it should be; two writers keep each other's items; one copy each"

@@ -291,10 +291,10 @@ bool Config::SaveFile(const char* path) {
 bool Config::Replace(const char* path, bool keepOld) {
   StringWriter text;
   if (!root.Write(text, 0)) return SaveFailed(path, path, EIO);
-  // The file layer's replace keeps the file's permissions and a link at path, and its
-  // temporary file is the user's alone and goes again when the save fails.
+  // The settings list the trips' paths: the file layer's replace makes them the user's
+  // alone, keeps a link at path, and its temporary file goes again when the save fails.
   FileReplacement replacement;
-  if (!replacement.Begin(path) ||
+  if (!replacement.Begin(path, FileReplacement::privateFile) ||
       !replacement.Write(text.GetText().Text(), static_cast<std::size_t>(text.GetText().Length()))) {
     return SaveFailed(path, path, replacement.GetError());
   }

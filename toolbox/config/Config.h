@@ -73,7 +73,8 @@ class Config {
 
   // Has the registered objects store their settings, then writes the whole tree over path
   // as a FileReplacement does: through a temporary file of the user's alone, flushed to the
-  // disk and renamed over the file, which keeps its permissions, and a link at path stays a
+  // disk and renamed over the file, which is the user's alone (0600 when new, whatever the
+  // umask; an existing one loses what others were allowed), and a link at path stays a
   // link with the file it points to replaced. Before the rename the previous contents are
   // copied to path + ".old", a new file of the user's alone (WriteUserFile); where that copy
   // cannot be made (another user's file in its place, a folder) a warning is logged and the

@@ -50,11 +50,10 @@ int FileLock::OpenLockFile(const char* path) {
 }
 
 bool FileLock::SharedAccess(const char* guarded, Access& access) {
+  // Judged as the file layer judges a path, so that a link put in the guarded file's place
+  // cannot lend the lock file the permissions of a file of the user's elsewhere.
   struct stat info;
-  if (stat(guarded, &info) != 0) {
-    error = errno;
-    return false;
-  }
+  if (!LookAtFile(guarded, info, error)) return false;
   access.mode = 0;
   if ((info.st_mode & S_IWUSR) != 0) access.mode |= 0600;
   if ((info.st_mode & S_IWGRP) != 0) access.mode |= 0060;

@@ -27,21 +27,144 @@ namespace {
 // The error of a file that was opened but is of the wrong kind.
 int KindError(mode_t mode) { return S_ISDIR(mode) ? EISDIR : kNotRegularFile; }
 
-// A link is replaced through the file it points to; anything else is its own target.
-String ResolveTarget(const char* path) {
-  struct stat info;
-  if (lstat(path, &info) != 0 || !S_ISLNK(info.st_mode)) return String(path);
-  char* resolved = realpath(path, nullptr);
-  if (resolved == nullptr) return String(path);
-  String target(resolved);
-  std::free(resolved);
-  return target;
+// How many links one opening follows at most, as the kernel's own bound (MAXSYMLINKS).
+constexpr int kLinkBound = 40;
+// How often a name that changed between its look and its opening is looked at anew.
+constexpr int kLookAttempts = 8;
+
+// Whether a link that info describes (from fstat of the link itself) may be followed out of
+// the held folder: see MayFollowLink.
+bool LinkMayBeFollowed(const struct stat& info, int folder) {
+  if (info.st_uid == geteuid() || info.st_uid == 0) return true;
+  struct stat holder;
+  return fstat(folder, &holder) == 0 && holder.st_uid == info.st_uid;
 }
 
-// Where the file name of path begins: after its last "/".
-int NameStart(const String& path) {
-  const char* slash = std::strrchr(path.Text(), '/');
-  return slash == nullptr ? 0 : static_cast<int>(slash - path.Text()) + 1;
+// Opens the folder that holds the last name of path, looked up from the folder at
+// (AT_FDCWD: the working folder), for lookups only (O_PATH), and sets name to that last
+// name ("." for a path that ends in "/"). The descriptor, or -1 with the error.
+int OpenFolderOf(int at, const char* path, String& name, int& error) {
+  const char* slash = std::strrchr(path, '/');
+  name = String(slash == nullptr ? path : slash + 1);
+  if (name.Length() == 0) name = String(".");
+  const String folder = slash == nullptr ? String(".") : slash == path ? String("/") : String(path, 0, static_cast<int>(slash - path));
+  const int opened = openat(at, folder.Text(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (opened < 0) error = errno;
+  return opened;
+}
+
+// What a link holds, read from the link's own descriptor (O_PATH | O_NOFOLLOW), so that it
+// is the link that was judged. False with the error.
+bool ReadLink(int link, String& content, int& error) {
+  char text[PATH_MAX + 1];
+  const ssize_t length = readlinkat(link, "", text, sizeof text);
+  if (length < 0 || length == static_cast<ssize_t>(sizeof text)) {
+    error = length < 0 ? errno : ENAMETOOLONG;
+    return false;
+  }
+  content = String(text, 0, static_cast<int>(length));
+  return true;
+}
+
+// A name judged once, on descriptors: the folder that holds it, held open for lookups, and
+// the name in it. Owns the folder's descriptor.
+struct Place {
+  Place() = default;
+  Place(const Place&) = delete;
+  Place& operator=(const Place&) = delete;
+  ~Place() { Hold(-1); }
+  void Hold(int descriptor) {
+    if (folder >= 0) close(folder);
+    folder = descriptor;
+  }
+  int Release() {
+    const int held = folder;
+    folder = -1;
+    return held;
+  }
+  int folder = -1;
+  String name;
+  bool exists = false;
+  struct stat look {};  // of what the name shows (never a link when followed), where it exists
+};
+
+// Looks at path from its held folder: the name is looked at without following it (O_PATH |
+// O_NOFOLLOW, fstat); where it is a link and follow is set, the link is followed as its own
+// descriptor says (its owner judged by LinkMayBeFollowed, its content read from it) from the
+// folder that holds it, up to kLinkBound links. place then holds the folder of what is no
+// link (or is missing) and its look. False with the error (kForeignLink, ELOOP, or the
+// system's).
+bool Judge(const char* path, bool follow, Place& place, int& error) {
+  place.Hold(OpenFolderOf(AT_FDCWD, path, place.name, error));
+  if (place.folder < 0) return false;
+  for (int links = 0;; ++links) {
+    const int entry = openat(place.folder, place.name.Text(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (entry < 0 && errno == ENOENT) {
+      place.exists = false;
+      return true;
+    }
+    if (entry < 0 || fstat(entry, &place.look) != 0) {
+      error = errno;
+      if (entry >= 0) close(entry);
+      return false;
+    }
+    place.exists = true;
+    if (!S_ISLNK(place.look.st_mode) || !follow) {
+      close(entry);
+      return true;
+    }
+    String content;
+    error = links >= kLinkBound ? ELOOP : LinkMayBeFollowed(place.look, place.folder) ? 0 : kForeignLink;
+    const bool read = error == 0 && ReadLink(entry, content, error);
+    close(entry);
+    if (!read) return false;
+    // A relative link goes on from the folder that holds it.
+    place.Hold(OpenFolderOf(place.folder, content.Text(), place.name, error));
+    if (place.folder < 0) return false;
+  }
+}
+
+// Whether the file opened is the one its look showed.
+bool IsSameFile(const struct stat& look, const struct stat& opened) {
+  return look.st_dev == opened.st_dev && look.st_ino == opened.st_ino;
+}
+
+// Opens what path names through its links, each judged once (Judge), from the folder that
+// holds the last one. A name that changed after its look (a link, or another file, put in
+// its place) is looked at anew, a few times, then refused (EAGAIN): what is opened is always
+// what was judged. The descriptor, or -1 with the error.
+int OpenThroughLinks(const char* path, int flags, mode_t mode, int& error) {
+  for (int attempt = 0; attempt < kLookAttempts; ++attempt) {
+    Place place;
+    if (!Judge(path, true, place, error)) return -1;
+    // A file the look found is opened as it is, cut only once it is known to be that one; a
+    // missing one is made only where nothing has come since.
+    const int how = place.exists ? flags & ~(O_CREAT | O_EXCL | O_TRUNC) : (flags & O_CREAT) != 0 ? flags | O_EXCL : flags;
+    const int descriptor = openat(place.folder, place.name.Text(), how | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
+    if (descriptor < 0) {
+      if (errno == ELOOP || (place.exists ? errno == ENOENT : errno == EEXIST)) continue;
+      error = errno;
+      return -1;
+    }
+    struct stat opened;
+    if (fstat(descriptor, &opened) != 0) {
+      error = errno;
+      close(descriptor);
+      return -1;
+    }
+    if (place.exists && !IsSameFile(place.look, opened)) {
+      close(descriptor);
+      continue;
+    }
+    if ((flags & O_TRUNC) != 0 && place.exists && S_ISREG(opened.st_mode) && ftruncate(descriptor, 0) != 0) {
+      error = errno;
+      close(descriptor);
+      return -1;
+    }
+    return descriptor;
+  }
+  error = EAGAIN;
+  return -1;
 }
 
 // Whether text is a decimal number as the program writes one: digits, no leading zero.
@@ -94,6 +217,47 @@ pid_t TemporaryOwner(const char* entry, const char* name) {
 
 bool ProcessIsGone(pid_t pid) { return pid != getpid() && kill(pid, 0) != 0 && errno == ESRCH; }
 
+// Flushes the held folder to disk, so that a rename in it is durable. Best effort: some file
+// systems cannot sync a folder, and the rename has happened all the same; another failure
+// is logged, naming the file (path) whose folder it is.
+void SyncFolder(int folder, const char* path) {
+  // The held descriptor only looks up names; the folder itself is opened to be flushed.
+  const int descriptor = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) return;
+  // A file system that cannot sync a folder says EINVAL; any other failure leaves the
+  // rename at the mercy of a crash, which is worth a word in the log.
+  if (fsync(descriptor) != 0 && errno != EINVAL) {
+    LogToCurrent("toolbox::SyncFolder", __LINE__, LogError, "The folder of %s could not be flushed to the disk: %s",
+                 path, DescribeFileError(errno));
+  }
+  close(descriptor);
+}
+
+// RemoveStaleTemporaries for the file name in the held folder; path names it in the log.
+int RemoveStaleTemporariesIn(int folder, const char* name, const char* path) {
+  const int listing = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* entries = listing < 0 ? nullptr : fdopendir(listing);
+  if (entries == nullptr) {
+    if (listing >= 0) close(listing);
+    return 0;
+  }
+  int removed = 0;
+  while (const dirent* entry = readdir(entries)) {
+    const pid_t owner = TemporaryOwner(entry->d_name, name);
+    struct stat info;
+    if (owner <= 0 || !ProcessIsGone(owner) ||
+        fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
+        unlinkat(folder, entry->d_name, 0) != 0) {
+      continue;
+    }
+    ++removed;
+    LogToCurrent("toolbox::RemoveStaleTemporaries", __LINE__, LogInfo,
+                 "Removed %s beside %s, left behind by a save that did not end", entry->d_name, path);
+  }
+  closedir(entries);
+  return removed;
+}
+
 // Errors of making the temporary file that leave writing in place as the way out: the
 // folder may not be written, or the name with its suffix is too long.
 bool NoTemporaryCanBeMade(int error) {
@@ -109,27 +273,32 @@ const char* DescribeFileError(int error) {
 }
 
 bool MayFollowLink(const char* path) {
-  struct stat link;
-  if (lstat(path, &link) != 0 || !S_ISLNK(link.st_mode)) return true;
-  if (link.st_uid == geteuid() || link.st_uid == 0) return true;
-  const char* slash = std::strrchr(path, '/');
-  const String folder = slash == nullptr ? String(".") : slash == path ? String("/") : String(path, 0, static_cast<int>(slash - path));
-  struct stat holder;
-  return stat(folder.Text(), &holder) == 0 && holder.st_uid == link.st_uid;
+  Place place;
+  int error = 0;
+  return !Judge(path, false, place, error) || !place.exists || !S_ISLNK(place.look.st_mode) ||
+         LinkMayBeFollowed(place.look, place.folder);
+}
+
+bool LookAtFile(const char* path, struct stat& info, int& error) {
+  Place place;
+  if (!Judge(path, true, place, error)) return false;
+  if (!place.exists) {
+    error = ENOENT;
+    return false;
+  }
+  info = place.look;
+  return true;
 }
 
 int OpenFile(const char* path, int flags, int& error, bool anyKind, unsigned mode) {
+  // What is no link at the name is opened as it is, in one look, so that a plain file costs
+  // no more than its opening. A link (open says ELOOP under O_NOFOLLOW) is followed only as
+  // its own descriptor says, where it may be.
   int descriptor = open(path, flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, static_cast<mode_t>(mode));
-  // The path is a link (open says ELOOP for a link under O_NOFOLLOW): gone through only
-  // where it may be, so that a plain file costs no more than its opening.
   if (descriptor < 0 && errno == ELOOP && (flags & O_NOFOLLOW) == 0) {
-    if (!MayFollowLink(path)) {
-      error = kForeignLink;
-      return -1;
-    }
-    descriptor = open(path, flags | O_NONBLOCK | O_CLOEXEC, static_cast<mode_t>(mode));
-  }
-  if (descriptor < 0) {
+    descriptor = OpenThroughLinks(path, flags, static_cast<mode_t>(mode), error);
+    if (descriptor < 0) return -1;
+  } else if (descriptor < 0) {
     error = errno;
     return -1;
   }
@@ -234,21 +403,6 @@ bool RemoveFile(const char* path, int& error) {
   return false;
 }
 
-void SyncFolderOf(const char* path) {
-  const char* slash = std::strrchr(path, '/');
-  String folder(".");
-  if (slash != nullptr) folder = String(path, 0, slash == path ? 1 : static_cast<int>(slash - path));
-  const int descriptor = open(folder.Text(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (descriptor < 0) return;
-  // A file system that cannot sync a folder says EINVAL; any other failure leaves the
-  // rename at the mercy of a crash, which is worth a word in the log.
-  if (fsync(descriptor) != 0 && errno != EINVAL) {
-    LogToCurrent("toolbox::SyncFolderOf", __LINE__, LogError, "The folder %s could not be flushed to the disk: %s",
-                 folder.Text(), DescribeFileError(errno));
-  }
-  close(descriptor);
-}
-
 char* ReadWholeFile(const char* path, std::size_t& length, int& error, bool userOnly) {
   const int descriptor = OpenFile(path, O_RDONLY | (userOnly ? O_NOFOLLOW : 0), error);
   if (descriptor < 0) return nullptr;
@@ -290,27 +444,10 @@ char* ReadWholeFile(const char* path, std::size_t& length, int& error, bool user
 }
 
 int RemoveStaleTemporaries(const char* path) {
-  const String target = ResolveTarget(path);
-  const int nameStart = NameStart(target);
-  const String folder = nameStart == 0 ? String(".") : String(target.Text(), 0, nameStart);
-  const char* name = target.Text() + nameStart;
-  DIR* entries = opendir(folder.Text());
-  if (entries == nullptr) return 0;
-  int removed = 0;
-  while (const dirent* entry = readdir(entries)) {
-    const pid_t owner = TemporaryOwner(entry->d_name, name);
-    struct stat info;
-    if (owner <= 0 || !ProcessIsGone(owner) ||
-        fstatat(dirfd(entries), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
-        unlinkat(dirfd(entries), entry->d_name, 0) != 0) {
-      continue;
-    }
-    ++removed;
-    LogToCurrent("toolbox::RemoveStaleTemporaries", __LINE__, LogInfo,
-                 "Removed %s%s, left behind by a save that did not end", folder.Text(), entry->d_name);
-  }
-  closedir(entries);
-  return removed;
+  Place place;
+  int error = 0;
+  if (!Judge(path, true, place, error)) return 0;
+  return RemoveStaleTemporariesIn(place.folder, place.name.Text(), path);
 }
 
 bool FileReplacement::Fail(int cause) {
@@ -321,77 +458,112 @@ bool FileReplacement::Fail(int cause) {
 
 bool WriteUserFile(const char* path, const void* bytes, std::size_t count, int& error) {
   FileReplacement file;
-  if (file.Begin(path, true) && file.Write(bytes, count) && file.Commit()) return true;
+  if (file.Begin(path, FileReplacement::userOnly) && file.Write(bytes, count) && file.Commit()) return true;
   error = file.GetError();
   return false;
 }
 
-bool FileReplacement::Begin(const char* path, bool userOnly) {
+bool FileReplacement::Begin(const char* path, Kind kind) {
   Abandon();
-  if (userOnly) return BeginUserOnly(path);
-  if (!MayFollowLink(path)) return Fail(kForeignLink);
-  target = ResolveTarget(path);
-  struct stat existing;
   damaged = false;
-  if (stat(target.Text(), &existing) != 0) {
-    // A missing file is made; one that cannot be looked at (a loop of links) is not.
-    if (errno != ENOENT) return Fail(errno);
-    mode = NewFileMode();
-    if (CreateTemporary()) return true;
-    if (!NoTemporaryCanBeMade(error)) return Fail(error);
-    // A name too long for the temporary suffix: with no old file to keep, the new one is
-    // made under its own name and written in place.
-    descriptor = OpenFile(target.Text(), O_WRONLY | O_CREAT | O_EXCL, error, false, mode);
-    if (descriptor < 0) return Fail(error);
-    inPlace = true;
-    error = 0;
+  shownAs = String(path);
+  if (kind == userOnly) return BeginUserOnly(path);
+  for (int attempt = 0; attempt < kLookAttempts; ++attempt) {
+    Place place;
+    if (!Judge(path, true, place, error)) return Fail(error);
+    folder = place.Release();
+    name = place.name;
+    if (!place.exists) return BeginNew(kind == privateFile ? 0600 : NewFileMode());
+    if (!S_ISREG(place.look.st_mode)) return Fail(KindError(place.look.st_mode));
+    bool changed = false;
+    struct stat opened;
+    const int existing = OpenExisting(place.look, opened, changed);
+    if (existing >= 0) return BeginExisting(existing, opened, kind);
+    if (!changed) return Fail(error);
+    Abandon();  // another file came under the name since its look: it is looked at anew
+  }
+  return Fail(EAGAIN);
+}
+
+int FileReplacement::OpenExisting(const struct stat& look, struct stat& info, bool& changed) {
+  // The system decides whether the user may write the file: a read-only one is refused, as
+  // a truncating write would refuse it.
+  const int opened = openat(folder, name.Text(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (opened < 0) {
+    error = errno;
+    changed = error == ELOOP || error == ENOENT;
+    return -1;
+  }
+  const bool known = fstat(opened, &info) == 0;
+  if (!known || !IsSameFile(look, info)) {
+    error = known ? EAGAIN : errno;
+    changed = known;
+    close(opened);
+    return -1;
+  }
+  return opened;
+}
+
+bool FileReplacement::BeginExisting(int existing, const struct stat& info, Kind kind) {
+  // A private file keeps only its owner's permissions: the new file is the user's, and one
+  // rewritten in place can be made so only by its owner.
+  const unsigned kept = info.st_mode & 07777;
+  mode = kind == privateFile ? kept & 0700 : kept;
+  if (CreateTemporary()) {
+    close(existing);
     return true;
   }
-  if (!S_ISREG(existing.st_mode)) return Fail(KindError(existing.st_mode));
-  // A file the user made read-only keeps its content, as it would from a truncating write.
-  if (faccessat(AT_FDCWD, target.Text(), W_OK, AT_EACCESS) != 0) return Fail(errno);
-  mode = existing.st_mode & 07777;
+  if (!NoTemporaryCanBeMade(error)) {
+    close(existing);
+    return Fail(error);
+  }
+  if (info.st_uid != geteuid()) mode = kept;
+  descriptor = existing;
+  inPlace = true;
+  error = 0;
+  return true;
+}
+
+bool FileReplacement::BeginNew(unsigned newMode) {
+  mode = newMode;
   if (CreateTemporary()) return true;
   if (!NoTemporaryCanBeMade(error)) return Fail(error);
-  descriptor = OpenFile(target.Text(), O_WRONLY, error);
-  if (descriptor < 0) return Fail(error);
+  // A name too long for the temporary suffix: with no old file to keep, the new one is made
+  // under its own name and written in place.
+  descriptor = openat(folder, name.Text(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, static_cast<mode_t>(mode));
+  if (descriptor < 0) return Fail(errno);
   inPlace = true;
   error = 0;
   return true;
 }
 
 bool FileReplacement::BeginUserOnly(const char* path) {
-  target = String(path);
-  damaged = false;
   mode = 0600;
   // A link is taken as the file it is, so that the rename replaces the link itself.
-  struct stat existing;
-  if (lstat(path, &existing) == 0) {
-    if (S_ISDIR(existing.st_mode)) return Fail(EISDIR);
-    if (existing.st_uid != geteuid()) return Fail(EPERM);
-  } else if (errno != ENOENT) {
-    return Fail(errno);
-  }
+  Place place;
+  if (!Judge(path, false, place, error)) return Fail(error);
+  folder = place.Release();
+  name = place.name;
+  if (place.exists && S_ISDIR(place.look.st_mode)) return Fail(EISDIR);
+  if (place.exists && place.look.st_uid != geteuid()) return Fail(EPERM);
   return CreateTemporary() || Fail(error);
 }
 
 bool FileReplacement::CreateTemporary() {
   // In the target's folder, so that the rename never crosses file systems. A name taken
   // already (by chance, or made by someone else) is passed over.
-  const int nameStart = NameStart(target);
   for (int attempt = 0; attempt < 10; ++attempt) {
     char random[17];
     std::snprintf(random, sizeof random, "%016" PRIx64, RandomNumber());
-    temporary = String(target.Text(), 0, nameStart);
-    temporary.Append('.');
-    temporary.Append(target.Text() + nameStart);
+    temporary = String(".");
+    temporary.Append(name.Text());
     temporary.Append('.');
     temporary.AppendNumber(static_cast<int>(getpid()));
     temporary.Append('-');
     temporary.Append(random);
     temporary.Append(".tmp");
     // The user's alone until Commit gives it the target's permissions.
-    descriptor = open(temporary.Text(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    descriptor = openat(folder, temporary.Text(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (descriptor >= 0) return true;
     if (errno != EEXIST) break;
   }
@@ -429,10 +601,13 @@ bool FileReplacement::CommitTemporary() {
   const int closing = descriptor;
   descriptor = -1;
   if (!CloseFile(closing, error) || !synced) return false;
-  if (!RenameFile(temporary.Text(), target.Text(), error)) return false;
+  if (renameat(folder, temporary.Text(), folder, name.Text()) != 0) {
+    error = errno;
+    return false;
+  }
   temporary.Release();
-  SyncFolderOf(target.Text());
-  RemoveStaleTemporaries(target.Text());
+  SyncFolder(folder, shownAs.Text());
+  RemoveStaleTemporariesIn(folder, name.Text(), shownAs.Text());
   return true;
 }
 
@@ -443,6 +618,11 @@ bool FileReplacement::CommitInPlace() {
   // any failure cuts it back to its old length.
   struct stat old;
   if (fstat(descriptor, &old) != 0) {
+    error = errno;
+    return false;
+  }
+  // A file of the user's alone (privateFile) made so, before its new bytes are in it.
+  if ((old.st_mode & 07777) != mode && fchmod(descriptor, static_cast<mode_t>(mode)) != 0) {
     error = errno;
     return false;
   }
@@ -489,8 +669,10 @@ bool FileReplacement::Damaged(int cause) {
 void FileReplacement::Abandon() {
   if (descriptor >= 0) close(descriptor);
   descriptor = -1;
-  if (temporary.Length() > 0) unlink(temporary.Text());
+  if (temporary.Length() > 0) unlinkat(folder, temporary.Text(), 0);
   temporary.Release();
+  if (folder >= 0) close(folder);
+  folder = -1;
   std::free(kept);
   kept = nullptr;
   keptLength = 0;

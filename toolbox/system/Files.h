@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -9,9 +10,16 @@
 namespace toolbox {
 
 // The program's one way to its files: opening without ever waiting, reading a file whole,
-// writing a file safely (FileReplacement), flushing a folder, and clearing away the
+// writing a file safely (FileReplacement, which flushes the folder too), and clearing away the
 // temporary files of replaces that a crash cut short. The program's files (repository,
 // trips, configuration, log) are opened, written, renamed and removed only through it.
+//
+// A path is judged once, on descriptors: its folder is held open, the name in it looked at
+// without following it, a link followed only as its own descriptor says (see MayFollowLink)
+// from the folder that holds it, and what is decided (kind, owner, permissions) comes from
+// fstat of what was opened, so that another user who renames things in a shared folder
+// between two looks cannot have one file judged and another acted on. A name that changed
+// between its look and its opening is looked at anew, a few times, then refused (EAGAIN).
 //
 // Failures are answers, never exceptions (an exhausted heap excepted: EOutOfMemory). They
 // come as an error number: the system's (errno), or kNotRegularFile.
@@ -37,11 +45,17 @@ const char* DescribeFileError(int error);
 // path that cannot be looked at is no link to refuse: its opening tells what is wrong.
 bool MayFollowLink(const char* path);
 
+// What the file at path is (kind, owner, permissions), through the links MayFollowLink
+// allows (kForeignLink for one it refuses), as fstat tells it of what the path was found to
+// name. False with the error (ENOENT for nothing there).
+[[nodiscard]] bool LookAtFile(const char* path, struct stat& info, int& error);
+
 // Opens the file at path with open's flags (O_RDONLY, O_WRONLY or O_RDWR, with O_CREAT,
 // O_EXCL, O_TRUNC, O_APPEND or O_NOFOLLOW as wanted), close-on-exec; a file it creates gets
-// mode less the umask. A link that MayFollowLink refuses is not opened (kForeignLink). The
-// opening itself never waits, so a FIFO with nobody at its other end cannot hang it; the
-// descriptor then blocks as usual. Unless anyKind is set, what is not a regular file is
+// mode less the umask. A link is gone through only where MayFollowLink allows it, and so is
+// each further link it leads to, judged in the folder that holds it (kForeignLink), up to 40
+// links in a row (ELOOP). The opening itself never waits, so a FIFO with nobody at its other
+// end cannot hang it; the descriptor then blocks as usual. Unless anyKind is set, what is not a regular file is
 // closed again and refused (EISDIR, kNotRegularFile). The descriptor, or -1 with the error.
 [[nodiscard]] int OpenFile(const char* path, int flags, int& error, bool anyKind = false, unsigned mode = 0666);
 // Reads up to max bytes; how many, 0 at the end of the file, -1 on failure.
@@ -73,10 +87,6 @@ unsigned NewFileMode();
 [[nodiscard]] bool RenameFile(const char* from, const char* to, int& error);
 // Removes a file, or an empty folder, as remove does.
 [[nodiscard]] bool RemoveFile(const char* path, int& error);
-// Flushes the folder that holds the file at path to disk, so that a rename in it is
-// durable. Best effort: some file systems cannot sync a folder, and the rename has happened
-// all the same; another failure is logged.
-void SyncFolderOf(const char* path);
 
 // The whole content of the regular file at path as a new heap text that the caller frees
 // with std::free, with a NUL byte after the content (which may itself hold NUL bytes); its
@@ -102,17 +112,24 @@ int RemoveStaleTemporaries(const char* path);
 // target, ".NAME.PID-X.tmp" with a random X that nobody can make in advance, readable by the
 // user alone while it is written; Commit gives it the target's permissions (a new file's:
 // NewFileMode), flushes it to the disk, renames it over the target and flushes the folder,
-// so the target is always the old file or the complete new one. A link is replaced through
-// the file it points to, so it stays a link; a link that MayFollowLink refuses is refused
-// (kForeignLink). Where no temporary file can be made beside an
-// existing target (a folder the user may not write in, a name too long for the suffix), the
-// target is rewritten in place instead (and a new file whose name is too long for the suffix
-// is made under its own name): the bytes are kept in memory, and Commit first
+// so the target is always the old file or the complete new one. Begin holds the target's
+// folder open, and the temporary file, the rename, the flush and the clearing away of stale
+// temporary files all work in that folder, whatever is renamed meanwhile. A link is replaced
+// through the file it points to, so it stays a link (a link of the user's that points to
+// nothing has that file made); a link that MayFollowLink refuses is refused (kForeignLink).
+// Where no temporary file can be made beside an existing target (a folder the user may not
+// write in, a name too long for the suffix), the target is rewritten in place instead (and a
+// new file whose name is too long for the suffix is made under its own name): the bytes are
+// kept in memory, and Commit first
 // reserves the disk space of the new length, so that a full disk fails before any byte of
 // the target changes, then writes them over the old ones, cuts the file to their length and
 // flushes it. A failure after that first byte leaves the target damaged
 // (IsTargetDamaged): the caller still has what it meant to write and should keep it
 // elsewhere.
+//
+// Begun privateFile (the settings), the file is the user's alone: a new one is made 0600
+// whatever the umask, and an existing one keeps only its owner's permissions; a link is still
+// replaced through, as above.
 //
 // Begun userOnly, the file is the user's alone (mode 0600 whatever it had), such as what is
 // kept of the user's items in a folder that others may use too: a link at the path is itself
@@ -121,8 +138,8 @@ int RemoveStaleTemporaries(const char* path);
 //
 // A target that is not a regular file, or that the user may not write (a read-only file), is
 // refused, as a truncating write would refuse it. A replacement that is destroyed or abandoned
-// before Commit removes its temporary file and leaves the target untouched. Owns one
-// descriptor and the kept bytes while it is active.
+// before Commit removes its temporary file and leaves the target untouched. Owns two
+// descriptors (the file's and its folder's) and the kept bytes while it is active.
 class FileReplacement {
  public:
   FileReplacement() = default;
@@ -130,8 +147,15 @@ class FileReplacement {
   FileReplacement(const FileReplacement&) = delete;
   FileReplacement& operator=(const FileReplacement&) = delete;
 
+  // Whose the file is once committed (see above).
+  enum Kind {
+    keepMode,     // its own permissions, a new file's from the umask
+    privateFile,  // the user's alone, a link replaced through
+    userOnly,     // the user's alone, a link replaced itself
+  };
+
   // Begins replacing the file at path; a replacement begun before is abandoned.
-  [[nodiscard]] bool Begin(const char* path, bool userOnly = false);
+  [[nodiscard]] bool Begin(const char* path, Kind kind = keepMode);
   [[nodiscard]] bool Write(const void* bytes, std::size_t count);
   // Puts the written bytes in the target's place and ends the replacement, also when it
   // fails (the target is then as it was, except after a failed write in place).
@@ -149,6 +173,13 @@ class FileReplacement {
  private:
   bool Fail(int cause);
   bool BeginUserOnly(const char* path);
+  // Opens the existing target that look describes for writing, info its fstat: the
+  // descriptor, or -1 with the error, changed set where another file has come under the
+  // name since the look.
+  int OpenExisting(const struct stat& look, struct stat& info, bool& changed);
+  // Begins on the opened existing target (info its fstat), whose descriptor it takes.
+  bool BeginExisting(int existing, const struct stat& info, Kind kind);
+  bool BeginNew(unsigned newMode);
   bool CreateTemporary();
   bool CommitTemporary();
   bool CommitInPlace();
@@ -160,11 +191,13 @@ class FileReplacement {
   bool Damaged(int cause);
 
   int descriptor = -1;
+  int folder = -1;  // the target's folder, held for lookups while active
   bool inPlace = false;
   bool damaged = false;
   int error = 0;
   unsigned mode = 0;  // the permissions the file has once committed
-  String target;     // the file replaced: a link resolved
+  String name;       // the target's name in that folder: a link resolved
+  String shownAs;    // the path begun with, for the log
   String temporary;  // while one exists
   // The bytes of a replace in place, until Commit.
   char* kept = nullptr;

@@ -146,7 +146,8 @@ bool Logger::Open() {
   if (file >= 0) return true;
   if (fileName == nullptr || fileName[0] == '\0') return false;
   int error;
-  const int opened = OpenFile(fileName, O_WRONLY | O_APPEND | O_CREAT, error);
+  // The entries name the user's files: the log is the user's alone, whatever the umask.
+  const int opened = OpenFile(fileName, O_WRONLY | O_APPEND | O_CREAT, error, false, 0600);
   if (opened < 0) return false;
   // Beside a program that several users share, the log may be another user's file, who
   // would read this user's entries (the trips' paths) there.
@@ -155,6 +156,8 @@ bool Logger::Open() {
     static_cast<void>(CloseFile(opened, error));
     return false;
   }
+  // One made by an older version, or under a lax umask, is made the user's alone.
+  if ((info.st_mode & 077) != 0) static_cast<void>(fchmod(opened, info.st_mode & 0700));
   file = opened;
   separatorPending = true;
   return true;

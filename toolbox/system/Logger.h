@@ -18,7 +18,8 @@ namespace toolbox {
 // option Error and above are written.
 //
 // The logger owns the file's descriptor and name. The file is opened for appending at the first
-// entry that passes the threshold and stays open until the logger goes; a file that cannot be
+// entry that passes the threshold and stays open until the logger goes; it is the user's alone
+// (made 0600 whatever the umask, an existing one of the user's narrowed to that); a file that cannot be
 // opened (or is not a regular file, is another user's, or a link another user made, see
 // OpenFile) drops the entry, and the next entry tries again. Every copy of
 // the program appends to the same file, unlocked: each entry, with the separator line before the

@@ -407,35 +407,49 @@ std::filesystem::file_type Kind(const std::string& path) { return std::filesyste
 
 }  // namespace
 
-TEST_F(ConfigFileTest, SaveKeepsTheFilesPermissionsAndLinkAndMakesTheOldCopyTheUsersAlone) {
+TEST_F(ConfigFileTest, SaveKeepsTheLinkAndMakesTheFileAndItsOldCopyTheUsersAloneWhateverTheUmask) {
   struct Row {
     const char* what;
     bool link;      // the settings file is a link to a file in another folder
-    unsigned mode;  // of the file the settings are in
+    unsigned mode;  // of the file the settings are in; 0: none yet
+    mode_t mask;    // the umask of the save
   };
   const std::vector<Row> rows = {
-      {"file of the user's alone", false, 0600},
-      {"file the group may read", false, 0640},
-      {"link to a file of the user's alone", true, 0600},
+      {"file of the user's alone", false, 0600, 022},
+      {"file the group may read", false, 0640, 022},
+      {"file open to everybody", false, 0666, 0},
+      {"new file, umask 022", false, 0, 022},
+      {"new file, umask 000", false, 0, 0},
+      {"link to a file of the user's alone", true, 0600, 022},
+      {"link to a file the group may read", true, 0644, 0},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     std::filesystem::remove_all(folder.Path());
     std::filesystem::create_directories(folder / "profile");
     const std::string target = row.link ? folder / "profile/settings" : path;
-    scratch::WriteFile(target, kGood);
-    ASSERT_EQ(chmod(target.c_str(), row.mode), 0);
+    if (row.mode != 0) {
+      scratch::WriteFile(target, kGood);
+      ASSERT_EQ(chmod(target.c_str(), row.mode), 0);
+    }
     if (row.link) std::filesystem::create_symlink(target, path);
 
+    const mode_t mask = umask(row.mask);
     EXPECT_EQ(Saved(2), kSecond);
+    umask(mask);
     EXPECT_EQ(Kind(path), row.link ? std::filesystem::file_type::symlink : std::filesystem::file_type::regular);
     EXPECT_EQ(scratch::ReadFile(target), kSecond);
-    EXPECT_EQ(Info(target).st_mode & 07777, row.mode);
-    EXPECT_EQ(scratch::ReadFile(oldPath), kGood);
-    EXPECT_EQ(Kind(oldPath), std::filesystem::file_type::regular);
-    EXPECT_EQ(Info(oldPath).st_mode & 07777, 0600u);
+    EXPECT_EQ(Info(target).st_mode & 07777, 0600u);
+    std::vector<std::string> entries{"profile", "voyanta.cfg", "voyanta.cfg.lock"};
+    if (row.mode != 0) {
+      EXPECT_EQ(scratch::ReadFile(oldPath), kGood);
+      EXPECT_EQ(Kind(oldPath), std::filesystem::file_type::regular);
+      EXPECT_EQ(Info(oldPath).st_mode & 07777, 0600u);
+      entries.push_back("voyanta.cfg.old");
+    }
+    EXPECT_EQ(Info(path + ".lock").st_mode & 07777, 0600u);
     // No temporary file stays behind, beside the link or beside the file it points to.
-    EXPECT_EQ(Entries(), (std::vector<std::string>{"profile", "voyanta.cfg", "voyanta.cfg.lock", "voyanta.cfg.old"}));
+    EXPECT_EQ(Entries(), entries);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "profile"), {}), row.link ? 1 : 0);
   }
 }

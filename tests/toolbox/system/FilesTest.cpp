@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ptrace.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,6 +17,7 @@
 
 #include "support/FileSizeLimit.h"
 #include "support/Scratch.h"
+#include "toolbox/system/FileLock.h"
 
 using namespace toolbox;
 
@@ -109,8 +112,12 @@ TEST(FilesTest, ReplaceGoesThroughATemporaryFileInPlaceWhereNoneCanBeMadeAndNotI
     Way way;
     int error;
     bool permissionsOnly;
+    FileReplacement::Kind kind = FileReplacement::keepMode;
+    mode_t mask = 022;  // the umask of the replace
+    unsigned after = 0;  // the file's mode once written; 0: as before
   };
   const std::string longName(250, 'n');
+  constexpr FileReplacement::Kind kPrivate = FileReplacement::privateFile;
   const std::vector<Row> rows = {
       {"file in a folder the user may write", 0755, 0640, "trip.vyt", replaced, 0, false},
       {"new file", 0755, 0, "trip.vyt", replaced, 0, false},
@@ -119,7 +126,15 @@ TEST(FilesTest, ReplaceGoesThroughATemporaryFileInPlaceWhereNoneCanBeMadeAndNotI
       {"new file in a folder the user may not write", 0555, 0, "voyanta.vyr", refused, EACCES, true},
       {"read-only file", 0755, 0444, "trip.vyt", refused, EACCES, true},
       {"read-only file in a folder the user may not write", 0555, 0444, "trip.vyt", refused, EACCES, true},
+      // The settings: the user's alone whatever the umask, and made so when they were not.
+      {"private file open to others", 0755, 0666, "voyanta.cfg", replaced, 0, false, kPrivate, 0, 0600},
+      {"new private file, umask 000", 0755, 0, "voyanta.cfg", replaced, 0, false, kPrivate, 0, 0600},
+      {"new private file, umask 022", 0755, 0, "voyanta.cfg", replaced, 0, false, kPrivate, 022, 0600},
+      {"new private file, name too long", 0755, 0, longName, inPlace, 0, false, kPrivate, 0, 0600},
+      {"private file in a folder the user may not write", 0555, 0644, "voyanta.cfg", inPlace, 0, true, kPrivate, 0,
+       0600},
   };
+  NewFileMode();  // read from the test's own umask, before the rows change it
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     if (row.permissionsOnly && geteuid() == 0) continue;
@@ -134,7 +149,8 @@ TEST(FilesTest, ReplaceGoesThroughATemporaryFileInPlaceWhereNoneCanBeMadeAndNotI
     const ino_t before = Inode(target);
 
     FileReplacement replacement;
-    const bool begun = replacement.Begin(target.c_str());
+    const mode_t mask = umask(row.mask);
+    const bool begun = replacement.Begin(target.c_str(), row.kind);
     if (begun) {
       EXPECT_TRUE(replacement.Write("new ", 4));
       EXPECT_TRUE(replacement.Write("content", 7));
@@ -143,15 +159,18 @@ TEST(FilesTest, ReplaceGoesThroughATemporaryFileInPlaceWhereNoneCanBeMadeAndNotI
       if (row.way == replaced) ExpectPrivateTemporary(program, row.name);
       EXPECT_TRUE(replacement.Commit()) << DescribeFileError(replacement.GetError());
     }
+    umask(mask);
     chmod(folder.c_str(), 0755);
     EXPECT_EQ(begun, row.way != refused);
     EXPECT_EQ(replacement.GetError(), row.error) << DescribeFileError(replacement.GetError());
     EXPECT_EQ(scratch::ReadFile(target), row.way == refused ? (row.fileMode != 0 ? "old" : "") : "new content");
     if (row.fileMode != 0) {
       EXPECT_EQ(Inode(target) == before, row.way != replaced);
+    }
+    if (row.fileMode != 0 || row.after != 0) {
       struct stat info;
       ASSERT_EQ(stat(target.c_str(), &info), 0);
-      EXPECT_EQ(info.st_mode & 07777, row.fileMode);
+      EXPECT_EQ(info.st_mode & 07777, row.after != 0 ? row.after : row.fileMode);
     }
     std::vector<std::string> only;
     if (row.way != refused || row.fileMode != 0) only.push_back(row.name);
@@ -276,12 +295,16 @@ TEST(FilesTest, ALinkIsGoneThroughOnlyWhenTheUserTheFoldersOwnerOrRootMadeIt) {
     uid_t linkOwner;    // kUser: whoever runs the test
     uid_t folderOwner;  // of the folder that holds the link
     bool followed;
+    bool behindOwnLink = false;  // reached through a link of the user's in another folder
   };
   constexpr uid_t kUser = static_cast<uid_t>(-1);
   const std::vector<Row> rows = {
       {"the user's own link", kUser, 65534, true},
       {"another user's link in the user's folder", 65534, kUser, false},
       {"a link of the folder's owner", 65534, 65534, true},
+      // Each link on the way is judged where it lies, not only the first.
+      {"another user's link behind the user's own", 65534, kUser, false, true},
+      {"the folder owner's link behind the user's own", 65534, 65534, true, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -298,16 +321,144 @@ TEST(FilesTest, ALinkIsGoneThroughOnlyWhenTheUserTheFoldersOwnerOrRootMadeIt) {
     ASSERT_EQ(chown(shared.c_str(), folderOwner, folderOwner), 0);
 
     EXPECT_EQ(MayFollowLink(link.c_str()), row.followed);
+    const std::string path = row.behindOwnLink ? folder / "own.vyr" : link;
+    if (row.behindOwnLink) std::filesystem::create_symlink(link, path);
     int error = 0;
-    const int opened = OpenFile(link.c_str(), O_RDONLY, error);
+    const int opened = OpenFile(path.c_str(), O_RDONLY, error);
     EXPECT_EQ(opened >= 0, row.followed);
     if (opened >= 0) close(opened);
     EXPECT_EQ(error, row.followed ? 0 : kForeignLink);
+    struct stat info;
+    error = 0;
+    EXPECT_EQ(LookAtFile(path.c_str(), info, error), row.followed);
+    EXPECT_EQ(error, row.followed ? 0 : kForeignLink);
     FileReplacement replacement;
-    EXPECT_EQ(replacement.Begin(link.c_str()), row.followed);
+    EXPECT_EQ(replacement.Begin(path.c_str()), row.followed);
     EXPECT_EQ(replacement.GetError(), row.followed ? 0 : kForeignLink);
-    replacement.Abandon();
-    EXPECT_EQ(scratch::ReadFile(target), "mine");
+    EXPECT_EQ(replacement.Write("new", 3), row.followed);
+    EXPECT_EQ(replacement.Commit(), row.followed);
+    EXPECT_EQ(scratch::ReadFile(target), row.followed ? "new" : "mine");
+    EXPECT_TRUE(std::filesystem::is_symlink(link));  // replaced through, not itself
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Runs the operation in a child process and, before each system call of the child from the
+// first on, exchanges the names a and b (as another user who may write their folder can, in
+// a loop): every look of the child at a name and every use of it see another file there.
+// The worst a race can do, made the same at every run. The child's exit status: 0 where the
+// operation answered true.
+int ExchangingBeforeEachSystemCall(const std::function<bool()>& operation, const std::string& a,
+                                   const std::string& b) {
+  const pid_t child = fork();
+  if (child == 0) {
+    ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
+    raise(SIGSTOP);
+    _exit(operation() ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ptrace(PTRACE_SETOPTIONS, child, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
+  bool entering = true;
+  int signal = 0;
+  for (;;) {
+    ptrace(PTRACE_SYSCALL, child, nullptr, signal);
+    if (waitpid(child, &status, 0) != child || !WIFSTOPPED(status)) break;
+    signal = 0;
+    if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
+      signal = WSTOPSIG(status);
+      continue;
+    }
+    if (entering) renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE);
+    entering = !entering;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Another user swaps a link to a private file of the user's in and out of the repository's
+// name in a folder open to everybody, while the user reads, replaces, appends to and locks
+// it. Whatever the file layer answers, it acts only on what it judged: the private file
+// keeps its bytes and mode, and its mode is copied onto nothing.
+TEST(FilesTest, ANameSwappedForAnotherUsersLinkBetweenTwoLooksIsNeverActedOnThroughIt) {
+  if (geteuid() != 0) GTEST_SKIP() << "links of other users are made as root";
+  // Whether what the operation got is no private file's.
+  using Operation = std::function<bool(const std::string& repository)>;
+  struct Row {
+    const char* what;
+    Operation operation;
+  };
+  const std::vector<Row> rows = {
+      {"read",
+       [](const std::string& repository) {
+         std::size_t length = 0;
+         int error = 0;
+         char* text = ReadWholeFile(repository.c_str(), length, error);
+         const bool secret = text != nullptr && std::string(text) == "secret";
+         std::free(text);
+         return !secret;
+       }},
+      {"replace",
+       [](const std::string& repository) {
+         FileReplacement replacement;
+         if (replacement.Begin(repository.c_str()) && replacement.Write("new", 3)) {
+           static_cast<void>(replacement.Commit());
+         }
+         return true;
+       }},
+      {"append as the log",
+       [](const std::string& repository) {
+         int error = 0;
+         const int log = OpenFile(repository.c_str(), O_WRONLY | O_APPEND | O_CREAT, error, false, 0600);
+         if (log >= 0) static_cast<void>(AppendToFile(log, "entry", 5, error));
+         if (log >= 0) close(log);
+         return true;
+       }},
+      {"lock",
+       [](const std::string& repository) {
+         FileLock lock;
+         static_cast<void>(lock.Acquire((repository + ".lock").c_str(), 0, repository.c_str()));
+         return true;
+       }},
+  };
+  for (const Row& row : rows) {
+    for (const bool linkFirst : {false, true}) {
+      SCOPED_TRACE(std::string(row.what) + (linkFirst ? ", the link there first" : ", the file there first"));
+      scratch::Folder folder;
+      const std::string privateFolder = folder / "home";
+      const std::string secret = privateFolder + "/secret";
+      ASSERT_EQ(mkdir(privateFolder.c_str(), 0700), 0);
+      scratch::WriteFile(secret, "secret");
+      ASSERT_EQ(chmod(secret.c_str(), 0640), 0);
+      const std::string shared = folder / "shared";
+      ASSERT_EQ(mkdir(shared.c_str(), 0777), 0);
+      const std::string repository = shared + "/voyanta.vyr";
+      const std::string swap = shared + "/swap";
+      scratch::WriteFile(repository, "items");
+      ASSERT_EQ(chmod(repository.c_str(), 0664), 0);
+      ASSERT_EQ(symlink(secret.c_str(), swap.c_str()), 0);
+      ASSERT_EQ(lchown(swap.c_str(), 65534, 65534), 0);
+      if (linkFirst) {
+        ASSERT_EQ(renameat2(AT_FDCWD, repository.c_str(), AT_FDCWD, swap.c_str(), RENAME_EXCHANGE), 0);
+      }
+
+      EXPECT_EQ(ExchangingBeforeEachSystemCall([&] { return row.operation(repository); }, repository, swap), 0)
+          << "the private file was read";
+
+      EXPECT_EQ(scratch::ReadFile(secret), "secret");
+      struct stat info;
+      ASSERT_EQ(stat(secret.c_str(), &info), 0);
+      EXPECT_EQ(info.st_mode & 07777, 0640u);
+      // The repository keeps its mode, and its lock file has the permissions of its writers.
+      for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(shared)) {
+        if (!std::filesystem::is_regular_file(entry.symlink_status())) continue;
+        SCOPED_TRACE(entry.path().filename().string());
+        ASSERT_EQ(stat(entry.path().c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, entry.path().extension() == ".lock" ? 0660u : 0664u);
+      }
+    }
   }
 }
 

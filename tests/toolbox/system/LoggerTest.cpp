@@ -373,3 +373,38 @@ TEST_F(LoggerTest, SomethingOtherThanAFileAtTheLogsPlaceDropsTheEntriesWithoutWa
   EXPECT_FALSE(logger.IsOpen());
   EXPECT_TRUE(fs::is_fifo(logFile));
 }
+
+// The log names the user's files: nobody else may read it, whatever the umask, also when an
+// older version left it open to others.
+TEST_F(LoggerTest, TheLogIsTheUsersAloneWhateverTheUmask) {
+  struct Row {
+    const char* what;
+    unsigned mode;  // of the log before; 0: none yet
+    mode_t mask;
+  };
+  const std::vector<Row> rows = {
+      {"new log, umask 022", 0, 022},
+      {"new log, umask 000", 0, 0},
+      {"log others may read", 0644, 022},
+      {"log everybody may write", 0666, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    fs::remove_all(temp / "home/Documents");
+    fs::create_directories(temp / "home/Documents");
+    if (row.mode != 0) {
+      std::ofstream(logFile) << "earlier\n";
+      ASSERT_EQ(0, chmod(logFile.c_str(), row.mode));
+    }
+    const mode_t mask = umask(row.mask);
+    {
+      Logger logger;
+      logger.Log("a", 1, LogError, "private");
+    }
+    umask(mask);
+    struct stat info;
+    ASSERT_EQ(0, stat(logFile.c_str(), &info));
+    EXPECT_EQ(0600u, info.st_mode & 07777);
+    EXPECT_EQ(1, Count(Read(logFile), "private"));
+  }
+}
