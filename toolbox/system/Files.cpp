@@ -4,7 +4,9 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/random.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -85,8 +87,17 @@ struct Place {
   int folder = -1;
   String name;
   bool exists = false;
+  // The name is a link of the process's own descriptors (/proc/self/fd), which nobody else
+  // can change and only the kernel can follow (to a memory file, a pipe, a deleted file).
+  bool kernelFollows = false;
   struct stat look {};  // of what the name shows (never a link when followed), where it exists
 };
+
+// Whether the folder is one of the process file system's (/proc).
+bool IsProcessFolder(int folder) {
+  struct statfs system {};
+  return fstatfs(folder, &system) == 0 && system.f_type == PROC_SUPER_MAGIC;
+}
 
 // Looks at path from its held folder: the name is looked at without following it (O_PATH |
 // O_NOFOLLOW, fstat); where it is a link and follow is set, the link is followed as its own
@@ -112,6 +123,13 @@ bool Judge(const char* path, bool follow, Place& place, int& error) {
     if (!S_ISLNK(place.look.st_mode) || !follow) {
       close(entry);
       return true;
+    }
+    if (IsProcessFolder(place.folder)) {
+      close(entry);
+      place.kernelFollows = true;
+      if (fstatat(place.folder, place.name.Text(), &place.look, 0) == 0) return true;
+      error = errno;
+      return false;
     }
     String content;
     error = links >= kLinkBound ? ELOOP : LinkMayBeFollowed(place.look, place.folder) ? 0 : kForeignLink;
@@ -140,7 +158,8 @@ int OpenThroughLinks(const char* path, int flags, mode_t mode, int& error) {
     // A file the look found is opened as it is, cut only once it is known to be that one; a
     // missing one is made only where nothing has come since.
     const int how = place.exists ? flags & ~(O_CREAT | O_EXCL | O_TRUNC) : (flags & O_CREAT) != 0 ? flags | O_EXCL : flags;
-    const int descriptor = openat(place.folder, place.name.Text(), how | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
+    const int follow = place.kernelFollows ? 0 : O_NOFOLLOW;
+    const int descriptor = openat(place.folder, place.name.Text(), how | follow | O_NONBLOCK | O_CLOEXEC, mode);
     if (descriptor < 0) {
       if (errno == ELOOP || (place.exists ? errno == ENOENT : errno == EEXIST)) continue;
       error = errno;
