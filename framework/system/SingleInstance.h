@@ -24,8 +24,9 @@ namespace framework {
 // named by a hash of the file's real path (the key), and listens on a socket of that name,
 // which no other user can take first. The own lock is taken before the file's lock, so a
 // start that finds the file's lock held knows from the own lock whether one of the user's
-// copies holds it (a hand-over) or another user's (whom the lock file names, if it can be
-// believed). Where the user has no such folder, the socket's name is one of Linux's abstract
+// copies here holds it (a hand-over) or a copy that takes no request does: another user's,
+// whom the lock file names where that can be believed, or one of the user's own that keeps
+// its own lock elsewhere (another runtime folder). Where the user has no such folder, the socket's name is one of Linux's abstract
 // namespace, open to every user, and the lock file's record decides who holds the file.
 //
 // Where the file's lock cannot be had (a file system without locks; a lock file the user
