@@ -167,14 +167,8 @@ SingleInstance::Outcome SingleInstance::Claim(const char* filePath) {
 bool SingleInstance::OpenDataFile(const char* filePath, bool& othersMayWrite) {
   failedPath = filePath;
   int error = 0;
-  int data = toolbox::OpenFile(filePath, O_RDWR | O_CREAT, error);
-  const bool writable = data >= 0;
-  if (!writable && CannotMake(error)) {
-    // A file the user may only read; where there is none, the reason stays that it cannot be made.
-    int readError = 0;
-    data = toolbox::OpenFile(filePath, O_RDONLY, readError);
-    if (readError != ENOENT) error = readError;
-  }
+  bool writable = false;
+  const int data = toolbox::OpenForWritingElseReading(filePath, O_CREAT, error, writable);
   if (data < 0) {
     claimError = error;
     return false;

@@ -32,14 +32,8 @@ void Pause() {
 }  // namespace
 
 int FileLock::OpenLockFile(const char* path) {
-  int opened = OpenFile(path, O_RDWR | O_CREAT | O_NOFOLLOW, error, false, 0600);
-  if (opened < 0 && (error == EACCES || error == EROFS)) {
-    // A lock file that exists but may not be written; where there is none, the reason
-    // stays that it cannot be made.
-    int readError = 0;
-    opened = OpenFile(path, O_RDONLY | O_NOFOLLOW, readError);
-    if (opened < 0 && readError != ENOENT) error = readError;
-  }
+  bool writable = false;
+  const int opened = OpenForWritingElseReading(path, O_CREAT | O_NOFOLLOW, error, writable, 0600);
   if (opened < 0) return -1;
   // A lock file that others may open could be held by them: it is made the user's alone.
   struct stat info;

@@ -333,6 +333,17 @@ int OpenFile(const char* path, int flags, int& error, bool anyKind, unsigned mod
   return descriptor;
 }
 
+int OpenForWritingElseReading(const char* path, int flags, int& error, bool& writable, unsigned mode) {
+  int opened = OpenFile(path, flags | O_RDWR, error, false, mode);
+  writable = opened >= 0;
+  if (!writable && (error == EACCES || error == EPERM || error == EROFS)) {
+    int readError = 0;
+    opened = OpenFile(path, (flags & O_NOFOLLOW) | O_RDONLY, readError);
+    if (opened < 0 && readError != ENOENT) error = readError;
+  }
+  return opened;
+}
+
 long ReadFromFile(int descriptor, void* buffer, std::size_t max, int& error) {
   for (;;) {
     const ssize_t got = read(descriptor, buffer, max);

@@ -58,6 +58,11 @@ bool MayFollowLink(const char* path);
 // end cannot hang it; the descriptor then blocks as usual. Unless anyKind is set, what is not a regular file is
 // closed again and refused (EISDIR, kNotRegularFile). The descriptor, or -1 with the error.
 [[nodiscard]] int OpenFile(const char* path, int flags, int& error, bool anyKind = false, unsigned mode = 0666);
+// Opens the file for reading and writing (flags may add O_CREAT and O_NOFOLLOW), or, where
+// the user may not write it (EACCES, EPERM, EROFS), for reading alone; writable tells which.
+// Where there is no file to read either, the error stays the first one: it cannot be made.
+[[nodiscard]] int OpenForWritingElseReading(const char* path, int flags, int& error, bool& writable,
+                                            unsigned mode = 0666);
 // Reads up to max bytes; how many, 0 at the end of the file, -1 on failure.
 [[nodiscard]] long ReadFromFile(int descriptor, void* buffer, std::size_t max, int& error);
 // Writes all count bytes, piece by piece where the system takes less at a time.
